@@ -1,0 +1,21 @@
+# orvane_add_gtest(<target> SOURCES ... LIBRARIES ...)
+# A GoogleTest program whose cases CTest discovers when it runs (so that
+# discovery under Wine needs no display at build time). On Windows the
+# simulated camera is put on the DLL search path through WINEPATH.
+function(orvane_add_gtest target)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  if(WIN32)
+    set(env "WINEPATH=Z:${ORVANE_SIM_DIR}" "WINEDEBUG=-all")
+  else()
+    set(env "LD_LIBRARY_PATH=${ORVANE_SIM_DIR}")
+  endif()
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+endfunction()
