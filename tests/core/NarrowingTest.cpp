@@ -16,6 +16,8 @@ struct NarrowCase {
     const char* bytes;  // the `written` bytes expected
 };
 
+void PrintTo(const NarrowCase& c, std::ostream* out) { *out << c.name; }
+
 class NarrowIntoTest : public ::testing::TestWithParam<NarrowCase> {};
 
 TEST_P(NarrowIntoTest, WritesTheExpectedBytesAndNothingBeyond)

@@ -1,0 +1,35 @@
+// The five identity texts of the camera window and the 94-byte record the
+// camera keeps them in.
+#pragma once
+
+#include "core/WideText.h"
+#include "telvix/Telvix.h"
+
+struct IdentityTexts {
+    WideString cameraId;
+    WideString userId;
+    WideString departmentId;
+    WideString userName;
+    WideString departmentName;
+};
+
+// Why a record was not built. Checked in this order; only Ok may be sent.
+enum class BuildResult {
+    Ok,
+    CameraIdLength,  // the camera ID does not narrow to exactly 7 bytes
+    UserIdLength,    // the user ID does not narrow to exactly 6 bytes
+    NameTooLong,     // a name needs more than 32 bytes of UTF-8
+};
+
+constexpr size_t kCameraIdChars = 7;
+constexpr size_t kUserIdChars = 6;
+
+// Zero-fills `record` and writes the texts into their fields. A name is
+// never cut: one that does not fit makes the result NameTooLong, so that a
+// record missing a name the operator typed is not sent.
+BuildResult BuildIdentityRecord(const IdentityTexts& texts, IdentityRecord& record);
+
+// Reads the five texts back. No field is read past its own end, also when
+// it holds no zero byte. A name that decodes to more than 31 UTF-16 units
+// reads back empty.
+IdentityTexts ParseIdentityRecord(const IdentityRecord& record);
