@@ -1,0 +1,56 @@
+// The simulated camera behind the library's entries: reads its state file
+// before every call, writes it after every change and logs every transfer.
+// When the state file cannot be written, the camera goes on from memory
+// (and stops rereading the file) until a write succeeds again.
+#pragma once
+
+#include "SimulatedCamera.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+
+namespace nvusb_sim {
+
+struct SimFiles {
+    std::filesystem::path state;
+    std::filesystem::path log;
+    bool operator==(const SimFiles& other) const { return state == other.state && log == other.log; }
+};
+
+class PersistentCamera {
+public:
+    using Sleeper = std::function<void(int milliseconds)>;
+
+    // Problems go to `diagnostics` as one line each, every distinct one once.
+    PersistentCamera(std::ostream& diagnostics, Sleeper sleeper);
+
+    // Call before each entry: where the files are now and the fault list of
+    // the environment, if it sets one.
+    void refresh(const SimFiles& files, const std::optional<std::string>& environmentFaults);
+
+    int firstAvailableDevice() const { return camera_.firstAvailableDevice(); }
+    int connect(int device) const { return camera_.connect(device) ? 1 : 0; }
+    int receive(int device, int command, void* buffer, int length);
+    int send(int device, int command, const void* buffer, int length);
+
+    const SimulatedCamera& camera() const { return camera_; }
+
+private:
+    void delayTransfer();
+    void persistIfChanged();
+    void log(Direction direction, int command, int length, const uint8_t* payload, bool ok);
+    void report(const std::string& problem);
+
+    std::ostream& diagnostics_;
+    Sleeper sleeper_;
+    SimulatedCamera camera_;
+    SimFiles files_;
+    bool memoryOnly_ = false;
+    std::set<std::string> reported_;
+};
+
+}  // namespace nvusb_sim

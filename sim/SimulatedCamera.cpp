@@ -1,0 +1,142 @@
+#include "SimulatedCamera.h"
+
+#include <cstring>
+
+namespace nvusb_sim {
+
+namespace {
+
+int32_t readInt(const uint8_t* bytes) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | bytes[i];
+    return static_cast<int32_t>(value);
+}
+
+void writeInt(uint8_t* bytes, int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+std::string bytesAsText(const uint8_t* buffer, int length) {
+    return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length));
+}
+
+}  // namespace
+
+SimulatedCamera::SimulatedCamera(CameraState state) : state_(std::move(state)) {}
+
+Faults SimulatedCamera::faults() const { return mergeFaults(state_.faults, extraFaults_); }
+
+bool SimulatedCamera::isPresent() const { return state_.present && !faults().noCamera; }
+
+int SimulatedCamera::firstAvailableDevice() const { return isPresent() ? kDeviceHandle : 0; }
+
+bool SimulatedCamera::connect(int device) const {
+    return device == kDeviceHandle && isPresent() && !faults().connectRefused;
+}
+
+bool SimulatedCamera::transferAllowed(int device, int command) const {
+    if (device != kDeviceHandle || !isPresent()) return false;
+    const Faults active = faults();
+    if (active.failingCommands.count(command) != 0) return false;
+    return !(active.failAfter && transferCount_ > *active.failAfter);
+}
+
+bool SimulatedCamera::receive(int device, int command, uint8_t* buffer, int length) {
+    ++transferCount_;
+    if (buffer == nullptr || !isValidTransfer(command, Direction::Receive, length)) return false;
+    if (!transferAllowed(device, command)) return false;
+    answerReceive(command, buffer);
+    return true;
+}
+
+bool SimulatedCamera::send(int device, int command, const uint8_t* buffer, int length) {
+    ++transferCount_;
+    if (buffer == nullptr || !isValidTransfer(command, Direction::Send, length)) return false;
+    if (!transferAllowed(device, command)) return false;
+    return applySend(command, buffer, length);
+}
+
+bool SimulatedCamera::takeStateChanged() {
+    const bool changed = stateChanged_;
+    stateChanged_ = false;
+    return changed;
+}
+
+int32_t SimulatedCamera::signInVerdict() const {
+    if (const auto forced = faults().signInVerdict) return *forced;
+    const std::string* expected = nullptr;
+    if (signInAccount_ == 0) expected = &state_.adminPassword;
+    if (signInAccount_ == 1) expected = &state_.userPassword;
+    return expected != nullptr && *expected == signInPassword_ ? kSignInAccepted : kSignInRefused;
+}
+
+bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) {
+    switch (command) {
+    case kAccountType:
+        signInAccount_ = readInt(buffer);
+        signInPassword_.clear();
+        return true;
+    case kPassword:
+        signInPassword_ = bytesAsText(buffer, length);
+        return true;
+    case kIdentity:
+        std::memcpy(state_.identity.data(), buffer, state_.identity.size());
+        break;
+    case kClock: {
+        ClockFields clock{};
+        for (int i = 0; i < kClockFieldCount; ++i) clock[i] = readInt(buffer + 4 * i);
+        state_.clock = clock;
+        break;
+    }
+    case kStorageMode:
+        if (readInt(buffer) != 1) return false;
+        ++state_.storageModeCount;
+        break;
+    case kUserPassword:
+        state_.userPassword = bytesAsText(buffer, length);
+        break;
+    case kAdminPassword:
+        state_.adminPassword = bytesAsText(buffer, length);
+        break;
+    case kFormat:
+        if (readInt(buffer) != 1) return false;
+        ++state_.formatCount;
+        break;
+    case kSetSerialNumber:
+        std::memcpy(state_.serialNumber.data(), buffer, state_.serialNumber.size());
+        break;
+    default:
+        return false;
+    }
+    stateChanged_ = true;
+    return true;
+}
+
+void SimulatedCamera::answerReceive(int command, uint8_t* buffer) {
+    switch (command) {
+    case kSignInVerdict:
+        writeInt(buffer, signInVerdict());
+        break;
+    case kIdentity:
+        std::memcpy(buffer, state_.identity.data(), state_.identity.size());
+        break;
+    case kResolution:
+        writeInt(buffer, state_.videoWidth);
+        writeInt(buffer + 4, state_.videoHeight);
+        break;
+    case kBattery:
+        writeInt(buffer, state_.battery);
+        break;
+    case kFormat:
+        writeInt(buffer, faults().formatVerdict.value_or(state_.formatVerdict));
+        break;
+    case kGetSerialNumber:
+        std::memcpy(buffer, state_.serialNumber.data(), state_.serialNumber.size());
+        break;
+    default:
+        break;  // isValidTransfer admits no other receive
+    }
+}
+
+}  // namespace nvusb_sim

@@ -1,0 +1,53 @@
+// The camera's answer to each vendor command. It holds the persistent state
+// (replaced by the caller before each call when the state lives in a file)
+// and what lasts only for the process: the sign-in in progress and the
+// number of transfers so far.
+#pragma once
+
+#include "CameraState.h"
+
+#include <cstdint>
+
+namespace nvusb_sim {
+
+// The one camera's device handle; any other handle addresses no camera.
+constexpr int kDeviceHandle = 0x5A17;
+constexpr int32_t kSignInAccepted = 3;
+constexpr int32_t kSignInRefused = 0;
+
+class SimulatedCamera {
+public:
+    explicit SimulatedCamera(CameraState state = {});
+
+    void setState(const CameraState& state) { state_ = state; }
+    const CameraState& state() const { return state_; }
+    // Faults in force: those of the state merged with these, which win.
+    void setExtraFaults(const Faults& faults) { extraFaults_ = faults; }
+    Faults faults() const;
+
+    int firstAvailableDevice() const;
+    bool connect(int device) const;
+    // Fills exactly `length` bytes on success; leaves the buffer alone otherwise.
+    bool receive(int device, int command, uint8_t* buffer, int length);
+    bool send(int device, int command, const uint8_t* buffer, int length);
+
+    // True once after a transfer changed the persistent state.
+    bool takeStateChanged();
+    int transferCount() const { return transferCount_; }
+
+private:
+    bool transferAllowed(int device, int command) const;
+    bool isPresent() const;
+    int32_t signInVerdict() const;
+    bool applySend(int command, const uint8_t* buffer, int length);
+    void answerReceive(int command, uint8_t* buffer);
+
+    CameraState state_;
+    Faults extraFaults_;
+    bool stateChanged_ = false;
+    int transferCount_ = 0;
+    int32_t signInAccount_ = -1;
+    std::string signInPassword_;
+};
+
+}  // namespace nvusb_sim

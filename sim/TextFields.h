@@ -1,0 +1,15 @@
+// Small text helpers shared by the state file and fault list readers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nvusb_sim {
+
+std::string trimText(const std::string& text);
+std::vector<std::string> splitText(const std::string& text, char separator);
+// A whole decimal 32-bit integer, optionally signed, with surrounding blanks allowed.
+std::optional<int> parseInt(const std::string& text);
+
+}  // namespace nvusb_sim
