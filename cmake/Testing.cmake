@@ -1,18 +1,22 @@
-# orvane_add_gtest(<target> SOURCES ... LIBRARIES ...)
+# orvane_add_gtest(<target> SOURCES ... LIBRARIES ... [SIM_DIR dir] [TIMEOUT s] [LABELS ...])
 # A GoogleTest program whose cases CTest discovers when it runs (so that
-# discovery under Wine needs no display at build time). On Windows the
-# simulated camera is put on the DLL search path through WINEPATH.
+# discovery under Wine needs no display at build time). The simulated camera
+# (or the folder SIM_DIR) is put on the library search path: WINEPATH on
+# Windows, LD_LIBRARY_PATH natively.
 function(orvane_add_gtest target)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;SIM_DIR" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  if(NOT ARG_SIM_DIR)
+    set(ARG_SIM_DIR ${ORVANE_SIM_DIR})
+  endif()
   if(WIN32)
-    set(env "WINEPATH=Z:${ORVANE_SIM_DIR}" "WINEDEBUG=-all")
+    set(env "WINEPATH=Z:${ARG_SIM_DIR}" "WINEDEBUG=-all")
   else()
-    set(env "LD_LIBRARY_PATH=${ORVANE_SIM_DIR}")
+    set(env "LD_LIBRARY_PATH=${ARG_SIM_DIR}")
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST

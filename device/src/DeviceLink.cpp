@@ -1,0 +1,116 @@
+#include "DeviceLink.h"
+
+#include <cstring>
+
+#include "telvix/Telvix.h"
+#include "telvix/VendorEntries.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#include <thread>
+#endif
+
+namespace telvix {
+
+int g_device = -1;
+ReceiveBuffers g_receiveBuffers;
+
+namespace {
+
+std::unique_ptr<VendorLink> g_link;
+
+void WriteToStandardOutput(const char* text, std::size_t length) {
+#ifdef _WIN32
+    // Written as raw bytes: a text-mode stream would turn "\r\n" into "\r\r\n".
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(out, text, static_cast<DWORD>(length), &written, nullptr);
+#else
+    while (length > 0) {
+        ssize_t n = write(STDOUT_FILENO, text, length);
+        if (n <= 0) return;
+        text += n;
+        length -= static_cast<std::size_t>(n);
+    }
+#endif
+}
+
+void SleepFor(unsigned milliseconds) {
+#ifdef _WIN32
+    Sleep(milliseconds);
+#else
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
+}
+
+}  // namespace
+
+Environment DefaultEnvironment() {
+    Environment environment;
+    environment.loadVendor = [] { return LoadVendorLibrary(NVUSB_LIBRARY_NAME); };
+    environment.writeTrace = WriteToStandardOutput;
+    environment.pause = SleepFor;
+    environment.now = [] { return std::time(nullptr); };
+    return environment;
+}
+
+Environment& CurrentEnvironment() {
+    static Environment environment = DefaultEnvironment();
+    return environment;
+}
+
+void DebugPrint(const char* line) { CurrentEnvironment().writeTrace(line, std::strlen(line)); }
+
+void Pause(unsigned milliseconds) { CurrentEnvironment().pause(milliseconds); }
+
+void SetStatus(int* status, bool success) {
+    if (status) *status = success ? kStatusSuccess : kStatusFailure;
+}
+
+bool Linked() { return g_link != nullptr; }
+
+int InitDevice(int* status) {
+    std::unique_ptr<VendorLink> link = CurrentEnvironment().loadVendor();
+    if (!link) {
+        DebugPrint("Cannot find NvUSB.dll\r\n");
+        return 0;
+    }
+    g_link = std::move(link);
+    g_device = g_link->FirstAvailableDevice();
+    if (g_device == 0) {
+        DebugPrint("No Device is Existing\r\n");
+        SetStatus(status, false);
+        return 0;
+    }
+    if (g_link->ConnectToDevice(g_device) != 0) {
+        SetStatus(status, true);
+        DebugPrint("Connect to Device Success!\r\n");
+    } else {
+        SetStatus(status, false);
+        DebugPrint("Connect to Device Failed!\r\n");
+    }
+    return 1;
+}
+
+bool Send(int command, const void* buffer, int length) {
+    if (!g_link) return false;
+    // The vendor entry takes a non-const buffer but only reads it.
+    return g_link->SetData(g_device, command, const_cast<void*>(buffer), length) != 0;
+}
+
+bool Receive(int command, void* buffer, int length) {
+    if (!g_link) return false;
+    return g_link->GetData(g_device, command, buffer, length) != 0;
+}
+
+void ResetForTesting() {
+    g_link.reset();
+    g_device = -1;
+    g_receiveBuffers = ReceiveBuffers();
+    CurrentEnvironment() = DefaultEnvironment();
+}
+
+}  // namespace telvix
