@@ -1,0 +1,409 @@
+// The device library in process, against a scripted vendor link.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+#include "DeviceLink.h"
+#include "FakeVendorLink.h"
+#include "telvix/Telvix.h"
+
+namespace {
+
+const char kPassword[] = "888888";
+
+class TelvixTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        telvix::ResetForTesting();
+        script = std::make_shared<VendorScript>();
+        auto& environment = telvix::CurrentEnvironment();
+        environment.loadVendor = [this]() -> std::unique_ptr<telvix::VendorLink> {
+            ++loads;
+            if (!vendorPresent) return nullptr;
+            return std::make_unique<FakeVendorLink>(script);
+        };
+        environment.writeTrace = [this](const char* text, std::size_t length) { trace.append(text, length); };
+        environment.pause = [this](unsigned ms) {
+            pauses.push_back(ms);
+            pauseAfterTransfer.push_back(script->transfers.size());
+        };
+    }
+    void TearDown() override { telvix::ResetForTesting(); }
+
+    void Connect() {
+        int status = 0;
+        ASSERT_EQ(1, Init_Device(nullptr, &status));
+        trace.clear();
+        script->transfers.clear();
+    }
+
+    std::shared_ptr<VendorScript> script;
+    bool vendorPresent = true;
+    int loads = 0;
+    std::string trace;
+    std::vector<unsigned> pauses;
+    std::vector<std::size_t> pauseAfterTransfer;
+};
+
+// --- the link ---------------------------------------------------------------
+
+TEST_F(TelvixTest, MissingVendorLibraryFailsAndLeavesStatusAlone) {
+    vendorPresent = false;
+    int status = 77;
+    EXPECT_EQ(0, Init_Device(nullptr, &status));
+    EXPECT_EQ(77, status);
+    EXPECT_EQ("Cannot find NvUSB.dll\r\n", trace);
+}
+
+TEST_F(TelvixTest, NoCameraFailsWithStatusTwo) {
+    script->deviceHandle = 0;
+    int status = 0;
+    EXPECT_EQ(0, Init_Device(nullptr, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ("No Device is Existing\r\n", trace);
+    EXPECT_EQ(0, telvix::g_device);
+}
+
+TEST_F(TelvixTest, RefusedConnectStillCountsAsCameraFound) {
+    script->connectResult = 0;
+    int status = 0;
+    EXPECT_EQ(1, Init_Device(nullptr, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ("Connect to Device Failed!\r\n", trace);
+}
+
+TEST_F(TelvixTest, ConnectSucceeds) {
+    int status = 0;
+    EXPECT_EQ(1, Init_Device(nullptr, &status));
+    EXPECT_EQ(kStatusSuccess, status);
+    EXPECT_EQ("Connect to Device Success!\r\n", trace);
+    EXPECT_EQ(0x1234, telvix::g_device);
+}
+
+TEST_F(TelvixTest, SecondInitLoadsAgainAndKeepsTheNewHandle) {
+    int status = 0;
+    Init_Device(nullptr, &status);
+    script->deviceHandle = 0x5678;
+    EXPECT_EQ(1, Init_Device(nullptr, &status));
+    EXPECT_EQ(2, loads);
+    EXPECT_EQ(0x5678, telvix::g_device);
+}
+
+TEST_F(TelvixTest, UnInitKeepsTheCameraReachable) {
+    Connect();
+    int dummy = 0;
+    UnInit_Device(&dummy);
+    int level = -1, status = 0;
+    script->replies[kCmdBattery] = Int32Bytes(64);
+    EXPECT_EQ(1, ReadDeviceBatteryDumpEnergy(&level, kPassword, &status));
+    EXPECT_EQ(64, level);
+    EXPECT_EQ(0x1234, script->transfers.at(0).device);
+}
+
+TEST_F(TelvixTest, GetIDCodeIsAlwaysOne) {
+    EXPECT_EQ(1, GetIDCode());
+    Connect();
+    EXPECT_EQ(1, GetIDCode());
+    EXPECT_EQ(0, script->calls - 2);  // only the two link calls of Init_Device
+}
+
+TEST_F(TelvixTest, OperationsBeforeInitFailWithoutCallingTheVendor) {
+    int status = 0, value = 5;
+    unsigned char record[kIdentityRecordSize] = {};
+    EXPECT_EQ(kLoginResultRefused, client_login(0, kPassword));
+    EXPECT_EQ(0, GetVUZInfo(record, kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    status = 0;
+    EXPECT_EQ(0, ReadDeviceBatteryDumpEnergy(&value, kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ(5, value);
+    status = 0;
+    EXPECT_EQ(0, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ(0, script->calls);
+    EXPECT_EQ(0, loads);
+}
+
+// --- sign-in ----------------------------------------------------------------
+
+TEST_F(TelvixTest, SignInSendsTypeThenPasswordPausesThenReadsVerdict) {
+    Connect();
+    script->replies[kCmdLoginVerdict] = Int32Bytes(kLoginAccepted);
+    EXPECT_EQ(1, client_login(1, "123456"));
+    ASSERT_EQ(3u, script->transfers.size());
+    EXPECT_EQ(kCmdAccountType, script->transfers[0].command);
+    EXPECT_EQ(Int32Bytes(1), script->transfers[0].bytes);
+    EXPECT_EQ(kCmdPassword, script->transfers[1].command);
+    EXPECT_EQ(std::vector<unsigned char>({'1', '2', '3', '4', '5', '6'}), script->transfers[1].bytes);
+    EXPECT_EQ(Transfer::kReceive, script->transfers[2].direction);
+    EXPECT_EQ(kCmdLoginVerdict, script->transfers[2].command);
+    EXPECT_EQ(std::vector<unsigned>({200}), pauses);
+    EXPECT_EQ(std::vector<std::size_t>({2}), pauseAfterTransfer);
+    EXPECT_EQ("client_login type Successful\r\nPSW_Check  Successful\r\nPSW_Check1 Successful\r\n", trace);
+}
+
+TEST_F(TelvixTest, SignInIsAcceptedOnlyOnVerdictThree) {
+    Connect();
+    for (int verdict : {0, 2, 4, 5, -1}) {
+        script->replies[kCmdLoginVerdict] = Int32Bytes(verdict);
+        EXPECT_EQ(kLoginResultRefused, client_login(0, kPassword)) << verdict;
+    }
+}
+
+TEST_F(TelvixTest, EmptyPasswordIsSentWithLengthZero) {
+    Connect();
+    client_login(0, "");
+    ASSERT_GE(script->transfers.size(), 2u);
+    EXPECT_TRUE(script->transfers[1].bytes.empty());
+}
+
+TEST_F(TelvixTest, SignInTransferFailuresGiveFourWithTheirTraces) {
+    struct Case {
+        int failing;
+        bool receiveOnly;
+        const char* trace;
+    } cases[] = {
+        {kCmdAccountType, false, "client_login type  Failed!\r\n"},
+        {kCmdPassword, false, "client_login type Successful\r\nPSW_Check  Failed!\r\n"},
+        {kCmdLoginVerdict, true,
+         "client_login type Successful\r\nPSW_Check  Successful\r\nPSW_Check1 Failed!\r\n"},
+    };
+    Connect();
+    for (const Case& c : cases) {
+        script->failingCommands.clear();
+        script->failingReceives.clear();
+        (c.receiveOnly ? script->failingReceives : script->failingCommands).insert(c.failing);
+        trace.clear();
+        EXPECT_EQ(kLoginResultRefused, client_login(0, kPassword));
+        EXPECT_EQ(c.trace, trace);
+    }
+}
+
+TEST_F(TelvixTest, VerdictBufferStartsAtFourAndKeepsItsLastValue) {
+    Connect();
+    // A camera that answers without delivering bytes leaves the buffer as it was.
+    EXPECT_EQ(kLoginResultRefused, client_login(0, kPassword));
+    script->replies[kCmdLoginVerdict] = Int32Bytes(kLoginAccepted);
+    EXPECT_EQ(1, client_login(0, kPassword));
+    script->replies[kCmdLoginVerdict].clear();
+    EXPECT_EQ(1, client_login(0, kPassword));
+}
+
+// --- single-transfer operations ----------------------------------------------
+
+struct SingleTransfer {
+    const char* name;
+    int command;
+    Transfer::Direction direction;
+    std::size_t length;
+    int (*call)(int* status);
+};
+
+unsigned char g_record[kIdentityRecordSize];
+unsigned char g_serial[kSerialNoLength];
+int g_width = -7, g_height = -7, g_level = -7;
+
+const SingleTransfer kSingleTransfers[] = {
+    {"GetVUZInfo", kCmdIdentity, Transfer::kReceive, 94, [](int* s) { return GetVUZInfo(g_record, kPassword, s); }},
+    {"WriteVUZInfo", kCmdIdentity, Transfer::kSend, 94, [](int* s) { return WriteVUZInfo(g_record, kPassword, s); }},
+    {"SyncDevTime", kCmdClock, Transfer::kSend, 36, [](int* s) { return SyncDevTime(kPassword, s); }},
+    {"SetMSDC", kCmdStorageMode, Transfer::kSend, 4, [](int* s) { return SetMSDC(kPassword, s); }},
+    {"ReadDeviceResolution", kCmdResolution, Transfer::kReceive, 8,
+     [](int* s) { return ReadDeviceResolution(&g_width, &g_height, kPassword, s); }},
+    {"ReadDeviceBatteryDumpEnergy", kCmdBattery, Transfer::kReceive, 4,
+     [](int* s) { return ReadDeviceBatteryDumpEnergy(&g_level, kPassword, s); }},
+    {"SetUserPassWord", kCmdUserPassword, Transfer::kSend, 6, [](int* s) { return SetUserPassWord("abc123", kPassword, s); }},
+    {"SetAdminPassWord", kCmdAdminPassword, Transfer::kSend, 6, [](int* s) { return SetAdminPassWord("xyz789", kPassword, s); }},
+    {"SetCameraSerialNo", kCmdSetSerial, Transfer::kSend, 21, [](int* s) { return SetCameraSerialNo(g_serial, nullptr, s); }},
+    {"ReadCameraSerialNo", kCmdReadSerial, Transfer::kReceive, 21, [](int* s) { return ReadCameraSerialNo(g_serial, nullptr, s); }},
+};
+
+TEST_F(TelvixTest, EachOperationIsOneTransferWithItsTraceAndStatus) {
+    Connect();
+    for (const SingleTransfer& op : kSingleTransfers) {
+        SCOPED_TRACE(op.name);
+        script->replies[op.command] = std::vector<unsigned char>(op.length, 0x11);
+        script->transfers.clear();
+        trace.clear();
+        int status = 0;
+        EXPECT_EQ(1, op.call(&status));
+        EXPECT_EQ(kStatusSuccess, status);
+        EXPECT_EQ(std::string(op.name) + " Successful\r\n", trace);
+        ASSERT_EQ(1u, script->transfers.size());
+        EXPECT_EQ(op.command, script->transfers[0].command);
+        EXPECT_EQ(op.direction, script->transfers[0].direction);
+        EXPECT_EQ(0x1234, script->transfers[0].device);
+        if (op.direction == Transfer::kSend) {
+            EXPECT_EQ(op.length, script->transfers[0].bytes.size());
+        }
+
+        script->failingCommands = {op.command};
+        trace.clear();
+        status = 0;
+        EXPECT_EQ(0, op.call(&status));
+        EXPECT_EQ(kStatusFailure, status);
+        EXPECT_EQ(std::string(op.name) + " Failed!\r\n", trace);
+        script->failingCommands.clear();
+    }
+    EXPECT_TRUE(pauses.empty());
+}
+
+TEST_F(TelvixTest, PayloadsAreTheCallersBytesUnchanged) {
+    Connect();
+    unsigned char record[kIdentityRecordSize];
+    for (int i = 0; i < kIdentityRecordSize; ++i) record[i] = static_cast<unsigned char>(i * 7);
+    int status = 0;
+    WriteVUZInfo(record, kPassword, &status);
+    SetMSDC(kPassword, &status);
+    SetUserPassWord("abc123", kPassword, &status);
+    ASSERT_EQ(3u, script->transfers.size());
+    EXPECT_EQ(std::vector<unsigned char>(record, record + kIdentityRecordSize), script->transfers[0].bytes);
+    EXPECT_EQ(Int32Bytes(1), script->transfers[1].bytes);
+    EXPECT_EQ(std::vector<unsigned char>({'a', 'b', 'c', '1', '2', '3'}), script->transfers[2].bytes);
+}
+
+TEST_F(TelvixTest, ReceivesDeliverIntoTheCallersOutputsOnlyOnSuccess) {
+    Connect();
+    std::vector<unsigned char> resolution = Int32Bytes(1920);
+    std::vector<unsigned char> height = Int32Bytes(1080);
+    resolution.insert(resolution.end(), height.begin(), height.end());
+    script->replies[kCmdResolution] = resolution;
+    int width = -5, h = -5, status = 0;
+    EXPECT_EQ(1, ReadDeviceResolution(&width, &h, kPassword, &status));
+    EXPECT_EQ(1920, width);
+    EXPECT_EQ(1080, h);
+
+    script->failingCommands = {kCmdResolution};
+    width = 11;
+    h = 22;
+    EXPECT_EQ(0, ReadDeviceResolution(&width, &h, kPassword, &status));
+    EXPECT_EQ(11, width);
+    EXPECT_EQ(22, h);
+}
+
+TEST_F(TelvixTest, StatusBuffersStartAtZero) {
+    Connect();
+    int width = -5, height = -5, level = -5, status = 0;
+    // Replies without bytes: the library's own buffers show through.
+    EXPECT_EQ(1, ReadDeviceResolution(&width, &height, kPassword, &status));
+    EXPECT_EQ(1, ReadDeviceBatteryDumpEnergy(&level, kPassword, &status));
+    EXPECT_EQ(0, width);
+    EXPECT_EQ(0, height);
+    EXPECT_EQ(0, level);
+}
+
+TEST_F(TelvixTest, ClockPayloadIsNineIntegersOfLocalTime) {
+    telvix::CurrentEnvironment().now = [] {
+        std::tm noon{};
+        noon.tm_year = 119;
+        noon.tm_mon = 2;
+        noon.tm_mday = 15;
+        noon.tm_hour = 12;
+        noon.tm_isdst = -1;
+        return std::mktime(&noon);
+    };
+    Connect();
+    int status = 0;
+    ASSERT_EQ(1, SyncDevTime(kPassword, &status));
+    const std::vector<unsigned char>& bytes = script->transfers.at(0).bytes;
+    ASSERT_EQ(36u, bytes.size());
+    int fields[9];
+    std::memcpy(fields, bytes.data(), 36);
+    EXPECT_EQ(0, fields[0]);    // seconds
+    EXPECT_EQ(0, fields[1]);    // minutes
+    EXPECT_EQ(12, fields[2]);   // hours
+    EXPECT_EQ(15, fields[3]);   // day of month
+    EXPECT_EQ(2, fields[4]);    // March
+    EXPECT_EQ(119, fields[5]);  // 2019
+    EXPECT_EQ(5, fields[6]);    // a Friday
+    EXPECT_EQ(73, fields[7]);   // day of year
+}
+
+TEST_F(TelvixTest, ClockPayloadIsZeroWhenTheTimeCannotBeConverted) {
+    telvix::CurrentEnvironment().now = [] { return std::numeric_limits<std::time_t>::max(); };
+    Connect();
+    int status = 0;
+    SyncDevTime(kPassword, &status);
+    EXPECT_EQ(std::vector<unsigned char>(36, 0), script->transfers.at(0).bytes);
+}
+
+// --- format -----------------------------------------------------------------
+
+TEST_F(TelvixTest, FormatSendsOnePausesAndReadsTheVerdict) {
+    Connect();
+    script->replies[kCmdFormat] = Int32Bytes(kFormatDone);
+    int status = 0;
+    EXPECT_EQ(1, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusSuccess, status);
+    ASSERT_EQ(2u, script->transfers.size());
+    EXPECT_EQ(Int32Bytes(1), script->transfers[0].bytes);
+    EXPECT_EQ(Transfer::kReceive, script->transfers[1].direction);
+    EXPECT_EQ(std::vector<unsigned>({200}), pauses);
+    EXPECT_EQ(std::vector<std::size_t>({1}), pauseAfterTransfer);
+    EXPECT_EQ("FormatDecTF Successful\r\nFormatDecTF 1 Successful\r\n", trace);
+}
+
+TEST_F(TelvixTest, FormatRefusedByTheCameraIsStatusOneResultZero) {
+    Connect();
+    script->replies[kCmdFormat] = Int32Bytes(5);
+    int status = 0;
+    EXPECT_EQ(0, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusSuccess, status);
+}
+
+TEST_F(TelvixTest, FormatTransferFailuresAreStatusTwo) {
+    Connect();
+    int status = 0;
+    script->failingCommands = {kCmdFormat};
+    EXPECT_EQ(0, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ("FormatDecTF Failed!\r\n", trace);
+    EXPECT_TRUE(pauses.empty());
+
+    script->failingCommands.clear();
+    script->failingReceives = {kCmdFormat};
+    trace.clear();
+    status = 0;
+    EXPECT_EQ(0, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ("FormatDecTF Successful\r\nFormatDecTF 1 Failed!\r\n", trace);
+}
+
+// --- WiFi / 4G ----------------------------------------------------------------
+
+TEST_F(TelvixTest, NetworkFunctionsAcceptEverythingAndTouchNothing) {
+    Connect();
+    using ReadFn = int (*)(char*, const char*, int*);
+    using SetFn = int (*)(const char*, const char*, int*);
+    for (ReadFn read : {ReadWifiSSID, ReadWifiPSW, ReadServerIP, Read4GAPN, Read4GPIN, ReadServerPort, ReadSDCapacity}) {
+        char buffer[64] = {};
+        int status = 0;
+        EXPECT_EQ(1, read(buffer, kPassword, &status));
+        EXPECT_EQ(kStatusSuccess, status);
+        EXPECT_EQ(std::string(64, '\0'), std::string(buffer, 64));
+    }
+    for (SetFn set : {SetWifiSSID, SetWifiPSW, SetServerIP, Set4GAPN, Set4GPIN, SetServerPort}) {
+        int status = 0;
+        EXPECT_EQ(1, set("value", kPassword, &status));
+        EXPECT_EQ(kStatusSuccess, status);
+    }
+    int mode = 9, status = 0;
+    EXPECT_EQ(1, ReadWifiMode(&mode, kPassword, &status));
+    EXPECT_EQ(9, mode);
+    EXPECT_EQ(1, SetWifiMode(-1, kPassword, &status));
+    EXPECT_TRUE(script->transfers.empty());
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST_F(TelvixTest, NullBuffersFailInsteadOfCrashing) {
+    Connect();
+    int status = 0;
+    EXPECT_EQ(0, GetVUZInfo(nullptr, kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ(0, ReadCameraSerialNo(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(script->transfers.empty());
+}
+
+}  // namespace
