@@ -59,6 +59,10 @@ can_run_win32() {
 
 wine_loader() { if [ "$1" = win32 ]; then echo /usr/lib/wine/wine; else echo /usr/lib/wine/wine64; fi; }
 
+wine_server() {
+  if [ -x /usr/lib/wine/wineserver64 ]; then /usr/lib/wine/wineserver64 "$@"; else wineserver "$@"; fi
+}
+
 # A Wine prefix of the project's own, with fonts mapped for the dialogs.
 ensure_wineprefix() {
   local arch=$1 loader
@@ -67,6 +71,7 @@ ensure_wineprefix() {
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ "$arch" = win32 ] && export WINEARCH=win32 || export WINEARCH=win64
   [ -f "$WINEPREFIX/.orvane-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
   say "creating the Wine prefix $WINEPREFIX"
   "$loader" wineboot -i >/dev/null 2>&1 || die "wineboot failed for $WINEPREFIX"
   "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial Narrow' /t REG_SZ /d 'Liberation Sans Narrow' /f >/dev/null 2>&1
@@ -75,13 +80,14 @@ ensure_wineprefix() {
     "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
   done
-  "${loader%/*}/wineserver" -w 2>/dev/null || wineserver -w
+  wine_server -w
   touch "$WINEPREFIX/.orvane-ready"
 }
 
 # cmake configure + build of one build tree.
 build_tree() {
   local dir=$1; shift
+  mkdir -p "$dir"
   cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; die "cmake configure failed for $dir"; }
   cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1 \

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Checks the shipped Windows binaries as a Windows loader would see them:
+# plain export names, and no DLL beyond Windows' own (and Telvix.dll).
+# usage: CheckBinaries.sh OBJDUMP BIN_DIR DEF_FILE
+set -u
+OBJDUMP=$1 BIN=$2 DEF=$3
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+exports() { "$OBJDUMP" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\s*\[/{print $NF} t&&/^$/{t=0}'; }
+dlls() { "$OBJDUMP" -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
+imports_from() {
+  "$OBJDUMP" -p "$1" | awk -v dll="$2" '
+    /DLL Name:/ { cur = $3; next }
+    cur == dll && /^\s+[0-9a-f]+\s+[0-9]+\s+\S+/ { print $3 }
+    /^$/ { if (cur == dll && seen) cur = ""; if (cur == dll) seen = 1 }'
+}
+
+SYSTEM='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|ole32|OLEAUT32|msvcrt|api-ms-win-.*)\.dll$'
+
+check_imports() {
+  local file=$1 allowed=$2 d
+  for d in $(dlls "$file"); do
+    echo "$d" | grep -Eiq "$allowed" || bad "$(basename "$file") imports $d"
+  done
+}
+
+# Telvix.dll: exactly the names of its .def file.
+want=$(sed -n 's/^\s\+\([A-Za-z_0-9]\+\)\s*$/\1/p' "$DEF" | sort)
+have=$(exports "$BIN/Telvix.dll" | sort)
+[ "$want" = "$have" ] || bad "Telvix.dll exports differ: $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
+echo "Telvix.dll exports $(echo "$have" | wc -l) names"
+check_imports "$BIN/Telvix.dll" "$SYSTEM"
+
+# The simulated camera: the vendor library's four entries.
+have=$(exports "$BIN/camera-sim/NvUSB.dll" | sort | tr '\n' ' ')
+[ "$have" = "NvUSB_ConnectToDevice NvUSB_GetFirstAvailableDevice NvUSB_VenderCmd_GetData NvUSB_VenderCmd_SetData " ] \
+  || bad "NvUSB.dll exports: $have"
+check_imports "$BIN/camera-sim/NvUSB.dll" "$SYSTEM"
+
+# The program: Telvix.dll by name at load time, 26 of its functions.
+if [ -f "$BIN/Orvane.exe" ]; then
+  check_imports "$BIN/Orvane.exe" "$SYSTEM|^Telvix\.dll$"
+  dlls "$BIN/Orvane.exe" | grep -qx 'Telvix.dll' || bad "Orvane.exe does not import Telvix.dll"
+  n=$(imports_from "$BIN/Orvane.exe" Telvix.dll | sort -u | wc -l)
+  echo "Orvane.exe imports $n functions of Telvix.dll"
+  [ "$n" = 26 ] || bad "Orvane.exe imports $n functions of Telvix.dll, not 26: $(imports_from "$BIN/Orvane.exe" Telvix.dll | tr '\n' ' ')"
+else
+  bad "Orvane.exe was not built"
+fi
+exit $fail
