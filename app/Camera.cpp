@@ -1,0 +1,89 @@
+#include "Camera.h"
+
+#include "texts/TextTable.h"
+
+namespace {
+constexpr int kSerialNoMaxLength = 40;
+}
+
+void Camera::DoDataExchange(ui::DataExchange& exchange)
+{
+    exchange.Text(IDC_CAMERA_ID, m_cameraId);
+    exchange.Text(IDC_USER_ID, m_userId);
+    exchange.Text(IDC_DEPARTMENT_ID, m_departmentId);
+    exchange.Text(IDC_USER_NAME, m_userName);
+    exchange.Text(IDC_DEPARTMENT_NAME, m_departmentName);
+    exchange.Control(IDC_WIFI_MODE, m_wifiModeList);
+    exchange.Text(IDC_WIFI_SSID, m_wifiSsid);
+    exchange.Text(IDC_WIFI_PASSWORD, m_wifiPassword);
+    exchange.Text(IDC_SERVER_IP, m_serverIp);
+    exchange.Text(IDC_APN, m_apn);
+    exchange.Text(IDC_PIN, m_pin);
+    exchange.Text(IDC_SERVER_PORT, m_serverPort);
+    exchange.Text(IDC_ADMIN_PASSWORD, m_adminPassword);
+    exchange.Text(IDC_ADMIN_PASSWORD_AGAIN, m_adminPasswordAgain);
+    exchange.Text(IDC_USER_PASSWORD, m_userPassword);
+    exchange.Text(IDC_USER_PASSWORD_AGAIN, m_userPasswordAgain);
+    exchange.Text(IDC_SERIAL_NO, m_serialNo, kSerialNoMaxLength);
+}
+
+bool Camera::PreTranslateMessage(MSG* message)
+{
+    // Escape and Enter close no window of the application.
+    if (message->message == WM_KEYDOWN && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
+        return true;
+    return Dialog::PreTranslateMessage(message);
+}
+
+BOOL Camera::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+    SetLabels();
+    return TRUE;
+}
+
+void Camera::SetLabels()
+{
+    static const struct {
+        int control;
+        int text;
+    } kLabels[] = {
+        {IDCANCEL, kTextLogout},
+        {IDC_TIME_GROUP, kTextTimeGroup},
+        {IDC_SYNC_TIME, kTextTimeSyncButton},
+        {IDC_PARAMETER_GROUP, kTextParameterGroup},
+        {IDC_READ_STATUS, kTextRead},
+        {IDC_IDENTITY_GROUP, kTextIdentityGroup},
+        {IDC_CAMERA_ID_LABEL, kTextCameraIdLabel},
+        {IDC_USER_ID_LABEL, kTextUserIdLabel},
+        {IDC_DEPARTMENT_ID_LABEL, kTextDepartmentIdLabel},
+        {IDC_USER_NAME_LABEL, kTextUserNameLabel},
+        {IDC_DEPARTMENT_NAME_LABEL, kTextDepartmentNameLabel},
+        {IDC_READ_IDENTITY, kTextRead},
+        {IDC_SET_IDENTITY, kTextSetting},
+        {IDC_NETWORK_GROUP, kTextNetworkGroup},
+        {IDC_WIFI_MODE_LABEL, kTextWifiModeLabel},
+        {IDC_WIFI_SSID_LABEL, kTextWifiSsidLabel},
+        {IDC_WIFI_PASSWORD_LABEL, kTextWifiPasswordLabel},
+        {IDC_SERVER_IP_LABEL, kTextServerIpLabel},
+        {IDC_APN_LABEL, kTextApnLabel},
+        {IDC_PIN_LABEL, kTextPinLabel},
+        {IDC_SERVER_PORT_LABEL, kTextServerPortLabel},
+        {IDC_KEEP_EMPTY_HINT, kTextKeepEmptyHint},
+        {IDC_READ_NETWORK, kTextRead},
+        {IDC_SET_NETWORK, kTextSetting},
+        {IDC_ADMIN_PASSWORD_LABEL, kTextAdminPasswordLabel},
+        {IDC_ADMIN_CONFIRM_LABEL, kTextConfirmPasswordLabel},
+        {IDC_USER_PASSWORD_LABEL, kTextUserPasswordLabel},
+        {IDC_USER_CONFIRM_LABEL, kTextConfirmPasswordLabel},
+        {IDC_SET_ADMIN_PASSWORD, kTextSetAdminPassword},
+        {IDC_SET_USER_PASSWORD, kTextSetUserPassword},
+        {IDC_USB_STORAGE, kTextUsbStorageButton},
+        {IDC_PASSWORD_GROUP, kTextPasswordGroup},
+        {IDC_FORMAT_CARD, kTextFormatCard},
+        {IDC_SERIAL_NO_LABEL, kTextSerialNoLabel},
+    };
+    for (const auto& label : kLabels)
+        SetDlgItemText(label.control, Text(label.text));
+    SetWindowText(Text(kTextAppTitle));
+}

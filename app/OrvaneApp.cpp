@@ -1,0 +1,20 @@
+#include "OrvaneApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "OrvaneDlg.h"
+
+int COrvaneApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    SetRegistryKey(L"应用程序向导生成的本地应用程序");
+
+    COrvaneDlg dialog;
+    dialog.DoModal();
+    return 0;
+}

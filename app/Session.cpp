@@ -1,0 +1,4 @@
+#include "Session.h"
+
+int g_userType = 0;
+char g_sessionPassword[10] = {};
