@@ -37,6 +37,8 @@ void setEnvironment(const char* name, const std::filesystem::path& value) {
 
 void clearEnvironment(const char* name) { SetEnvironmentVariableW(std::filesystem::path(name).wstring().c_str(), nullptr); }
 
+// The build's folders are Unix paths; Wine shows them on drive Z:.
+const std::string kSimFolder = std::string("Z:") + NVUSB_SIM_DIR;
 const std::string kPartialLibrary = std::string("Z:") + NVUSB_SIM_PARTIAL_DIR + "/" + NVUSB_LIBRARY_NAME;
 #else
 struct LibraryCloser {
@@ -52,6 +54,7 @@ void setEnvironment(const char* name, const std::filesystem::path& value) { sete
 
 void clearEnvironment(const char* name) { unsetenv(name); }
 
+const std::string kSimFolder = NVUSB_SIM_DIR;
 const std::string kPartialLibrary = std::string(NVUSB_SIM_PARTIAL_DIR) + "/" + NVUSB_LIBRARY_NAME;
 #endif
 
@@ -140,6 +143,20 @@ TEST_F(NvUSBLibraryTest, RefusesNullBuffersAndNegativeLengths) {
     EXPECT_EQ(setData(device, 9, nullptr, 6), 0);
     EXPECT_EQ(getData(device, 7, &value, -4), 0);
     EXPECT_EQ(setData(device, 0, &value, -1), 0);
+}
+
+TEST_F(NvUSBLibraryTest, FilesDefaultToTheLibrarysOwnFolder) {
+    clearEnvironment("NVUSB_SIM_STATE");
+    clearEnvironment("NVUSB_SIM_LOG");
+    const std::filesystem::path log = std::filesystem::path(kSimFolder) / "nvusb-sim-log.txt";
+    const size_t linesBefore = fileLines(log).size();
+
+    int32_t level = 0;
+    getData(firstDevice(), 7, &level, 3);  // refused, so the default state stays untouched
+
+    const std::vector<std::string> lines = fileLines(log);
+    ASSERT_EQ(lines.size(), linesBefore + 1);
+    EXPECT_EQ(lines.back(), "receive 7 3 - failed");
 }
 
 TEST(NvUSBPartialLibraryTest, LacksOnlyTheSendEntry) {

@@ -42,6 +42,8 @@ struct SignInCase {
     int32_t verdict;
 };
 
+void PrintTo(const SignInCase& signIn, std::ostream* out) { *out << signIn.name; }
+
 class SignInTest : public SimulatedCameraTest, public ::testing::WithParamInterface<SignInCase> {};
 
 TEST_P(SignInTest, AnswersTheVerdictForTheAccountsStoredPassword) {
@@ -153,6 +155,8 @@ struct ShapeCase {
     int command;
     int length;
 };
+
+void PrintTo(const ShapeCase& shape, std::ostream* out) { *out << shape.name; }
 
 class RefusedShapeTest : public SimulatedCameraTest, public ::testing::WithParamInterface<ShapeCase> {};
 

@@ -90,6 +90,8 @@ struct MalformedCase {
     const char* problem;
 };
 
+void PrintTo(const MalformedCase& malformed, std::ostream* out) { *out << malformed.line; }
+
 class MalformedLineTest : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedLineTest, NamesFileAndLineAndKeepsTheDefault) {
