@@ -271,13 +271,6 @@ TEST_F(SimulatedCameraTest, ForcedVerdictsReplaceTheCamerasOwn) {
     EXPECT_EQ(intAt(receive(kFormat, 4)), 9);
 }
 
-TEST_F(SimulatedCameraTest, ForcedAcceptanceLetsAnyPasswordIn) {
-    Faults faults;
-    faults.signInVerdict = kSignInAccepted;
-    camera.setExtraFaults(faults);
-    EXPECT_EQ(signIn(1, "wrong!"), kSignInAccepted);
-}
-
 TEST_F(SimulatedCameraTest, ReadsLeaveTheStateUnchanged) {
     receive(kIdentity, kIdentitySize);
     receive(kBattery, 4);
