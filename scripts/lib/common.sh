@@ -84,6 +84,14 @@ ensure_wineprefix() {
   touch "$WINEPREFIX/.orvane-ready"
 }
 
+# Keeps one wineserver, with Wine's own background programs, for the whole
+# run: started here with their output going nowhere, they do not hold the
+# output pipe of the first test program open, and each test starts fast.
+start_wine_session() {
+  wine_server -p 2>/dev/null || true
+  "$(wine_loader "$1")" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 # cmake configure + build of one build tree.
 build_tree() {
   local dir=$1; shift
