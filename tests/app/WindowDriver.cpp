@@ -176,14 +176,9 @@ WindowDriver::Notice WindowDriver::WaitForBox(const std::wstring& title, const s
 {
     Notice notice;
     notice.box = WaitForWindow(title, except);
-    // Its button is relabelled as it is activated.
-    WaitUntil(
-        [&] {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            return GetGUIThreadInfo(m_uiThread, &info) && info.hwndActive == notice.box;
-        },
-        "the notice to become active");
+    // A message round trip returns once the window thread is back in its
+    // loop, so the box's showing, with its activation, has finished.
+    Send(notice.box, WM_NULL, 0, 0);
     // The box's message is the static with id 0xFFFF.
     notice.text = Text(GetDlgItem(notice.box, 0xFFFF));
     notice.button = Text(GetDlgItem(notice.box, IDOK));
