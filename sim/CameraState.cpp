@@ -7,7 +7,8 @@ namespace nvusb_sim {
 
 namespace {
 
-void putText(uint8_t* field, const char* text) { std::memcpy(field, text, std::strlen(text)); }
+// Copies the text with its terminating zero; every field is longer than its default.
+void putText(uint8_t* field, const char* text) { std::memcpy(field, text, std::strlen(text) + 1); }
 
 }  // namespace
 
@@ -27,7 +28,7 @@ SerialNumberBytes CameraState::defaultSerialNumber() {
 
 std::string formatClock(const ClockFields& clock) {
     char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock[5] + 1900, clock[4] + 1, clock[3],
+    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", clock[5] + 1900, clock[4] + 1, clock[3],
                   clock[2], clock[1], clock[0]);
     return text;
 }

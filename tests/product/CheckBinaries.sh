@@ -7,12 +7,12 @@ OBJDUMP=$1 BIN=$2 DEF=$3
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-exports() { "$OBJDUMP" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\s*\[/{print $NF} t&&/^$/{t=0}'; }
-dlls() { "$OBJDUMP" -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
+exports() { "$OBJDUMP" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}'; }
+dlls() { "$OBJDUMP" -p "$1" | sed -n "s/^[[:space:]]*DLL Name: //p"; }
 imports_from() {
   "$OBJDUMP" -p "$1" | awk -v dll="$2" '
     /DLL Name:/ { cur = $3; next }
-    cur == dll && /^\s+[0-9a-f]+\s+[0-9]+\s+\S+/ { print $3 }
+    cur == dll && /^[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^ \t]+/ { print $3 }
     /^$/ { if (cur == dll && seen) cur = ""; if (cur == dll) seen = 1 }'
 }
 
@@ -26,7 +26,7 @@ check_imports() {
 }
 
 # Telvix.dll: exactly the names of its .def file.
-want=$(sed -n 's/^\s\+\([A-Za-z_0-9]\+\)\s*$/\1/p' "$DEF" | sort)
+want=$(sed -n 's/^[[:space:]]\{1,\}\([A-Za-z_0-9]\{1,\}\)[[:space:]]*$/\1/p' "$DEF" | sort)
 have=$(exports "$BIN/Telvix.dll" | sort)
 [ "$want" = "$have" ] || bad "Telvix.dll exports differ: $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
 echo "Telvix.dll exports $(echo "$have" | wc -l) names"
