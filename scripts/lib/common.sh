@@ -75,6 +75,10 @@ ensure_wineprefix() {
   say "creating the Wine prefix $WINEPREFIX"
   "$loader" wineboot -i >/dev/null 2>&1 || die "wineboot failed for $WINEPREFIX"
   "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial Narrow' /t REG_SZ /d 'Liberation Sans Narrow' /f >/dev/null 2>&1
+  # A virtual desktop: windows get frames without a window manager, and Wine
+  # does not wait for one each time a window is hidden.
+  "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+  "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1000 /f >/dev/null 2>&1
   local face
   for face in Arial 'Liberation Sans' Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2'; do
     "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
