@@ -1,6 +1,7 @@
 #include "Camera.h"
 
 #include "texts/TextTable.h"
+#include "ui/MessageMap.h"
 
 namespace {
 constexpr int kSerialNoMaxLength = 40;
@@ -27,6 +28,26 @@ void Camera::DoDataExchange(ui::DataExchange& exchange)
     exchange.Text(IDC_SERIAL_NO, m_serialNo, kSerialNoMaxLength);
 }
 
+bool Camera::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    static const ui::MessageEntry<Camera> kMap[] = {
+        ui::Clicked(IDC_SYNC_TIME, &Camera::OnSyncTime),
+        ui::Message(WM_PAINT, &Camera::OnPaint),
+        ui::Clicked(IDC_READ_STATUS, &Camera::OnReadStatus),
+        ui::Clicked(IDC_READ_IDENTITY, &Camera::OnReadIdentity),
+        ui::Clicked(IDC_SET_IDENTITY, &Camera::OnSetIdentity),
+        ui::Clicked(IDC_READ_NETWORK, &Camera::OnReadNetwork),
+        ui::Clicked(IDC_SET_NETWORK, &Camera::OnSetNetwork),
+        ui::Clicked(IDC_USB_STORAGE, &Camera::OnUsbStorage),
+        ui::Clicked(IDC_SET_ADMIN_PASSWORD, &Camera::OnSetAdminPassword),
+        ui::Clicked(IDC_SET_USER_PASSWORD, &Camera::OnSetUserPassword),
+        ui::Message(WM_TIMER, &Camera::OnTimer),
+        ui::Clicked(IDC_FORMAT_CARD, &Camera::OnFormatCard),
+        ui::Command(IDC_WIFI_MODE, CBN_SELCHANGE, &Camera::OnWifiModeChange),
+    };
+    return ui::Dispatch(*this, kMap, message, wParam, lParam, result);
+}
+
 bool Camera::PreTranslateMessage(MSG* message)
 {
     // Escape and Enter close no window of the application.
@@ -41,6 +62,11 @@ BOOL Camera::OnInitDialog()
     SetLabels();
     return TRUE;
 }
+
+// Filled in with the banner painting.
+void Camera::OnPaint() { Default(); }
+void Camera::OnTimer(UINT_PTR) {}
+void Camera::PaintBanner() {}
 
 void Camera::SetLabels()
 {

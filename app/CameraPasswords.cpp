@@ -1,0 +1,5 @@
+#include "Camera.h"
+
+// Handlers of the window's group; to be filled in.
+void Camera::OnSetAdminPassword() {}
+void Camera::OnSetUserPassword() {}
