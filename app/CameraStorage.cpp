@@ -1,5 +1,43 @@
 #include "Camera.h"
 
-// Handlers of the window's group; to be filled in.
-void Camera::OnUsbStorage() {}
-void Camera::OnFormatCard() {}
+#include <telvix/Telvix.h>
+
+#include "DeleteDialog.h"
+#include "Session.h"
+#include "texts/Notice.h"
+#include "texts/TextTable.h"
+
+namespace {
+
+// The camera drops off the bus and comes back as a drive or with a fresh
+// card; the notice waits until that is under way.
+constexpr DWORD kSettleMs = 1000;
+
+} // namespace
+
+void Camera::OnUsbStorage()
+{
+    int status = 0;
+    if (SetMSDC(g_sessionPassword, &status) != 1) {
+        ShowNotice(Text(kTextUsbStorageFailed));
+        return;
+    }
+    Sleep(kSettleMs);
+    ShowNotice(Text(kTextUsbStorageEntered));
+}
+
+void Camera::OnFormatCard()
+{
+    {
+        DeleteDialog confirm;
+        if (confirm.DoModal() != IDOK)
+            return;
+    }
+    int status = 0;
+    if (FormatDecTF(g_sessionPassword, &status) != 1) {
+        ShowNotice(Text(kTextFormatFailed));
+        return;
+    }
+    Sleep(kSettleMs);
+    ShowNotice(Text(kTextFormatDone));
+}
