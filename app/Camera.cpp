@@ -1,11 +1,32 @@
 #include "Camera.h"
 
+#include "Banner.h"
+#include "Session.h"
 #include "texts/TextTable.h"
+#include "ui/Handles.h"
 #include "ui/MessageMap.h"
 
 namespace {
+
 constexpr int kSerialNoMaxLength = 40;
+// Closes the notice of an identity write started with Enter in the serial
+// number field.
+constexpr UINT_PTR kNoticeCloseTimer = 1;
+constexpr UINT kNoticeCloseDelayMs = 1000;
+// Repaints the banner over the window's own painting, a few times in case
+// the first ticks come before the controls have painted.
+constexpr UINT_PTR kBannerTimer = 2;
+constexpr int kBannerPaints = 5;
+constexpr COLORREF kBannerBlue = RGB(0, 0, 255);
+constexpr int kBannerTextX = 360;
+constexpr int kBannerTextY = 10;
+
+bool IsAdministrator()
+{
+    return g_userType == 0;
 }
+
+} // namespace
 
 void Camera::DoDataExchange(ui::DataExchange& exchange)
 {
@@ -50,23 +71,92 @@ bool Camera::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 
 bool Camera::PreTranslateMessage(MSG* message)
 {
-    // Escape and Enter close no window of the application.
-    if (message->message == WM_KEYDOWN && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
+    // Escape and Enter close no window of the application; Enter in the
+    // serial number field writes the identity and dismisses its notice.
+    if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE)
         return true;
+    if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+        HWND focus = GetFocus();
+        if (focus && GetParent(focus) == hwnd() && GetDlgCtrlID(focus) == IDC_SERIAL_NO) {
+            SetTimer(kNoticeCloseTimer, kNoticeCloseDelayMs);
+            OnSetIdentity();
+        }
+        return true;
+    }
     return Dialog::PreTranslateMessage(message);
 }
 
 BOOL Camera::OnInitDialog()
 {
     Dialog::OnInitDialog();
+    if (!IsAdministrator())
+        EnableWindow(GetDlgItem(IDC_SET_ADMIN_PASSWORD), FALSE);
+
+    const struct {
+        int id;
+        int limit;
+        CMyEdit Camera::*edit;
+    } kFilteredFields[] = {
+        {IDC_ADMIN_PASSWORD, 6, &Camera::m_adminPasswordEdit},
+        {IDC_ADMIN_PASSWORD_AGAIN, 6, &Camera::m_adminPasswordAgainEdit},
+        {IDC_USER_PASSWORD, 6, &Camera::m_userPasswordEdit},
+        {IDC_USER_PASSWORD_AGAIN, 6, &Camera::m_userPasswordAgainEdit},
+        {IDC_CAMERA_ID, 7, &Camera::m_cameraIdEdit},
+        {IDC_USER_ID, 6, &Camera::m_userIdEdit},
+        {IDC_DEPARTMENT_ID, 12, &Camera::m_departmentIdEdit},
+        {IDC_USER_NAME, 16, &Camera::m_userNameEdit},
+        {IDC_DEPARTMENT_NAME, 16, &Camera::m_departmentNameEdit},
+    };
+    for (const auto& field : kFilteredFields)
+        SendDlgItemMessageW(hwnd(), field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.limit), 0);
+    for (const auto& field : kFilteredFields)
+        (this->*field.edit).SubclassDlgItem(field.id, *this);
+    m_userNameEdit.m_inputMode = AnyChar;
+    m_departmentNameEdit.m_inputMode = NoLineBreaks;
+
     SetLabels();
+    OnSyncTime();
+    OnReadStatus();
+    OnReadIdentity();
+    OnReadNetwork();
+
+    if (!IsAdministrator()) {
+        ShowWindow(GetDlgItem(IDC_FORMAT_CARD), SW_HIDE);
+        ShowWindow(GetDlgItem(IDC_USB_STORAGE), SW_HIDE);
+    }
+    SetTimer(kBannerTimer, 1);
+    m_bannerTicks = 0;
     return TRUE;
 }
 
-// Filled in with the banner painting.
-void Camera::OnPaint() { Default(); }
-void Camera::OnTimer(UINT_PTR) {}
-void Camera::PaintBanner() {}
+void Camera::OnPaint()
+{
+    // Nothing of our own: the banner goes over the window's painting from
+    // the next timer ticks.
+    { ui::PaintDC validated(hwnd()); }
+    SetTimer(kBannerTimer, 1);
+    m_bannerTicks = 0;
+}
+
+void Camera::OnTimer(UINT_PTR id)
+{
+    if (id == kBannerTimer) {
+        if (++m_bannerTicks == kBannerPaints)
+            KillTimer(kBannerTimer);
+        PaintBanner();
+    } else if (id == kNoticeCloseTimer) {
+        if (HWND notice = FindWindowW(nullptr, L"VUZ"))
+            SendMessageW(notice, WM_SYSCOMMAND, SC_CLOSE, 0);
+        KillTimer(kNoticeCloseTimer);
+    }
+    Default();
+}
+
+void Camera::PaintBanner()
+{
+    m_bannerColor = kBannerBlue;
+    ::PaintBanner(GetDlgItem(IDC_CAMERA_BANNER), m_bannerColor, kBannerTextX, kBannerTextY);
+}
 
 void Camera::SetLabels()
 {

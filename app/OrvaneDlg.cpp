@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "AboutDlg.h"
+#include "Banner.h"
 #include "Camera.h"
 #include "Session.h"
 #include "core/TextConversions.h"
@@ -16,10 +17,8 @@ namespace {
 constexpr UINT_PTR kBannerTimer = 1;
 constexpr int kPasswordLength = 6;
 constexpr COLORREF kBannerBlue = RGB(0, 0, 255);
-constexpr COLORREF kBannerText = RGB(255, 255, 255);
 constexpr int kBannerTextX = 250;
 constexpr int kBannerTextY = 10;
-constexpr int kBannerPointSize = 160; // tenths of a point
 
 } // namespace
 
@@ -181,31 +180,6 @@ void COrvaneDlg::OnTimer(UINT_PTR id)
 
 void COrvaneDlg::PaintBanner()
 {
-    HWND banner = GetDlgItem(IDC_BANNER);
-    ui::WindowDC dc(banner);
-    if (!dc)
-        return;
-    RECT client;
-    GetClientRect(banner, &client);
-
     m_bannerColor = kBannerBlue;
-    ui::Brush fill(CreateSolidBrush(m_bannerColor));
-    RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
-    FillRect(dc.get(), &inner, fill.get());
-
-    LOGFONTW face{};
-    {
-        ui::WindowDC screen(nullptr);
-        face.lfHeight = -MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSY), kBannerPointSize, 720);
-    }
-    face.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(face.lfFaceName, L"Arial Narrow", LF_FACESIZE);
-    ui::Font font(CreateFontIndirectW(&face));
-    ui::SelectedObject selected(dc.get(), font.get());
-
-    SetTextColor(dc.get(), kBannerText);
-    SetTextAlign(dc.get(), TA_CENTER | TA_TOP);
-    SetBkColor(dc.get(), m_bannerColor);
-    const WideChar* name = Text(kTextProductName);
-    TextOutW(dc.get(), kBannerTextX, kBannerTextY, name, lstrlenW(name));
+    ::PaintBanner(GetDlgItem(IDC_BANNER), m_bannerColor, kBannerTextX, kBannerTextY);
 }

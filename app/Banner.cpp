@@ -1,0 +1,38 @@
+#include "Banner.h"
+
+#include "texts/TextTable.h"
+#include "ui/Handles.h"
+
+namespace {
+constexpr COLORREF kBannerText = RGB(255, 255, 255);
+constexpr int kBannerPointSize = 160; // tenths of a point
+} // namespace
+
+void PaintBanner(HWND surface, COLORREF colour, int x, int y)
+{
+    ui::WindowDC dc(surface);
+    if (!dc)
+        return;
+    RECT client;
+    GetClientRect(surface, &client);
+
+    ui::Brush fill(CreateSolidBrush(colour));
+    RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+    FillRect(dc.get(), &inner, fill.get());
+
+    LOGFONTW face{};
+    {
+        ui::WindowDC screen(nullptr);
+        face.lfHeight = -MulDiv(GetDeviceCaps(screen.get(), LOGPIXELSY), kBannerPointSize, 720);
+    }
+    face.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(face.lfFaceName, L"Arial Narrow", LF_FACESIZE);
+    ui::Font font(CreateFontIndirectW(&face));
+    ui::SelectedObject selected(dc.get(), font.get());
+
+    SetTextColor(dc.get(), kBannerText);
+    SetTextAlign(dc.get(), TA_CENTER | TA_TOP);
+    SetBkColor(dc.get(), colour);
+    const WideChar* name = Text(kTextProductName);
+    TextOutW(dc.get(), x, y, name, lstrlenW(name));
+}
