@@ -18,10 +18,14 @@
 //                       its handler may run a modal loop of its own
 //   box TITLE           wait for a message box or dialog titled TITLE; it
 //                       becomes the current window. Prints "box <its text>"
+//   dialog ID           wait for a window holding control ID, whatever its
+//                       title; it becomes the current window
 //   rect                prints "rect <x> <y> <width> <height>" of the
 //                       current window, in desktop coordinates
 //   memory              prints "memory <peak working set KiB> <working set KiB>"
 //   exit                wait until the program has ended
+//   kill                end the program at once
+//   until-file PATH     wait until PATH exists (a script's signal to go on)
 //   sleep MS
 //
 // A step that fails prints "probe: ..." on standard error, ends the program
@@ -98,7 +102,7 @@ BOOL CALLBACK Match(HWND window, LPARAM context) {
     if (process != g_program.dwProcessId || !IsWindowVisible(window)) return TRUE;
     wchar_t title[256] = L"";
     GetWindowTextW(window, title, 256);
-    if (search.title != title) return TRUE;
+    if (!search.title.empty() && search.title != title) return TRUE;
     if (search.control && !GetDlgItem(window, search.control)) return TRUE;
     search.found = window;
     return FALSE;
@@ -226,6 +230,8 @@ int wmain(int argc, wchar_t** argv) {
             g_current = WaitForWindow(title, 0);
             HWND text = GetDlgItem(g_current, kMessageBoxText);
             wprintf(L"box %ls\n", text ? Text(text).c_str() : L"");
+        } else if (step == L"dialog") {
+            g_current = WaitForWindow(L"", std::stoi(argument(i)));
         } else if (step == L"rect") {
             RECT r{};
             GetWindowRect(g_current, &r);
@@ -234,6 +240,14 @@ int wmain(int argc, wchar_t** argv) {
             Memory();
         } else if (step == L"exit") {
             if (WaitForSingleObject(g_program.hProcess, g_timeoutMs) != WAIT_OBJECT_0) Fail(L"the program did not end");
+        } else if (step == L"kill") {
+            TerminateProcess(g_program.hProcess, 0);
+            WaitForSingleObject(g_program.hProcess, g_timeoutMs);
+        } else if (step == L"until-file") {
+            const std::wstring& path = argument(i);
+            WaitFor([&]() -> HWND {
+                return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? GetDesktopWindow() : nullptr;
+            }, path);
         } else if (step == L"sleep") {
             Sleep(static_cast<DWORD>(std::wcstoul(argument(i).c_str(), nullptr, 10)));
         } else {
