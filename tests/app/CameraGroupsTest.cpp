@@ -279,15 +279,16 @@ protected:
         return found;
     }
 
-    // A key of the state file, or "" when it is not there.
-    std::string StateValue(const std::string& key) const
+    // A counter of the state file; a camera that has not written it yet
+    // has counted nothing.
+    int StateCount(const std::string& key) const
     {
         std::ifstream in(m_state.c_str());
         std::string line;
         while (std::getline(in, line))
             if (line.compare(0, key.size() + 3, key + " = ") == 0)
-                return line.substr(key.size() + 3);
-        return "";
+                return std::stoi(line.substr(key.size() + 3));
+        return 0;
     }
 
     std::wstring m_state;
@@ -436,7 +437,7 @@ TEST_F(CameraGroups, AnsweringAnythingButYesFormatsNothingAndSaysNothing)
         });
         EXPECT_FALSE(noticeAfter);
         EXPECT_TRUE(Transfers(kCmdFormat).empty());
-        EXPECT_EQ(StateValue("format_count"), "");
+        EXPECT_EQ(StateCount("format_count"), 0);
     }
 }
 
@@ -445,12 +446,12 @@ TEST_F(CameraGroups, FormatAfterYesReportsTheCamerasVerdictAndPausesOnlyOnSucces
     const struct {
         const wchar_t* faults;
         const wchar_t* notice;
-        const char* formatCount;
+        int formatCount;
         bool paused;
     } cases[] = {
-        {nullptr, L"Format Success!", "1", true},
-        {L"format_verdict=5", L"Format Failed!", "1", false}, // formatted, but not well
-        {L"fail=10", L"Format Failed!", "", false},           // the first transfer fails
+        {nullptr, L"Format Success!", 1, true},
+        {L"format_verdict=5", L"Format Failed!", 1, false}, // formatted, but not well
+        {L"fail=10", L"Format Failed!", 0, false},          // the first transfer fails
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.faults ? std::string(c.faults, c.faults + wcslen(c.faults)) : "no fault");
@@ -468,7 +469,7 @@ TEST_F(CameraGroups, FormatAfterYesReportsTheCamerasVerdictAndPausesOnlyOnSucces
             driver.CloseNotice(shown);
         });
         EXPECT_EQ(notice, c.notice);
-        EXPECT_EQ(StateValue("format_count"), c.formatCount);
+        EXPECT_EQ(StateCount("format_count"), c.formatCount);
         if (c.paused)
             EXPECT_GE(waited, 950);
         else
@@ -495,7 +496,7 @@ TEST_F(CameraGroups, StorageModeIsSentAtEveryClickAndReportedAfterASecond)
     EXPECT_GE(waits[0], 950);
     EXPECT_GE(waits[1], 950);
     EXPECT_EQ(Transfers(kCmdStorageMode), std::vector<std::string>(2, "5 4 01000000 ok"));
-    EXPECT_EQ(StateValue("storage_mode_count"), "2");
+    EXPECT_EQ(StateCount("storage_mode_count"), 2);
 }
 
 TEST_F(CameraGroups, StorageModeRefusedIsReportedAtOnce)
