@@ -10,7 +10,8 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kPollMs = 20;
-constexpr UINT kAnswerMs = 3000;
+// A handler may keep the program from answering for its pauses (up to 1.2 s) and a slow camera's.
+constexpr UINT kAnswerMs = 5000;
 // Both windows of the program share their title; each has a control the other lacks.
 constexpr int kSignInMarker = 1002;
 constexpr int kCameraMarker = 1036;
@@ -99,7 +100,10 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
     for (HWND other : *search->except)
         if (other == window)
             return TRUE;
-    if (ExternalWindow::TextOf(window) != *search->title)
+    // The title as the system keeps it: no message, so a busy program cannot stall the search.
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    if (*search->title != title)
         return TRUE;
     if (search->controlId != 0 && !GetDlgItem(window, search->controlId))
         return TRUE;
@@ -158,7 +162,7 @@ HWND ExternalWindow::Control(int id) const
 LRESULT ExternalWindow::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const
 {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result))
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMs, &result))
         throw WaitTimedOut("the program did not answer message " + std::to_string(message));
     return static_cast<LRESULT>(result);
 }
@@ -166,12 +170,12 @@ LRESULT ExternalWindow::Send(HWND window, UINT message, WPARAM wParam, LPARAM lP
 std::wstring ExternalWindow::TextOf(HWND window)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerMs, &length))
         throw WaitTimedOut("the program did not answer WM_GETTEXTLENGTH");
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, kAnswerMs, &copied))
+                             SMTO_NORMAL, kAnswerMs, &copied))
         throw WaitTimedOut("the program did not answer WM_GETTEXT");
     text.resize(wcslen(text.c_str()));
     return text;
@@ -264,7 +268,10 @@ void ExternalWindow::Choose(int id, int index) const
 
 void ExternalWindow::SetText(int id, const std::wstring& text) const
 {
-    Send(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    HWND control = Control(id);
+    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // The caret at the end, as after typing the text.
+    Send(control, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
 }
 
 void ExternalWindow::Paste(int id) const
@@ -386,7 +393,7 @@ Notice Program::WaitForNotice(DWORD timeoutMs, const std::vector<HWND>& except) 
     notice.box = WaitForWindow(L"VUZ", 0, timeoutMs, except);
     // A round trip returns once the box is in its own loop, shown and relabelled.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(notice.box.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+    SendMessageTimeoutW(notice.box.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored);
     notice.text = notice.box.Text(0xFFFF);
     notice.button = notice.box.Text(IDOK);
     return notice;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CameraFiles.h"
 #include "Checks.h"
@@ -113,6 +114,15 @@ protected:
     {
         auto transfers = files.Transfers(direction, command);
         return transfers.empty() ? "none" : transfers.back().payload;
+    }
+
+    // The transfers so far as "send 4", "receive 6", ... in their order.
+    std::vector<std::string> TransferOrder() const
+    {
+        std::vector<std::string> order;
+        for (const auto& transfer : files.Transfers())
+            order.push_back(transfer.direction + " " + std::to_string(transfer.command));
+        return order;
     }
 
     size_t CountTransfers(const std::string& direction, int command) const
