@@ -55,7 +55,7 @@ public:
         }
         std::vector<unsigned char> reply = script_->replies[command];
         reply.resize(std::min<std::size_t>(reply.size(), static_cast<std::size_t>(length)));
-        std::memcpy(buffer, reply.data(), reply.size());
+        if (!reply.empty()) std::memcpy(buffer, reply.data(), reply.size());
         script_->transfers.push_back({Transfer::kReceive, device, command, reply});
         return 1;
     }
