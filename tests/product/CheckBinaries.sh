@@ -10,10 +10,11 @@ bad() { echo "FAIL: $*"; fail=1; }
 exports() { "$OBJDUMP" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}'; }
 dlls() { "$OBJDUMP" -p "$1" | sed -n "s/^[[:space:]]*DLL Name: //p"; }
 imports_from() {
+  # The names listed between "DLL Name: <dll>" and the next blank line.
   "$OBJDUMP" -p "$1" | awk -v dll="$2" '
     /DLL Name:/ { cur = $3; next }
-    cur == dll && /^[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^ \t]+/ { print $3 }
-    /^$/ { if (cur == dll && seen) cur = ""; if (cur == dll) seen = 1 }'
+    /^[ \t]*$/ { cur = ""; next }
+    cur == dll && /^[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print $3 }'
 }
 
 SYSTEM='^(KERNEL32|USER32|GDI32|COMCTL32|ADVAPI32|SHELL32|ole32|OLEAUT32|msvcrt|api-ms-win-.*)\.dll$'
