@@ -9,8 +9,8 @@
 
 namespace {
 
-// The camera drops off the bus and comes back as a drive or with a fresh
-// card; the notice waits until that is under way.
+// The camera takes a moment to switch over or to finish with the card; the
+// operator is told once it has.
 constexpr DWORD kSettleMs = 1000;
 
 } // namespace
