@@ -8,6 +8,9 @@ function(orvane_add_gtest target)
   cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT;SIM_DIR" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS ${target})
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
@@ -19,12 +22,15 @@ function(orvane_add_gtest target)
   else()
     set(env "LD_LIBRARY_PATH=${ARG_SIM_DIR}")
   endif()
+  # Test properties pass through gtest_discover_tests as a flat list, so a
+  # property takes one value here: the first label only.
   set(lock "")
   if(ARG_DESKTOP)
     set(lock RESOURCE_LOCK desktop)
   endif()
+  list(GET ARG_LABELS 0 label)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}" ${lock})
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT} LABELS "${label}" ${lock})
 endfunction()
