@@ -21,6 +21,7 @@
 #include "ImportPatch.h"
 #include "Session.h"
 #include "WindowDriver.h"
+#include "ScratchCamera.h"
 #include "res/resource.h"
 #include "texts/TextTable.h"
 
@@ -185,15 +186,7 @@ class CameraGroups : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::wstring name(test->name(), test->name() + std::strlen(test->name()));
-        m_state = std::wstring(temp) + L"orvane-groups-" + name + L".txt";
-        m_log = std::wstring(temp) + L"orvane-groups-" + name + L".log";
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", m_state.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", m_log.c_str());
-        FreshCamera(nullptr);
+        OpenScratchCamera(L"orvane-groups-", m_state, m_log);
         g_language = kEnglish;
         g_userType = 0;
         std::strcpy(g_sessionPassword, "888888");
@@ -205,11 +198,7 @@ protected:
     void TearDown() override
     {
         UnInit_Device(nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", nullptr);
-        DeleteFileW(m_state.c_str());
-        DeleteFileW(m_log.c_str());
+        CloseScratchCamera(m_state, m_log);
     }
 
     // Factory state, an empty transfer log and `faults`.

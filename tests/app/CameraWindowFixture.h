@@ -15,6 +15,7 @@
 #include "Camera.h"
 #include "Session.h"
 #include "WindowDriver.h"
+#include "ScratchCamera.h"
 #include "res/resource.h"
 #include "texts/TextTable.h"
 
@@ -24,17 +25,7 @@ public:
 
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::wstring name(test->name(), test->name() + std::strlen(test->name()));
-        m_state = std::wstring(temp) + L"orvane-camera-" + name + L".txt";
-        m_log = std::wstring(temp) + L"orvane-camera-" + name + L".log";
-        DeleteFileW(m_state.c_str());
-        DeleteFileW(m_log.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", m_state.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", m_log.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", nullptr);
+        OpenScratchCamera(L"orvane-camera-", m_state, m_log);
         g_language = kEnglish;
         int status = 0;
         ASSERT_EQ(Init_Device(nullptr, &status), 1);
@@ -44,11 +35,7 @@ public:
     void TearDown() override
     {
         UnInit_Device(nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", nullptr);
-        DeleteFileW(m_state.c_str());
-        DeleteFileW(m_log.c_str());
+        CloseScratchCamera(m_state, m_log);
     }
 
     // As the sign-in window records an accepted sign-in.

@@ -10,6 +10,7 @@
 #include "OrvaneDlg.h"
 #include "Session.h"
 #include "WindowDriver.h"
+#include "ScratchCamera.h"
 #include "res/resource.h"
 #include "texts/TextTable.h"
 
@@ -21,17 +22,7 @@ class SignInWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::wstring name(test->name(), test->name() + std::strlen(test->name()));
-        m_state = std::wstring(temp) + L"orvane-signin-" + name + L".txt";
-        m_log = std::wstring(temp) + L"orvane-signin-" + name + L".log";
-        DeleteFileW(m_state.c_str());
-        DeleteFileW(m_log.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", m_state.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", m_log.c_str());
-        SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", nullptr);
+        OpenScratchCamera(L"orvane-signin-", m_state, m_log);
         g_userType = -1;
         std::strcpy(g_sessionPassword, "none");
     }
@@ -40,11 +31,7 @@ protected:
     {
         int ignored = 0;
         UnInit_Device(&ignored);
-        SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_STATE", nullptr);
-        SetEnvironmentVariableW(L"NVUSB_SIM_LOG", nullptr);
-        DeleteFileW(m_state.c_str());
-        DeleteFileW(m_log.c_str());
+        CloseScratchCamera(m_state, m_log);
     }
 
     static void SetFaults(const wchar_t* faults) { SetEnvironmentVariableW(L"NVUSB_SIM_FAULTS", faults); }
