@@ -94,25 +94,27 @@ BOOL Camera::OnInitDialog()
 
     const struct {
         int id;
-        int limit;
+        InputField field;
         CMyEdit Camera::*edit;
     } kFilteredFields[] = {
-        {IDC_ADMIN_PASSWORD, 6, &Camera::m_adminPasswordEdit},
-        {IDC_ADMIN_PASSWORD_AGAIN, 6, &Camera::m_adminPasswordAgainEdit},
-        {IDC_USER_PASSWORD, 6, &Camera::m_userPasswordEdit},
-        {IDC_USER_PASSWORD_AGAIN, 6, &Camera::m_userPasswordAgainEdit},
-        {IDC_CAMERA_ID, 7, &Camera::m_cameraIdEdit},
-        {IDC_USER_ID, 6, &Camera::m_userIdEdit},
-        {IDC_DEPARTMENT_ID, 12, &Camera::m_departmentIdEdit},
-        {IDC_USER_NAME, 16, &Camera::m_userNameEdit},
-        {IDC_DEPARTMENT_NAME, 16, &Camera::m_departmentNameEdit},
+        {IDC_ADMIN_PASSWORD, InputField::AdminPassword, &Camera::m_adminPasswordEdit},
+        {IDC_ADMIN_PASSWORD_AGAIN, InputField::AdminPasswordAgain, &Camera::m_adminPasswordAgainEdit},
+        {IDC_USER_PASSWORD, InputField::UserPassword, &Camera::m_userPasswordEdit},
+        {IDC_USER_PASSWORD_AGAIN, InputField::UserPasswordAgain, &Camera::m_userPasswordAgainEdit},
+        {IDC_CAMERA_ID, InputField::CameraId, &Camera::m_cameraIdEdit},
+        {IDC_USER_ID, InputField::UserId, &Camera::m_userIdEdit},
+        {IDC_DEPARTMENT_ID, InputField::DepartmentId, &Camera::m_departmentIdEdit},
+        {IDC_USER_NAME, InputField::UserName, &Camera::m_userNameEdit},
+        {IDC_DEPARTMENT_NAME, InputField::DepartmentName, &Camera::m_departmentNameEdit},
     };
-    for (const auto& field : kFilteredFields)
-        SendDlgItemMessageW(hwnd(), field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.limit), 0);
-    for (const auto& field : kFilteredFields)
+    for (const auto& field : kFilteredFields) {
+        const InputFieldSpec& spec = SpecOf(field.field);
+        SendDlgItemMessageW(hwnd(), field.id, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxChars), 0);
+    }
+    for (const auto& field : kFilteredFields) {
         (this->*field.edit).SubclassDlgItem(field.id, *this);
-    m_userNameEdit.m_inputMode = AnyChar;
-    m_departmentNameEdit.m_inputMode = NoLineBreaks;
+        (this->*field.edit).m_inputMode = SpecOf(field.field).mode;
+    }
 
     SetLabels();
     OnSyncTime();

@@ -3,24 +3,14 @@
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
 
-namespace {
-
-bool IsAsciiAlnumOrBackspace(UINT character)
-{
-    return (character >= '0' && character <= '9') || (character >= 'A' && character <= 'Z')
-           || (character >= 'a' && character <= 'z') || character == '\b';
-}
-
-} // namespace
-
 void CMyEdit::OnChar(UINT character, UINT, UINT)
 {
     // A refused character never reaches the control: text and caret stay.
-    if (m_inputMode == AlnumOnly && !IsAsciiAlnumOrBackspace(character)) {
+    if (m_inputMode == AlnumOnly && !AcceptsCharacter(AlnumOnly, character)) {
         ShowNotice(Text(kTextAlnumOnly));
         return;
     }
-    if (m_inputMode == NoLineBreaks && (character == '\r' || character == '\n')) {
+    if (m_inputMode == NoLineBreaks && !AcceptsCharacter(NoLineBreaks, character)) {
         ShowNotice(Text(kTextNoLineBreaks));
         return;
     }

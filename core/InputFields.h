@@ -1,0 +1,55 @@
+// The camera window's filtered fields: how many characters each takes and
+// which characters may be typed into it. One table, read by the window (its
+// edit limits and filters) and by the command-line tool (its argument and
+// fleet-file checks).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/IdentityCodec.h"
+
+// Which characters a field accepts. The values are those the window's
+// fields have always stored; any other value accepts everything.
+enum InputMode : int {
+    AlnumOnly = 0,     // ASCII letters and digits, and backspace
+    AnyChar = 1,       // everything
+    NoLineBreaks = 2   // everything but carriage return and line feed
+};
+
+// True when `character` (a UTF-16 unit or code point) may be typed into a
+// field of `mode`.
+bool AcceptsCharacter(int mode, std::uint32_t character);
+
+enum class InputField {
+    AdminPassword,
+    AdminPasswordAgain,
+    UserPassword,
+    UserPasswordAgain,
+    CameraId,
+    UserId,
+    DepartmentId,
+    UserName,
+    DepartmentName,
+};
+
+// A password is exactly this many single-byte characters.
+constexpr size_t kPasswordChars = 6;
+// The window lets a department ID take 12 characters, one short of its
+// 13-byte field (the last byte is the terminator).
+constexpr size_t kDepartmentIdChars = kDepartmentIdLength - 1;
+// A name field takes 16 characters; what decides whether it fits is its
+// UTF-8 length, at most kNameBytes.
+constexpr size_t kNameChars = 16;
+constexpr size_t kNameBytes = kUserNameLength - 1;
+
+struct InputFieldSpec {
+    InputField field;
+    size_t maxChars;  // the edit's limit, in UTF-16 units
+    int mode;         // an InputMode
+};
+
+// Every filtered field, in the window's order.
+extern const InputFieldSpec kInputFields[9];
+
+const InputFieldSpec& SpecOf(InputField field);
