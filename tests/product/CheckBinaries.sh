@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks the shipped Windows binaries as a Windows loader would see them:
 # plain export names, and no DLL beyond Windows' own (and Telvix.dll).
-# usage: CheckBinaries.sh OBJDUMP BIN_DIR DEF_FILE
+# usage: CheckBinaries.sh OBJDUMP BIN_DIR
 set -u
-OBJDUMP=$1 BIN=$2 DEF=$3
+OBJDUMP=$1 BIN=$2
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
@@ -26,9 +26,14 @@ check_imports() {
   done
 }
 
-# Telvix.dll: exactly the names of its .def file.
-want=$(sed -n 's/^[[:space:]]\{1,\}\([A-Za-z_0-9]\{1,\}\)[[:space:]]*$/\1/p' "$DEF" | sort)
+# Telvix.dll: exactly the 30 names the program and other callers bind to,
+# undecorated (a stdcall "Name@8" or a C++ name would not be found).
+want=$(printf '%s\n' Init_Device UnInit_Device GetIDCode client_login GetVUZInfo WriteVUZInfo SyncDevTime \
+  SetMSDC ReadDeviceResolution ReadDeviceBatteryDumpEnergy SetUserPassWord SetAdminPassWord FormatDecTF \
+  SetCameraSerialNo ReadCameraSerialNo ReadWifiMode ReadWifiSSID ReadWifiPSW ReadServerIP Read4GAPN Read4GPIN \
+  ReadServerPort ReadSDCapacity SetWifiMode SetWifiSSID SetWifiPSW SetServerIP Set4GAPN Set4GPIN SetServerPort | sort)
 have=$(exports "$BIN/Telvix.dll" | sort)
+echo "$have" | grep -q '@' && bad "Telvix.dll exports decorated names: $(echo "$have" | grep '@' | tr '\n' ' ')"
 [ "$want" = "$have" ] || bad "Telvix.dll exports differ: $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
 echo "Telvix.dll exports $(echo "$have" | wc -l) names"
 check_imports "$BIN/Telvix.dll" "$SYSTEM"
