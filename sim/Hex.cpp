@@ -24,8 +24,6 @@ std::string toHex(const uint8_t* bytes, size_t size) {
     return text;
 }
 
-std::string toHex(const std::vector<uint8_t>& bytes) { return toHex(bytes.data(), bytes.size()); }
-
 std::optional<std::vector<uint8_t>> fromHex(const std::string& text) {
     if (text.size() % 2 != 0) return std::nullopt;
     std::vector<uint8_t> bytes;

@@ -9,7 +9,6 @@
 namespace nvusb_sim {
 
 std::string toHex(const uint8_t* bytes, size_t size);
-std::string toHex(const std::vector<uint8_t>& bytes);
 // Accepts upper- or lowercase digits; nullopt for an odd count or a non-digit.
 std::optional<std::vector<uint8_t>> fromHex(const std::string& text);
 

@@ -37,8 +37,6 @@ public:
     int receive(int device, int command, void* buffer, int length);
     int send(int device, int command, const void* buffer, int length);
 
-    const SimulatedCamera& camera() const { return camera_; }
-
 private:
     void delayTransfer();
     void persistIfChanged();
