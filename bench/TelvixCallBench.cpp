@@ -9,6 +9,7 @@
 
 #include "DeviceLink.h"
 #include "telvix/Telvix.h"
+#include "telvix/VendorCommands.h"
 
 namespace {
 

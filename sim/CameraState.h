@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Faults.h"
-#include "VendorCommands.h"
+#include "TransferShape.h"
 
 #include <array>
 #include <cstdint>
@@ -11,8 +11,8 @@
 
 namespace nvusb_sim {
 
-using IdentityBytes = std::array<uint8_t, kIdentitySize>;
-using SerialNumberBytes = std::array<uint8_t, kSerialNumberSize>;
+using IdentityBytes = std::array<uint8_t, kIdentityRecordSize>;
+using SerialNumberBytes = std::array<uint8_t, kSerialNoLength>;
 using ClockFields = std::array<int32_t, kClockFieldCount>;
 
 // Factory passwords of the two account types (0 administrator, 1 user).

@@ -68,42 +68,42 @@ int32_t SimulatedCamera::signInVerdict() const {
     const std::string* expected = nullptr;
     if (signInAccount_ == 0) expected = &state_.adminPassword;
     if (signInAccount_ == 1) expected = &state_.userPassword;
-    return expected != nullptr && *expected == signInPassword_ ? kSignInAccepted : kSignInRefused;
+    return expected != nullptr && *expected == signInPassword_ ? kLoginAccepted : kSignInRefused;
 }
 
 bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) {
     switch (command) {
-    case kAccountType:
+    case kCmdAccountType:
         signInAccount_ = readInt(buffer);
         signInPassword_.clear();
         return true;
-    case kPassword:
+    case kCmdPassword:
         signInPassword_ = bytesAsText(buffer, length);
         return true;
-    case kIdentity:
+    case kCmdIdentity:
         std::memcpy(state_.identity.data(), buffer, state_.identity.size());
         break;
-    case kClock: {
+    case kCmdClock: {
         ClockFields clock{};
         for (int i = 0; i < kClockFieldCount; ++i) clock[i] = readInt(buffer + 4 * i);
         state_.clock = clock;
         break;
     }
-    case kStorageMode:
+    case kCmdStorageMode:
         if (readInt(buffer) != 1) return false;
         ++state_.storageModeCount;
         break;
-    case kUserPassword:
+    case kCmdUserPassword:
         state_.userPassword = bytesAsText(buffer, length);
         break;
-    case kAdminPassword:
+    case kCmdAdminPassword:
         state_.adminPassword = bytesAsText(buffer, length);
         break;
-    case kFormat:
+    case kCmdFormat:
         if (readInt(buffer) != 1) return false;
         ++state_.formatCount;
         break;
-    case kSetSerialNumber:
+    case kCmdSetSerial:
         std::memcpy(state_.serialNumber.data(), buffer, state_.serialNumber.size());
         break;
     default:
@@ -115,23 +115,23 @@ bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) 
 
 void SimulatedCamera::answerReceive(int command, uint8_t* buffer) {
     switch (command) {
-    case kSignInVerdict:
+    case kCmdLoginVerdict:
         writeInt(buffer, signInVerdict());
         break;
-    case kIdentity:
+    case kCmdIdentity:
         std::memcpy(buffer, state_.identity.data(), state_.identity.size());
         break;
-    case kResolution:
+    case kCmdResolution:
         writeInt(buffer, state_.videoWidth);
         writeInt(buffer + 4, state_.videoHeight);
         break;
-    case kBattery:
+    case kCmdBattery:
         writeInt(buffer, state_.battery);
         break;
-    case kFormat:
+    case kCmdFormat:
         writeInt(buffer, faults().formatVerdict.value_or(state_.formatVerdict));
         break;
-    case kGetSerialNumber:
+    case kCmdReadSerial:
         std::memcpy(buffer, state_.serialNumber.data(), state_.serialNumber.size());
         break;
     default:

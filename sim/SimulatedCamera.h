@@ -12,7 +12,7 @@ namespace nvusb_sim {
 
 // The one camera's device handle; any other handle addresses no camera.
 constexpr int kDeviceHandle = 0x5A17;
-constexpr int32_t kSignInAccepted = 3;
+// The verdict of a sign-in the camera refuses (kLoginAccepted otherwise).
 constexpr int32_t kSignInRefused = 0;
 
 class SimulatedCamera {

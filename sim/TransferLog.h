@@ -3,7 +3,7 @@
 // A send logs the bytes offered; a receive the bytes delivered.
 #pragma once
 
-#include "VendorCommands.h"
+#include "TransferShape.h"
 
 #include <cstdint>
 #include <filesystem>

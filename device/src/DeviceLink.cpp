@@ -1,6 +1,9 @@
 #include "DeviceLink.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "LocalTime.h"
 
 #include "telvix/Telvix.h"
 #include "telvix/VendorEntries.h"
@@ -53,7 +56,7 @@ Environment DefaultEnvironment() {
     environment.loadVendor = [] { return LoadVendorLibrary(NVUSB_LIBRARY_NAME); };
     environment.writeTrace = WriteToStandardOutput;
     environment.pause = SleepFor;
-    environment.now = [] { return std::time(nullptr); };
+    environment.now = SystemClockNow;
     return environment;
 }
 
@@ -64,13 +67,19 @@ Environment& CurrentEnvironment() {
 
 void DebugPrint(const char* line) { CurrentEnvironment().writeTrace(line, std::strlen(line)); }
 
+void TraceOutcome(const char* name, bool ok) {
+    // On the stack, so that reporting a failure needs no allocation; the
+    // longest name leaves ample room.
+    char line[96];
+    std::snprintf(line, sizeof line, "%s%s", name, ok ? " Successful\r\n" : " Failed!\r\n");
+    DebugPrint(line);
+}
+
 void Pause(unsigned milliseconds) { CurrentEnvironment().pause(milliseconds); }
 
 void SetStatus(int* status, bool success) {
     if (status) *status = success ? kStatusSuccess : kStatusFailure;
 }
-
-bool Linked() { return g_link != nullptr; }
 
 int InitDevice(int* status) {
     std::unique_ptr<VendorLink> link = CurrentEnvironment().loadVendor();

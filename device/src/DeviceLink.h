@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -18,7 +18,9 @@ struct Environment {
     std::function<std::unique_ptr<VendorLink>()> loadVendor;
     std::function<void(const char* text, std::size_t length)> writeTrace;
     std::function<void(unsigned milliseconds)> pause;
-    std::function<std::time_t()> now;
+    // Calendar time in seconds since 1970 UTC; 64 bits so that 2038 passes
+    // on the 32-bit build too.
+    std::function<std::int64_t()> now;
 };
 
 Environment& CurrentEnvironment();
@@ -40,20 +42,36 @@ extern ReceiveBuffers g_receiveBuffers;
 // camera. Returns 1 when a camera handle was obtained.
 int InitDevice(int* status);
 
-// True once a vendor link has been resolved.
-bool Linked();
-
 // One vendor transfer with g_device; false when it failed or there is no link.
 bool Send(int command, const void* buffer, int length);
 bool Receive(int command, void* buffer, int length);
 
 // Writes a fixed trace line (which ends in "\r\n") exactly as given.
 void DebugPrint(const char* line);
+// The line "<name> Successful\r\n" or "<name> Failed!\r\n".
+void TraceOutcome(const char* name, bool ok);
 
 void Pause(unsigned milliseconds);
 
 // Writes a ResultStatus when the caller gave somewhere to write it.
 void SetStatus(int* status, bool success);
+
+// Runs the body of an export. Anything it throws is that export's failure:
+// the line "<name> Failed!\r\n" (none without a name), status 2 and
+// `failure` as the result, so that no exception crosses the C boundary.
+template <typename Body>
+int Guarded(const char* name, int* status, int failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        try {
+            if (name) TraceOutcome(name, false);
+        } catch (...) {
+        }
+        SetStatus(status, false);
+        return failure;
+    }
+}
 
 // Back to the state of a freshly loaded library (tests only).
 void ResetForTesting();

@@ -4,7 +4,9 @@
 
 extern "C" {
 
-int TELVIX_CALL Init_Device(void*, int* status) { return telvix::InitDevice(status); }
+int TELVIX_CALL Init_Device(void*, int* status) {
+    return telvix::Guarded(nullptr, status, 0, [status] { return telvix::InitDevice(status); });
+}
 
 // The vendor library stays loaded and the handle valid, so a later
 // Init_Device simply reconnects.

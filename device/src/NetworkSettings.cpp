@@ -1,5 +1,7 @@
 // WiFi and 4G settings. The camera takes none of them over this link yet:
-// every call is accepted without a transfer and leaves its argument alone.
+// every call is accepted without a transfer and leaves its argument alone,
+// so a null value or buffer is accepted too: nothing reads it. Nothing here
+// can throw.
 #include "DeviceLink.h"
 #include "telvix/Telvix.h"
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <telvix/Telvix.h>
+#include <telvix/VendorCommands.h>
 
 #include <chrono>
 #include <cstring>

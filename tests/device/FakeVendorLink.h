@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct VendorScript {
     std::map<int, std::vector<unsigned char>> replies;  // receive payloads by command
     std::vector<Transfer> transfers;
     int calls = 0;
+    bool throwing = false;  // every transfer throws
 };
 
 class FakeVendorLink : public telvix::VendorLink {
@@ -43,12 +45,14 @@ public:
     }
     int SetData(int device, int command, void* buffer, int length) override {
         ++script_->calls;
+        if (script_->throwing) throw std::runtime_error("vendor library fault");
         auto* bytes = static_cast<unsigned char*>(buffer);
         script_->transfers.push_back({Transfer::kSend, device, command, {bytes, bytes + length}});
         return script_->failingCommands.count(command) ? 0 : 1;
     }
     int GetData(int device, int command, void* buffer, int length) override {
         ++script_->calls;
+        if (script_->throwing) throw std::runtime_error("vendor library fault");
         if (script_->failingCommands.count(command) || script_->failingReceives.count(command)) {
             script_->transfers.push_back({Transfer::kReceive, device, command, {}});
             return 0;

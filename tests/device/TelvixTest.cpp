@@ -1,13 +1,17 @@
 // The device library in process, against a scripted vendor link.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <limits>
+#include <stdexcept>
 
+#include "CentralEuropeanTime.h"
 #include "DeviceLink.h"
 #include "FakeVendorLink.h"
 #include "telvix/Telvix.h"
+#include "telvix/VendorCommands.h"
 
 namespace {
 
@@ -15,8 +19,13 @@ const char kPassword[] = "888888";
 
 class TelvixTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { StartFresh(); }
+    void TearDown() override { telvix::ResetForTesting(); }
+
+    // A freshly loaded library whose surroundings are this fixture's.
+    void StartFresh() {
         telvix::ResetForTesting();
+        trace.clear();
         script = std::make_shared<VendorScript>();
         auto& environment = telvix::CurrentEnvironment();
         environment.loadVendor = [this]() -> std::unique_ptr<telvix::VendorLink> {
@@ -30,7 +39,6 @@ protected:
             pauseAfterTransfer.push_back(script->transfers.size());
         };
     }
-    void TearDown() override { telvix::ResetForTesting(); }
 
     void Connect() {
         int status = 0;
@@ -49,37 +57,34 @@ protected:
 
 // --- the link ---------------------------------------------------------------
 
-TEST_F(TelvixTest, MissingVendorLibraryFailsAndLeavesStatusAlone) {
-    vendorPresent = false;
-    int status = 77;
-    EXPECT_EQ(0, Init_Device(nullptr, &status));
-    EXPECT_EQ(77, status);
-    EXPECT_EQ("Cannot find NvUSB.dll\r\n", trace);
-}
-
-TEST_F(TelvixTest, NoCameraFailsWithStatusTwo) {
-    script->deviceHandle = 0;
-    int status = 0;
-    EXPECT_EQ(0, Init_Device(nullptr, &status));
-    EXPECT_EQ(kStatusFailure, status);
-    EXPECT_EQ("No Device is Existing\r\n", trace);
-    EXPECT_EQ(0, telvix::g_device);
-}
-
-TEST_F(TelvixTest, RefusedConnectStillCountsAsCameraFound) {
-    script->connectResult = 0;
-    int status = 0;
-    EXPECT_EQ(1, Init_Device(nullptr, &status));
-    EXPECT_EQ(kStatusFailure, status);
-    EXPECT_EQ("Connect to Device Failed!\r\n", trace);
-}
-
-TEST_F(TelvixTest, ConnectSucceeds) {
-    int status = 0;
-    EXPECT_EQ(1, Init_Device(nullptr, &status));
-    EXPECT_EQ(kStatusSuccess, status);
-    EXPECT_EQ("Connect to Device Success!\r\n", trace);
-    EXPECT_EQ(0x1234, telvix::g_device);
+TEST_F(TelvixTest, InitReportsWhatItFound) {
+    struct Case {
+        const char* name;
+        bool vendorPresent;
+        int deviceHandle;
+        int connectResult;
+        int result;
+        int status;
+        int device;
+        const char* trace;
+    } cases[] = {
+        {"no vendor library", false, 0x1234, 1, 0, 77, -1, "Cannot find NvUSB.dll\r\n"},
+        {"no camera", true, 0, 1, 0, kStatusFailure, 0, "No Device is Existing\r\n"},
+        {"connect refused", true, 0x1234, 0, 1, kStatusFailure, 0x1234, "Connect to Device Failed!\r\n"},
+        {"connected", true, 0x1234, 1, 1, kStatusSuccess, 0x1234, "Connect to Device Success!\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartFresh();
+        vendorPresent = c.vendorPresent;
+        script->deviceHandle = c.deviceHandle;
+        script->connectResult = c.connectResult;
+        int status = 77;
+        EXPECT_EQ(c.result, Init_Device(nullptr, &status));
+        EXPECT_EQ(c.status, status);
+        EXPECT_EQ(c.device, telvix::g_device);
+        EXPECT_EQ(c.trace, trace);
+    }
 }
 
 TEST_F(TelvixTest, SecondInitLoadsAgainAndKeepsTheNewHandle) {
@@ -157,6 +162,18 @@ TEST_F(TelvixTest, EmptyPasswordIsSentWithLengthZero) {
     client_login(0, "");
     ASSERT_GE(script->transfers.size(), 2u);
     EXPECT_TRUE(script->transfers[1].bytes.empty());
+}
+
+TEST_F(TelvixTest, NullPasswordsFailWithoutATransfer) {
+    Connect();
+    int userStatus = 0, adminStatus = 0;
+    EXPECT_EQ(kLoginResultRefused, client_login(0, nullptr));
+    EXPECT_EQ(0, SetUserPassWord(nullptr, kPassword, &userStatus));
+    EXPECT_EQ(0, SetAdminPassWord(nullptr, kPassword, &adminStatus));
+    EXPECT_EQ(kStatusFailure, userStatus);
+    EXPECT_EQ(kStatusFailure, adminStatus);
+    EXPECT_EQ("client_login type  Failed!\r\nSetUserPassWord Failed!\r\nSetAdminPassWord Failed!\r\n", trace);
+    EXPECT_TRUE(script->transfers.empty());
 }
 
 TEST_F(TelvixTest, SignInTransferFailuresGiveFourWithTheirTraces) {
@@ -246,8 +263,36 @@ TEST_F(TelvixTest, EachOperationIsOneTransferWithItsTraceAndStatus) {
         EXPECT_EQ(kStatusFailure, status);
         EXPECT_EQ(std::string(op.name) + " Failed!\r\n", trace);
         script->failingCommands.clear();
+
+        // A vendor library that throws: the failure stays inside the export.
+        script->throwing = true;
+        trace.clear();
+        status = 0;
+        EXPECT_EQ(0, op.call(&status));
+        EXPECT_EQ(kStatusFailure, status);
+        EXPECT_EQ(std::string(op.name) + " Failed!\r\n", trace);
+        script->throwing = false;
     }
     EXPECT_TRUE(pauses.empty());
+}
+
+TEST_F(TelvixTest, NoExceptionLeavesTheTwoStepExportsOrInit) {
+    Connect();
+    script->throwing = true;
+    EXPECT_EQ(kLoginResultRefused, client_login(0, kPassword));
+    EXPECT_EQ("client_login type  Failed!\r\n", trace);
+    trace.clear();
+    int status = 0;
+    EXPECT_EQ(0, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(kStatusFailure, status);
+    EXPECT_EQ("FormatDecTF Failed!\r\n", trace);
+
+    telvix::CurrentEnvironment().loadVendor = []() -> std::unique_ptr<telvix::VendorLink> {
+        throw std::runtime_error("cannot load");
+    };
+    status = 0;
+    EXPECT_EQ(0, Init_Device(nullptr, &status));
+    EXPECT_EQ(kStatusFailure, status);
 }
 
 TEST_F(TelvixTest, PayloadsAreTheCallersBytesUnchanged) {
@@ -294,39 +339,34 @@ TEST_F(TelvixTest, StatusBuffersStartAtZero) {
     EXPECT_EQ(0, level);
 }
 
-TEST_F(TelvixTest, ClockPayloadIsNineIntegersOfLocalTime) {
-    telvix::CurrentEnvironment().now = [] {
-        std::tm noon{};
-        noon.tm_year = 119;
-        noon.tm_mon = 2;
-        noon.tm_mday = 15;
-        noon.tm_hour = 12;
-        noon.tm_isdst = -1;
-        return std::mktime(&noon);
+// The clock in a zone with daylight saving, around the end of 32-bit time.
+TEST_F(TelvixTest, ClockPayloadIsTheLocalTimeInNineFields) {
+    const CentralEuropeanTime zone;
+    if (!zone.inForce()) GTEST_SKIP() << zone.howToRun();
+    struct Case {
+        const char* name;
+        std::int64_t utc;
+        std::array<std::int32_t, 9> fields;  // sec min hour mday mon year wday yday isdst
+    } cases[] = {
+        {"2019-03-15 12:00:00 UTC, a Friday", 1552651200, {0, 0, 13, 15, 2, 119, 5, 73, 0}},
+        {"2038-01-19 03:14:08 UTC, past 32-bit time", 2147483648, {8, 14, 4, 19, 0, 138, 2, 18, 0}},
+        {"2040-07-18 12:34:56 UTC, summer time", 2226227696, {56, 34, 14, 18, 6, 140, 3, 199, 1}},
+        // Beyond any year either platform converts: all zero.
+        {"unconvertible", std::numeric_limits<std::int64_t>::max(), {}},
     };
     Connect();
-    int status = 0;
-    ASSERT_EQ(1, SyncDevTime(kPassword, &status));
-    const std::vector<unsigned char>& bytes = script->transfers.at(0).bytes;
-    ASSERT_EQ(36u, bytes.size());
-    int fields[9];
-    std::memcpy(fields, bytes.data(), 36);
-    EXPECT_EQ(0, fields[0]);    // seconds
-    EXPECT_EQ(0, fields[1]);    // minutes
-    EXPECT_EQ(12, fields[2]);   // hours
-    EXPECT_EQ(15, fields[3]);   // day of month
-    EXPECT_EQ(2, fields[4]);    // March
-    EXPECT_EQ(119, fields[5]);  // 2019
-    EXPECT_EQ(5, fields[6]);    // a Friday
-    EXPECT_EQ(73, fields[7]);   // day of year
-}
-
-TEST_F(TelvixTest, ClockPayloadIsZeroWhenTheTimeCannotBeConverted) {
-    telvix::CurrentEnvironment().now = [] { return std::numeric_limits<std::time_t>::max(); };
-    Connect();
-    int status = 0;
-    SyncDevTime(kPassword, &status);
-    EXPECT_EQ(std::vector<unsigned char>(36, 0), script->transfers.at(0).bytes);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        telvix::CurrentEnvironment().now = [&c] { return c.utc; };
+        script->transfers.clear();
+        int status = 0;
+        ASSERT_EQ(1, SyncDevTime(kPassword, &status));
+        const std::vector<unsigned char>& bytes = script->transfers.at(0).bytes;
+        ASSERT_EQ(36u, bytes.size());
+        std::array<std::int32_t, 9> fields;
+        std::memcpy(fields.data(), bytes.data(), 36);
+        EXPECT_EQ(c.fields, fields);
+    }
 }
 
 // --- format -----------------------------------------------------------------
@@ -385,9 +425,11 @@ TEST_F(TelvixTest, NetworkFunctionsAcceptEverythingAndTouchNothing) {
         EXPECT_EQ(std::string(64, '\0'), std::string(buffer, 64));
     }
     for (SetFn set : {SetWifiSSID, SetWifiPSW, SetServerIP, Set4GAPN, Set4GPIN, SetServerPort}) {
-        int status = 0;
-        EXPECT_EQ(1, set("value", kPassword, &status));
-        EXPECT_EQ(kStatusSuccess, status);
+        for (const char* value : {"value", static_cast<const char*>(nullptr)}) {
+            int status = 0;
+            EXPECT_EQ(1, set(value, kPassword, &status));
+            EXPECT_EQ(kStatusSuccess, status);
+        }
     }
     int mode = 9, status = 0;
     EXPECT_EQ(1, ReadWifiMode(&mode, kPassword, &status));

@@ -120,11 +120,11 @@ TEST_F(ProgramCameraWindow, AsUserTheAdministratorPasswordIsDisabledAndTheStorag
     CHECK_EQ("abc123", files.StateValue("user_password"));
     camera.SetText(id::kCameraId, L"CAM0777");
     ExpectNoticeFrom(camera, id::kSetIdentity, text::kSetSuccessful);
-    CHECK_EQ(Hex(IdentityRecord("CAM0777", "000001", "", "D01", "")), LastPayload("send", command::kIdentity));
+    CHECK_EQ(Hex(IdentityRecord("CAM0777", "000001", "", "D01", "")), LastPayload("send", kCmdIdentity));
     camera.Click(id::kSyncTime);
     camera.Click(id::kReadStatus);
     ExpectNoNotice(camera, id::kCameraId);
-    CHECK_EQ(2u, CountTransfers("send", command::kClock));
+    CHECK_EQ(2u, CountTransfers("send", kCmdClock));
 }
 
 TEST_F(ProgramCameraWindow, TimeStatusAndIdentityButtonsShowFreshValuesFromTheCamera)
@@ -142,7 +142,7 @@ TEST_F(ProgramCameraWindow, TimeStatusAndIdentityButtonsShowFreshValuesFromTheCa
     camera.Click(id::kReadStatus);
     camera.Click(id::kReadIdentity);
     ExpectNoNotice(camera, id::kCameraId);
-    CHECK_EQ(2u, CountTransfers("send", command::kClock));
+    CHECK_EQ(2u, CountTransfers("send", kCmdClock));
     ExpectTimeResult(camera.Text(id::kTimeResult), text::kTimeDone);
     CHECK_EQ(std::wstring(text::kResolution) + L"-1*0", camera.Text(id::kResolution));
     CHECK_EQ(std::wstring(text::kBattery) + L"100%", camera.Text(id::kBattery));
@@ -189,16 +189,16 @@ TEST_F(ProgramCameraWindow, IdentitySettingChecksBothIdsThenWritesTheRecord)
     ExternalWindow camera = SignInAsAdministrator();
     for (const auto& identity : kCases) {
         SCOPED_TRACE(identity.name);
-        size_t sentBefore = CountTransfers("send", command::kIdentity);
+        size_t sentBefore = CountTransfers("send", kCmdIdentity);
         camera.SetText(id::kCameraId, identity.cameraId);
         camera.SetText(id::kUserId, identity.userId);
         camera.SetText(id::kDepartmentId, identity.departmentId);
         camera.SetText(id::kUserName, identity.userName);
         camera.SetText(id::kDepartmentName, identity.departmentName);
         ExpectNoticeFrom(camera, id::kSetIdentity, identity.notice);
-        CHECK_EQ(sentBefore + (identity.sent.empty() ? 0 : 1), CountTransfers("send", command::kIdentity));
+        CHECK_EQ(sentBefore + (identity.sent.empty() ? 0 : 1), CountTransfers("send", kCmdIdentity));
         if (!identity.sent.empty()) {
-            CHECK_EQ(Hex(identity.sent), LastPayload("send", command::kIdentity));
+            CHECK_EQ(Hex(identity.sent), LastPayload("send", kCmdIdentity));
         }
         // The fields keep what was typed.
         CHECK_EQ(identity.userName, camera.Text(id::kUserName));
@@ -222,7 +222,7 @@ TEST_F(ProgramCameraWindow, EnterInTheSerialNumberWritesTheIdentityAndItsNoticeC
     // Closes itself about a second after the key; bounded at three.
     WaitUntil([&] { return !program->NoticeOpen(); }, "the notice to close by itself", 3000);
     CHECK_TRUE(GetTickCount() - shown >= 500) << "closed after " << GetTickCount() - shown << " ms";
-    CHECK_EQ(Hex(IdentityRecord("CAM0001", "000001", "", "D01", "")), LastPayload("send", command::kIdentity));
+    CHECK_EQ(Hex(IdentityRecord("CAM0001", "000001", "", "D01", "")), LastPayload("send", kCmdIdentity));
     CHECK_EQ(L"SN-42", camera.Text(id::kSerialNo));
 
     // A length notice after Enter closes itself too.
@@ -233,7 +233,7 @@ TEST_F(ProgramCameraWindow, EnterInTheSerialNumberWritesTheIdentityAndItsNoticeC
     WaitUntil([&] { return !program->NoticeOpen(); }, "the length notice to close by itself", 3000);
 
     // Enter and Escape anywhere else do nothing.
-    size_t sent = CountTransfers("send", command::kIdentity);
+    size_t sent = CountTransfers("send", kCmdIdentity);
     for (int field : {id::kCameraId, id::kUserName, id::kSsid, id::kAdminPassword}) {
         camera.Focus(field);
         camera.PressKey(field, VK_RETURN);
@@ -241,7 +241,7 @@ TEST_F(ProgramCameraWindow, EnterInTheSerialNumberWritesTheIdentityAndItsNoticeC
     }
     ExpectNoNotice(camera, id::kCameraId);
     CHECK_TRUE(camera.Exists());
-    CHECK_EQ(sent, CountTransfers("send", command::kIdentity));
+    CHECK_EQ(sent, CountTransfers("send", kCmdIdentity));
 }
 
 TEST_F(ProgramCameraWindow, NetworkGroupReadsSendsAndSwitchesTheWifiMode)
@@ -303,8 +303,8 @@ TEST_F(ProgramCameraWindow, PasswordSettingNeedsSixEqualCharactersAndReachesTheC
         camera.SetText(change.again, change.confirmation);
         ExpectNoticeFrom(camera, change.button, change.notice);
     }
-    CHECK_EQ(0u, CountTransfers("send", command::kAdminPassword));
-    CHECK_EQ(0u, CountTransfers("send", command::kUserPassword));
+    CHECK_EQ(0u, CountTransfers("send", kCmdAdminPassword));
+    CHECK_EQ(0u, CountTransfers("send", kCmdUserPassword));
 
     camera.SetText(id::kAdminPassword, L"Adm1n9");
     camera.SetText(id::kAdminPasswordAgain, L"Adm1n9");
@@ -312,8 +312,8 @@ TEST_F(ProgramCameraWindow, PasswordSettingNeedsSixEqualCharactersAndReachesTheC
     camera.SetText(id::kUserPassword, L"us3r00");
     camera.SetText(id::kUserPasswordAgain, L"us3r00");
     ExpectNoticeFrom(camera, id::kSetUserPassword, text::kPasswordChanged);
-    CHECK_EQ(Hex("Adm1n9"), LastPayload("send", command::kAdminPassword));
-    CHECK_EQ(Hex("us3r00"), LastPayload("send", command::kUserPassword));
+    CHECK_EQ(Hex("Adm1n9"), LastPayload("send", kCmdAdminPassword));
+    CHECK_EQ(Hex("us3r00"), LastPayload("send", kCmdUserPassword));
     CHECK_EQ("Adm1n9", files.StateValue("admin_password"));
     CHECK_EQ("us3r00", files.StateValue("user_password"));
     // The fields keep their (masked) text.
@@ -346,7 +346,7 @@ TEST_F(ProgramCameraWindow, UsbStorageIsSentAtEveryClickAndReportsItsOutcome)
         CHECK_TRUE(GetTickCount() - start >= 900) << "the notice came after " << GetTickCount() - start << " ms";
         CHECK_EQ(std::to_string(click), files.StateValue("storage_mode_count"));
     }
-    CHECK_EQ("01000000", LastPayload("send", command::kStorage));
+    CHECK_EQ("01000000", LastPayload("send", kCmdStorageMode));
     files.SetStateValue("faults", "fail=5");
     ExpectNoticeFrom(camera, id::kUsbStorage, text::kStorageFailed);
 }
@@ -378,13 +378,13 @@ TEST_F(ProgramCameraWindow, FormatAsksFirstAndOnlyYesFormats)
         WaitUntil([&] { return !confirm.Exists(); }, "the confirmation to close");
         ExpectNoNotice(camera, id::kCameraId);
     }
-    CHECK_EQ(0u, CountTransfers("send", command::kFormat));
+    CHECK_EQ(0u, CountTransfers("send", kCmdFormat));
 
     camera.Click(id::kFormatCard);
     program->WaitForWindow(text::kFormatTitle).Click(IDOK);
     ExpectNotice(text::kFormatDone);
     CHECK_EQ("1", files.StateValue("format_count"));
-    CHECK_EQ("01000000", LastPayload("send", command::kFormat));
+    CHECK_EQ("01000000", LastPayload("send", kCmdFormat));
 
     files.SetStateValue("format_verdict", "1");
     camera.Click(id::kFormatCard);

@@ -128,13 +128,13 @@ TEST_F(ProgramFields, PastedTextKeepsToTheFieldLimitButIsNotFiltered)
     // The camera ID pasted with a hyphen is sent as it stands.
     camera.Click(id::kSetIdentity);
     ExpectNotice(text::kSetSuccessful);
-    CHECK_EQ(Hex(IdentityRecord("AB-CDEF", "000001", "", "D01", "")), LastPayload("send", command::kIdentity));
+    CHECK_EQ(Hex(IdentityRecord("AB-CDEF", "000001", "", "D01", "")), LastPayload("send", kCmdIdentity));
 }
 
 TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
 {
     const std::wstring longText(300, L'Q');
-    size_t sent = CountTransfers("send", command::kIdentity);
+    size_t sent = CountTransfers("send", kCmdIdentity);
 
     // Set by the program's own means, a field holds more than its limit.
     camera.SetText(id::kCameraId, longText);
@@ -144,7 +144,7 @@ TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
     camera.SetText(id::kUserId, longText);
     camera.Click(id::kSetIdentity);
     ExpectNotice(text::kUserIdLength);
-    CHECK_EQ(sent, CountTransfers("send", command::kIdentity));
+    CHECK_EQ(sent, CountTransfers("send", kCmdIdentity));
 
     // The department ID fills its 13 bytes and no more.
     camera.SetText(id::kUserId, L"000002");
@@ -153,7 +153,7 @@ TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
     camera.Click(id::kSetIdentity);
     ExpectNotice(text::kSetSuccessful);
     CHECK_EQ(Hex(IdentityRecord("CAM0002", "000002", "", std::string(13, 'Q'), "Ops")),
-             LastPayload("send", command::kIdentity));
+             LastPayload("send", kCmdIdentity));
 
     // Network fields far beyond their 64, 24 and 12 bytes.
     size_t transfers = files.Transfers().size();
@@ -170,7 +170,7 @@ TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
     camera.SetText(id::kSerialNo, longText);
     camera.Click(id::kSetIdentity);
     ExpectNotice(text::kSetSuccessful);
-    CHECK_EQ(std::string::npos, LastPayload("send", command::kIdentity).find(Hex("QQQQQQQQQQQQQQ")));
+    CHECK_EQ(std::string::npos, LastPayload("send", kCmdIdentity).find(Hex("QQQQQQQQQQQQQQ")));
     camera.Click(id::kReadIdentity);
     ExpectNoNotice(camera, id::kCameraId);
     CHECK_TRUE(camera.Text(id::kSerialNo).size() <= longText.size());
@@ -183,12 +183,12 @@ TEST_F(ProgramFields, TextsLongerThanEveryBufferAreBoundedOrRefused)
 // nothing is sent, the notice says the setting failed, the field keeps its text.
 TEST_F(ProgramFields, ANameTooLongForItsFieldIsRefusedAndStaysInItsField)
 {
-    const size_t sentBefore = CountTransfers("send", command::kIdentity);
+    const size_t sentBefore = CountTransfers("send", kCmdIdentity);
     const std::wstring elevenIdeographs(11, L'\x4e2d');
     camera.SetText(id::kUserName, elevenIdeographs);
     camera.Click(id::kSetIdentity);
     ExpectNotice(text::kSetFailed);
-    CHECK_EQ(sentBefore, CountTransfers("send", command::kIdentity));
+    CHECK_EQ(sentBefore, CountTransfers("send", kCmdIdentity));
     CHECK_EQ(elevenIdeographs, camera.Text(id::kUserName));
 }
 

@@ -12,6 +12,7 @@
 #include "Checks.h"
 #include "ProgramDriver.h"
 #include "Texts.h"
+#include "telvix/VendorCommands.h"
 
 namespace e2e {
 
@@ -32,12 +33,6 @@ constexpr int kAdminPassword = 1027, kAdminPasswordAgain = 1028, kUserPassword =
 constexpr int kUsbStorage = 1033, kFormatCard = 1061, kSerialNo = 1066;
 constexpr int kConfirmText = 1064;
 } // namespace id
-
-// Vendor commands as the camera's log numbers them.
-namespace command {
-constexpr int kPassword = 0, kVerdict = 1, kAccountType = 2, kIdentity = 3, kClock = 4, kStorage = 5,
-              kResolution = 6, kBattery = 7, kUserPassword = 8, kAdminPassword = 9, kFormat = 10;
-} // namespace command
 
 class ProgramTest : public ::testing::Test {
 protected:

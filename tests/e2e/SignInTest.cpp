@@ -66,8 +66,8 @@ TEST_F(ProgramSignIn, ARefusedPasswordGivesSignInFailedAndTheNextTryNeedsNoNewCo
     ExpectNotice(text::kSignInFailed);
     CHECK_EQ(std::wstring(text::kDisconnectDevice), signIn.Text(id::kConnect));
     CHECK_FALSE(program->CameraWindowOpen());
-    CHECK_EQ(1u, CountTransfers("send", command::kPassword));
-    CHECK_EQ(Hex("123456"), LastPayload("send", command::kPassword));
+    CHECK_EQ(1u, CountTransfers("send", kCmdPassword));
+    CHECK_EQ(Hex("123456"), LastPayload("send", kCmdPassword));
 
     EnterPassword(L"888888");
     signIn.Click(id::kSignIn);
@@ -91,12 +91,12 @@ TEST_F(ProgramSignIn, SendsThePasswordAsTheFieldHoldsItUpToTheFirstCharacterAbov
     Connect();
     for (const auto& password : kCases) {
         SCOPED_TRACE(password.name);
-        size_t before = CountTransfers("send", command::kPassword);
+        size_t before = CountTransfers("send", kCmdPassword);
         signIn.SetText(id::kPassword, password.typed);
         signIn.Click(id::kSignIn);
         ExpectNotice(text::kSignInFailed);
-        CHECK_EQ(before + 1, CountTransfers("send", command::kPassword));
-        CHECK_EQ(password.sent.empty() ? "-" : Hex(password.sent), LastPayload("send", command::kPassword));
+        CHECK_EQ(before + 1, CountTransfers("send", kCmdPassword));
+        CHECK_EQ(password.sent.empty() ? "-" : Hex(password.sent), LastPayload("send", kCmdPassword));
     }
 }
 
@@ -113,7 +113,7 @@ TEST_F(ProgramSignIn, ThePasswordFieldTakesSixCharactersTypedOrPasted)
     Connect();
     signIn.Click(id::kSignIn);
     ExpectNotice(text::kSignInFailed);
-    CHECK_EQ(Hex("abcdef"), LastPayload("send", command::kPassword));
+    CHECK_EQ(Hex("abcdef"), LastPayload("send", kCmdPassword));
 }
 
 struct AccountCase {
@@ -132,9 +132,9 @@ TEST_P(ProgramAcceptedSignIn, OpensTheCameraWindowOverTheDisabledSignInWindow)
     ExternalWindow camera = SignIn(GetParam().account, GetParam().password);
     CHECK_EQ(std::wstring(text::kTitle), camera.Title());
     CHECK_FALSE(signIn.WindowEnabled());
-    CHECK_EQ(1u, CountTransfers("send", command::kAccountType));
-    CHECK_EQ(GetParam().accountTypeHex, LastPayload("send", command::kAccountType));
-    CHECK_EQ("03000000", LastPayload("receive", command::kVerdict));
+    CHECK_EQ(1u, CountTransfers("send", kCmdAccountType));
+    CHECK_EQ(GetParam().accountTypeHex, LastPayload("send", kCmdAccountType));
+    CHECK_EQ("03000000", LastPayload("receive", kCmdLoginVerdict));
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, ProgramAcceptedSignIn,

@@ -33,10 +33,10 @@ protected:
     }
 
     int32_t signIn(PersistentCamera& camera, int32_t account, const std::string& password) {
-        send(camera, kAccountType, intBytes(account));
-        send(camera, kPassword, textBytes(password));
+        send(camera, kCmdAccountType, intBytes(account));
+        send(camera, kCmdPassword, textBytes(password));
         std::vector<uint8_t> verdict(4);
-        receive(camera, kSignInVerdict, verdict);
+        receive(camera, kCmdLoginVerdict, verdict);
         return intAt(verdict);
     }
 
@@ -47,26 +47,26 @@ protected:
 };
 
 TEST_F(PersistentCameraTest, ChangesSurviveIntoTheNextProcess) {
-    std::vector<uint8_t> record(kIdentitySize, 'x');
+    std::vector<uint8_t> record(kIdentityRecordSize, 'x');
     {
         auto camera = newCamera();
-        ASSERT_EQ(send(*camera, kIdentity, record), 1);
-        ASSERT_EQ(send(*camera, kAdminPassword, textBytes("112233")), 1);
+        ASSERT_EQ(send(*camera, kCmdIdentity, record), 1);
+        ASSERT_EQ(send(*camera, kCmdAdminPassword, textBytes("112233")), 1);
     }
     auto camera = newCamera();
-    std::vector<uint8_t> readBack(kIdentitySize);
-    ASSERT_EQ(receive(*camera, kIdentity, readBack), 1);
+    std::vector<uint8_t> readBack(kIdentityRecordSize);
+    ASSERT_EQ(receive(*camera, kCmdIdentity, readBack), 1);
     EXPECT_EQ(readBack, record);
-    EXPECT_EQ(signIn(*camera, 0, "112233"), kSignInAccepted);
+    EXPECT_EQ(signIn(*camera, 0, "112233"), kLoginAccepted);
     EXPECT_EQ(diagnostics.str(), "");
 }
 
 TEST_F(PersistentCameraTest, OnlyChangesCreateTheStateFile) {
     auto camera = newCamera();
     std::vector<uint8_t> level(4);
-    ASSERT_EQ(receive(*camera, kBattery, level), 1);
+    ASSERT_EQ(receive(*camera, kCmdBattery, level), 1);
     EXPECT_FALSE(std::filesystem::exists(files.state));
-    ASSERT_EQ(send(*camera, kStorageMode, intBytes(1)), 1);
+    ASSERT_EQ(send(*camera, kCmdStorageMode, intBytes(1)), 1);
     EXPECT_NE(readFile(files.state).find("storage_mode_count = 1\n"), std::string::npos);
 }
 
@@ -79,23 +79,23 @@ TEST_F(PersistentCameraTest, SeesTheFileEditedBetweenCalls) {
     camera->refresh(files, std::nullopt);
     EXPECT_EQ(camera->firstAvailableDevice(), 0);
     std::vector<uint8_t> level(4);
-    EXPECT_EQ(receive(*camera, kBattery, level), 0);
+    EXPECT_EQ(receive(*camera, kCmdBattery, level), 0);
 
     writeFile(files.state, "battery = 7\n");
-    EXPECT_EQ(receive(*camera, kBattery, level), 1);
+    EXPECT_EQ(receive(*camera, kCmdBattery, level), 1);
     EXPECT_EQ(intAt(level), 7);
 }
 
 TEST_F(PersistentCameraTest, LogsEveryTransferAsItReachedTheCamera) {
     auto camera = newCamera();
-    send(*camera, kAccountType, intBytes(1));
-    send(*camera, kPassword, textBytes(""));
+    send(*camera, kCmdAccountType, intBytes(1));
+    send(*camera, kCmdPassword, textBytes(""));
     std::vector<uint8_t> verdict(4);
-    receive(*camera, kSignInVerdict, verdict);
+    receive(*camera, kCmdLoginVerdict, verdict);
     std::vector<uint8_t> tooShort(3);
-    receive(*camera, kBattery, tooShort);
+    receive(*camera, kCmdBattery, tooShort);
     camera->refresh(files, std::nullopt);
-    camera->send(kDeviceHandle, kIdentity, nullptr, kIdentitySize);
+    camera->send(kDeviceHandle, kCmdIdentity, nullptr, kIdentityRecordSize);
 
     const std::vector<std::string> expected = {
         "send 2 4 01000000 ok",       "send 0 0 - ok",
@@ -109,19 +109,19 @@ TEST_F(PersistentCameraTest, EnvironmentFaultsJoinThoseOfTheFile) {
     writeFile(files.state, "faults = fail=7\n");
     auto camera = newCamera();
     std::vector<uint8_t> buffer(8);
-    EXPECT_EQ(receive(*camera, kResolution, buffer, std::string("fail=6")), 0);
+    EXPECT_EQ(receive(*camera, kCmdResolution, buffer, std::string("fail=6")), 0);
     buffer.resize(4);
-    EXPECT_EQ(receive(*camera, kBattery, buffer, std::string("fail=6")), 0);
-    EXPECT_EQ(receive(*camera, kBattery, buffer, std::string("delay_ms=25")), 0);
+    EXPECT_EQ(receive(*camera, kCmdBattery, buffer, std::string("fail=6")), 0);
+    EXPECT_EQ(receive(*camera, kCmdBattery, buffer, std::string("delay_ms=25")), 0);
     EXPECT_EQ(sleeps, (std::vector<int>{25}));
 }
 
 TEST_F(PersistentCameraTest, EnvironmentVerdictWinsOverTheFile) {
     writeFile(files.state, "faults = verdict=1\n");
     auto camera = newCamera();
-    send(*camera, kFormat, intBytes(1));
+    send(*camera, kCmdFormat, intBytes(1));
     std::vector<uint8_t> verdict(4);
-    receive(*camera, kSignInVerdict, verdict, std::string("verdict=3"));
+    receive(*camera, kCmdLoginVerdict, verdict, std::string("verdict=3"));
     EXPECT_EQ(intAt(verdict), 3);
 }
 
@@ -129,8 +129,8 @@ TEST_F(PersistentCameraTest, MalformedFileIsReportedOnceAndDefaultsServe) {
     writeFile(files.state, "battery = full\n");
     auto camera = newCamera();
     std::vector<uint8_t> level(4);
-    ASSERT_EQ(receive(*camera, kBattery, level), 1);
-    ASSERT_EQ(receive(*camera, kBattery, level), 1);
+    ASSERT_EQ(receive(*camera, kCmdBattery, level), 1);
+    ASSERT_EQ(receive(*camera, kCmdBattery, level), 1);
     EXPECT_EQ(intAt(level), 85);
     EXPECT_EQ(diagnostics.str(), "nvusb-sim: " + files.state.u8string() + ":1: bad value for 'battery'\n");
 }
@@ -138,10 +138,10 @@ TEST_F(PersistentCameraTest, MalformedFileIsReportedOnceAndDefaultsServe) {
 TEST_F(PersistentCameraTest, UnwritableStateFileKeepsTheCameraWorkingInMemory) {
     files.state = folder / "missing-folder" / "state.txt";
     auto camera = newCamera();
-    ASSERT_EQ(send(*camera, kUserPassword, textBytes("135790")), 1);
-    ASSERT_EQ(send(*camera, kUserPassword, textBytes("246810")), 1);
+    ASSERT_EQ(send(*camera, kCmdUserPassword, textBytes("135790")), 1);
+    ASSERT_EQ(send(*camera, kCmdUserPassword, textBytes("246810")), 1);
     EXPECT_NE(diagnostics.str().find("cannot write state file"), std::string::npos) << diagnostics.str();
-    EXPECT_EQ(signIn(*camera, 1, "246810"), kSignInAccepted);
+    EXPECT_EQ(signIn(*camera, 1, "246810"), kLoginAccepted);
     const std::string reported = diagnostics.str();
     EXPECT_EQ(std::count(reported.begin(), reported.end(), '\n'), 1);  // said once, not at every change
 }

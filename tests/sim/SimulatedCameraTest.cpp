@@ -24,10 +24,10 @@ protected:
     }
 
     int32_t signIn(int32_t account, const std::string& password) {
-        EXPECT_TRUE(send(kAccountType, intBytes(account)));
-        EXPECT_TRUE(send(kPassword, textBytes(password)));
+        EXPECT_TRUE(send(kCmdAccountType, intBytes(account)));
+        EXPECT_TRUE(send(kCmdPassword, textBytes(password)));
         bool ok = false;
-        const std::vector<uint8_t> verdict = receive(kSignInVerdict, 4, &ok);
+        const std::vector<uint8_t> verdict = receive(kCmdLoginVerdict, 4, &ok);
         EXPECT_TRUE(ok);
         return intAt(verdict);
     }
@@ -51,8 +51,8 @@ TEST_P(SignInTest, AnswersTheVerdictForTheAccountsStoredPassword) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DefaultPasswords, SignInTest,
-                         ::testing::Values(SignInCase{"AdminAccepted", 0, "888888", kSignInAccepted},
-                                           SignInCase{"UserAccepted", 1, "000000", kSignInAccepted},
+                         ::testing::Values(SignInCase{"AdminAccepted", 0, "888888", kLoginAccepted},
+                                           SignInCase{"UserAccepted", 1, "000000", kLoginAccepted},
                                            SignInCase{"AdminWithUserPassword", 0, "000000", kSignInRefused},
                                            SignInCase{"UserWithAdminPassword", 1, "888888", kSignInRefused},
                                            SignInCase{"AdminTooShort", 0, "88888", kSignInRefused},
@@ -61,36 +61,36 @@ INSTANTIATE_TEST_SUITE_P(DefaultPasswords, SignInTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimulatedCameraTest, VerdictWithoutAnAccountTypeIsRefused) {
-    ASSERT_TRUE(send(kPassword, textBytes("888888")));
-    EXPECT_EQ(intAt(receive(kSignInVerdict, 4)), kSignInRefused);
+    ASSERT_TRUE(send(kCmdPassword, textBytes("888888")));
+    EXPECT_EQ(intAt(receive(kCmdLoginVerdict, 4)), kSignInRefused);
 }
 
 TEST_F(SimulatedCameraTest, NewAccountTypeForgetsThePreviousPassword) {
-    ASSERT_EQ(signIn(0, "888888"), kSignInAccepted);
-    ASSERT_TRUE(send(kAccountType, intBytes(0)));
-    EXPECT_EQ(intAt(receive(kSignInVerdict, 4)), kSignInRefused);
+    ASSERT_EQ(signIn(0, "888888"), kLoginAccepted);
+    ASSERT_TRUE(send(kCmdAccountType, intBytes(0)));
+    EXPECT_EQ(intAt(receive(kCmdLoginVerdict, 4)), kSignInRefused);
 }
 
 TEST_F(SimulatedCameraTest, ChangedPasswordsTakeEffectAtTheNextSignIn) {
-    ASSERT_TRUE(send(kUserPassword, textBytes("123456")));
-    ASSERT_TRUE(send(kAdminPassword, textBytes("654321")));
+    ASSERT_TRUE(send(kCmdUserPassword, textBytes("123456")));
+    ASSERT_TRUE(send(kCmdAdminPassword, textBytes("654321")));
     EXPECT_TRUE(camera.takeStateChanged());
 
     EXPECT_EQ(signIn(1, "000000"), kSignInRefused);
-    EXPECT_EQ(signIn(1, "123456"), kSignInAccepted);
+    EXPECT_EQ(signIn(1, "123456"), kLoginAccepted);
     EXPECT_EQ(signIn(0, "888888"), kSignInRefused);
-    EXPECT_EQ(signIn(0, "654321"), kSignInAccepted);
+    EXPECT_EQ(signIn(0, "654321"), kLoginAccepted);
 }
 
 TEST_F(SimulatedCameraTest, ReadsTheDefaultStatus) {
-    const std::vector<uint8_t> resolution = receive(kResolution, 8);
+    const std::vector<uint8_t> resolution = receive(kCmdResolution, 8);
     EXPECT_EQ(intAt(resolution, 0), 1920);
     EXPECT_EQ(intAt(resolution, 4), 1080);
-    EXPECT_EQ(intAt(receive(kBattery, 4)), 85);
+    EXPECT_EQ(intAt(receive(kCmdBattery, 4)), 85);
 }
 
 TEST_F(SimulatedCameraTest, DefaultIdentityHoldsPlausibleIds) {
-    const std::vector<uint8_t> record = receive(kIdentity, kIdentitySize);
+    const std::vector<uint8_t> record = receive(kCmdIdentity, kIdentityRecordSize);
     EXPECT_STREQ(reinterpret_cast<const char*>(&record[0]), "CAM0001");
     EXPECT_STREQ(reinterpret_cast<const char*>(&record[8]), "000001");
     EXPECT_EQ(record[15], 0);  // user name empty
@@ -99,16 +99,16 @@ TEST_F(SimulatedCameraTest, DefaultIdentityHoldsPlausibleIds) {
 }
 
 TEST_F(SimulatedCameraTest, KeepsIdentityAndSerialNumberByteForByte) {
-    std::vector<uint8_t> record(kIdentitySize);
+    std::vector<uint8_t> record(kIdentityRecordSize);
     for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(255 - i);
-    std::vector<uint8_t> serial(kSerialNumberSize);
+    std::vector<uint8_t> serial(kSerialNoLength);
     for (size_t i = 0; i < serial.size(); ++i) serial[i] = static_cast<uint8_t>(i * 7);
 
-    ASSERT_TRUE(send(kIdentity, record));
-    ASSERT_TRUE(send(kSetSerialNumber, serial));
+    ASSERT_TRUE(send(kCmdIdentity, record));
+    ASSERT_TRUE(send(kCmdSetSerial, serial));
 
-    EXPECT_EQ(receive(kIdentity, kIdentitySize), record);
-    EXPECT_EQ(receive(kGetSerialNumber, kSerialNumberSize), serial);
+    EXPECT_EQ(receive(kCmdIdentity, kIdentityRecordSize), record);
+    EXPECT_EQ(receive(kCmdReadSerial, kSerialNoLength), serial);
 }
 
 TEST_F(SimulatedCameraTest, StoresTheClockAsSent) {
@@ -118,17 +118,17 @@ TEST_F(SimulatedCameraTest, StoresTheClockAsSent) {
         const std::vector<uint8_t> bytes = intBytes(field);
         payload.insert(payload.end(), bytes.begin(), bytes.end());
     }
-    ASSERT_TRUE(send(kClock, payload));
+    ASSERT_TRUE(send(kCmdClock, payload));
     ASSERT_TRUE(camera.state().clock.has_value());
     EXPECT_EQ(*camera.state().clock, fields);
     EXPECT_EQ(formatClock(fields), "2019-03-15 14:15:30");
 }
 
 TEST_F(SimulatedCameraTest, CountsStorageModeAndFormats) {
-    ASSERT_TRUE(send(kStorageMode, intBytes(1)));
-    ASSERT_TRUE(send(kFormat, intBytes(1)));
-    ASSERT_TRUE(send(kFormat, intBytes(1)));
-    EXPECT_EQ(intAt(receive(kFormat, 4)), 0);
+    ASSERT_TRUE(send(kCmdStorageMode, intBytes(1)));
+    ASSERT_TRUE(send(kCmdFormat, intBytes(1)));
+    ASSERT_TRUE(send(kCmdFormat, intBytes(1)));
+    EXPECT_EQ(intAt(receive(kCmdFormat, 4)), 0);
     EXPECT_EQ(camera.state().storageModeCount, 1);
     EXPECT_EQ(camera.state().formatCount, 2);
 }
@@ -137,13 +137,13 @@ TEST_F(SimulatedCameraTest, FormatAnswersTheStoredVerdict) {
     CameraState state;
     state.formatVerdict = 5;
     camera.setState(state);
-    ASSERT_TRUE(send(kFormat, intBytes(1)));
-    EXPECT_EQ(intAt(receive(kFormat, 4)), 5);
+    ASSERT_TRUE(send(kCmdFormat, intBytes(1)));
+    EXPECT_EQ(intAt(receive(kCmdFormat, 4)), 5);
 }
 
 TEST_F(SimulatedCameraTest, RefusesStorageModeAndFormatWithAnythingButOne) {
-    EXPECT_FALSE(send(kStorageMode, intBytes(0)));
-    EXPECT_FALSE(send(kFormat, intBytes(2)));
+    EXPECT_FALSE(send(kCmdStorageMode, intBytes(0)));
+    EXPECT_FALSE(send(kCmdFormat, intBytes(2)));
     EXPECT_EQ(camera.state().storageModeCount, 0);
     EXPECT_EQ(camera.state().formatCount, 0);
     EXPECT_FALSE(camera.takeStateChanged());
@@ -175,37 +175,37 @@ TEST_P(RefusedShapeTest, FailsAndLeavesTheBufferAlone) {
 INSTANTIATE_TEST_SUITE_P(
     WrongDirectionOrLength, RefusedShapeTest,
     ::testing::Values(
-        ShapeCase{"ReceivePasswordLength6", Direction::Receive, kPassword, 6},
-        ShapeCase{"SendSignInVerdictLength4", Direction::Send, kSignInVerdict, 4},
-        ShapeCase{"ReceiveAccountTypeLength4", Direction::Receive, kAccountType, 4},
-        ShapeCase{"SendAccountTypeLength3", Direction::Send, kAccountType, 3},
-        ShapeCase{"SendIdentityLength93", Direction::Send, kIdentity, 93},
-        ShapeCase{"ReceiveIdentityLength95", Direction::Receive, kIdentity, 95},
-        ShapeCase{"SendClockLength32", Direction::Send, kClock, 32},
-        ShapeCase{"ReceiveResolutionLength4", Direction::Receive, kResolution, 4},
-        ShapeCase{"SendResolutionLength8", Direction::Send, kResolution, 8},
-        ShapeCase{"ReceiveBatteryLength8", Direction::Receive, kBattery, 8},
-        ShapeCase{"ReceiveUserPasswordLength6", Direction::Receive, kUserPassword, 6},
-        ShapeCase{"SendAdminPasswordLengthTooLong", Direction::Send, kAdminPassword, kMaxPasswordLength + 1},
-        ShapeCase{"ReceiveFormatLength8", Direction::Receive, kFormat, 8},
-        ShapeCase{"ReceiveSetSerialNumberLength21", Direction::Receive, kSetSerialNumber, 21},
-        ShapeCase{"SendGetSerialNumberLength21", Direction::Send, kGetSerialNumber, 21},
+        ShapeCase{"ReceivePasswordLength6", Direction::Receive, kCmdPassword, 6},
+        ShapeCase{"SendSignInVerdictLength4", Direction::Send, kCmdLoginVerdict, 4},
+        ShapeCase{"ReceiveAccountTypeLength4", Direction::Receive, kCmdAccountType, 4},
+        ShapeCase{"SendAccountTypeLength3", Direction::Send, kCmdAccountType, 3},
+        ShapeCase{"SendIdentityLength93", Direction::Send, kCmdIdentity, 93},
+        ShapeCase{"ReceiveIdentityLength95", Direction::Receive, kCmdIdentity, 95},
+        ShapeCase{"SendClockLength32", Direction::Send, kCmdClock, 32},
+        ShapeCase{"ReceiveResolutionLength4", Direction::Receive, kCmdResolution, 4},
+        ShapeCase{"SendResolutionLength8", Direction::Send, kCmdResolution, 8},
+        ShapeCase{"ReceiveBatteryLength8", Direction::Receive, kCmdBattery, 8},
+        ShapeCase{"ReceiveUserPasswordLength6", Direction::Receive, kCmdUserPassword, 6},
+        ShapeCase{"SendAdminPasswordLengthTooLong", Direction::Send, kCmdAdminPassword, kMaxPasswordLength + 1},
+        ShapeCase{"ReceiveFormatLength8", Direction::Receive, kCmdFormat, 8},
+        ShapeCase{"ReceiveSetSerialNumberLength21", Direction::Receive, kCmdSetSerial, 21},
+        ShapeCase{"SendGetSerialNumberLength21", Direction::Send, kCmdReadSerial, 21},
         ShapeCase{"SendCommand13Length4", Direction::Send, 13, 4},
         ShapeCase{"ReceiveCommandMinus1", Direction::Receive, -1, 4},
-        ShapeCase{"ReceiveBatteryLengthMinus4", Direction::Receive, kBattery, -4},
-        ShapeCase{"SendPasswordLengthMinus1", Direction::Send, kPassword, -1}),
+        ShapeCase{"ReceiveBatteryLengthMinus4", Direction::Receive, kCmdBattery, -4},
+        ShapeCase{"SendPasswordLengthMinus1", Direction::Send, kCmdPassword, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimulatedCameraTest, NullBufferFailsEveryTransfer) {
-    EXPECT_FALSE(camera.receive(kDeviceHandle, kBattery, nullptr, 4));
-    EXPECT_FALSE(camera.send(kDeviceHandle, kIdentity, nullptr, kIdentitySize));
-    EXPECT_FALSE(camera.send(kDeviceHandle, kPassword, nullptr, 0));
+    EXPECT_FALSE(camera.receive(kDeviceHandle, kCmdBattery, nullptr, 4));
+    EXPECT_FALSE(camera.send(kDeviceHandle, kCmdIdentity, nullptr, kIdentityRecordSize));
+    EXPECT_FALSE(camera.send(kDeviceHandle, kCmdPassword, nullptr, 0));
 }
 
 TEST_F(SimulatedCameraTest, OtherHandlesReachNoCamera) {
     int32_t level = 0;
-    EXPECT_FALSE(camera.receive(0, kBattery, reinterpret_cast<uint8_t*>(&level), 4));
-    EXPECT_FALSE(camera.receive(-1, kBattery, reinterpret_cast<uint8_t*>(&level), 4));
+    EXPECT_FALSE(camera.receive(0, kCmdBattery, reinterpret_cast<uint8_t*>(&level), 4));
+    EXPECT_FALSE(camera.receive(-1, kCmdBattery, reinterpret_cast<uint8_t*>(&level), 4));
     EXPECT_FALSE(camera.connect(0));
     EXPECT_EQ(camera.firstAvailableDevice(), kDeviceHandle);
     EXPECT_TRUE(camera.connect(kDeviceHandle));
@@ -219,11 +219,11 @@ TEST_F(SimulatedCameraTest, NoCameraAndAbsentCameraAnswerNothing) {
         state.faults.noCamera = !absentByState;
         camera.setState(state);
         bool ok = true;
-        receive(kBattery, 4, &ok);
+        receive(kCmdBattery, 4, &ok);
         EXPECT_EQ(camera.firstAvailableDevice(), 0);
         EXPECT_FALSE(camera.connect(kDeviceHandle));
         EXPECT_FALSE(ok);
-        EXPECT_FALSE(send(kAccountType, intBytes(0)));
+        EXPECT_FALSE(send(kCmdAccountType, intBytes(0)));
     }
 }
 
@@ -237,14 +237,14 @@ TEST_F(SimulatedCameraTest, ConnectRefusedStillFindsTheCamera) {
 
 TEST_F(SimulatedCameraTest, FailingCommandsFailOnlyThemselves) {
     Faults faults;
-    faults.failingCommands = {kBattery, kIdentity};
+    faults.failingCommands = {kCmdBattery, kCmdIdentity};
     camera.setExtraFaults(faults);
     bool ok = true;
-    receive(kBattery, 4, &ok);
+    receive(kCmdBattery, 4, &ok);
     EXPECT_FALSE(ok);
-    receive(kIdentity, kIdentitySize, &ok);
+    receive(kCmdIdentity, kIdentityRecordSize, &ok);
     EXPECT_FALSE(ok);
-    receive(kResolution, 8, &ok);
+    receive(kCmdResolution, 8, &ok);
     EXPECT_TRUE(ok);
 }
 
@@ -253,10 +253,10 @@ TEST_F(SimulatedCameraTest, FailAfterCountsEveryTransferOfTheProcess) {
     faults.failAfter = 2;
     camera.setExtraFaults(faults);
     bool ok = false;
-    EXPECT_FALSE(camera.send(kDeviceHandle, kAccountType, nullptr, 4));  // counts although refused
-    receive(kBattery, 4, &ok);
+    EXPECT_FALSE(camera.send(kDeviceHandle, kCmdAccountType, nullptr, 4));  // counts although refused
+    receive(kCmdBattery, 4, &ok);
     EXPECT_TRUE(ok);
-    receive(kBattery, 4, &ok);
+    receive(kCmdBattery, 4, &ok);
     EXPECT_FALSE(ok);
     EXPECT_EQ(camera.transferCount(), 3);
 }
@@ -267,16 +267,16 @@ TEST_F(SimulatedCameraTest, ForcedVerdictsReplaceTheCamerasOwn) {
     faults.formatVerdict = 9;
     camera.setExtraFaults(faults);
     EXPECT_EQ(signIn(0, "888888"), 7);
-    ASSERT_TRUE(send(kFormat, intBytes(1)));
-    EXPECT_EQ(intAt(receive(kFormat, 4)), 9);
+    ASSERT_TRUE(send(kCmdFormat, intBytes(1)));
+    EXPECT_EQ(intAt(receive(kCmdFormat, 4)), 9);
 }
 
 TEST_F(SimulatedCameraTest, ReadsLeaveTheStateUnchanged) {
-    receive(kIdentity, kIdentitySize);
-    receive(kBattery, 4);
-    send(kAccountType, intBytes(0));
-    send(kPassword, textBytes("888888"));
-    receive(kSignInVerdict, 4);
+    receive(kCmdIdentity, kIdentityRecordSize);
+    receive(kCmdBattery, 4);
+    send(kCmdAccountType, intBytes(0));
+    send(kCmdPassword, textBytes("888888"));
+    receive(kCmdLoginVerdict, 4);
     EXPECT_FALSE(camera.takeStateChanged());
 }
 

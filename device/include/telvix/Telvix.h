@@ -27,25 +27,10 @@ extern "C" {
 // Written through the status argument of a call.
 enum ResultStatus { kStatusSuccess = 1, kStatusFailure = 2 };
 
-// Vendor command numbers carried by NvUSB_VenderCmd_GetData / _SetData.
-enum VendorCommand {
-    kCmdPassword = 0,        // send: password bytes, no terminator
-    kCmdLoginVerdict = 1,    // receive: int32 verdict, 3 = accepted
-    kCmdAccountType = 2,     // send: int32 account type (0 admin, 1 user)
-    kCmdIdentity = 3,        // receive / send: 94-byte IdentityRecord
-    kCmdClock = 4,           // send: 9 x int32 broken-down local time
-    kCmdStorageMode = 5,     // send: int32 1
-    kCmdResolution = 6,      // receive: int32 width, int32 height
-    kCmdBattery = 7,         // receive: int32 percent
-    kCmdUserPassword = 8,    // send: new user password bytes
-    kCmdAdminPassword = 9,   // send: new administrator password bytes
-    kCmdFormat = 10,         // send int32 1, then receive int32 verdict (0 = done)
-    kCmdSetSerial = 11,      // send: 21 bytes
-    kCmdReadSerial = 12      // receive: 21 bytes
-};
-
-enum { kLoginAccepted = 3, kLoginResultRefused = 4, kFormatDone = 0 };
-enum { kSerialNoLength = 21, kClockPayloadLength = 36 };
+// client_login's result for anything but an accepted sign-in.
+enum { kLoginResultRefused = 4 };
+// The camera serial number of SetCameraSerialNo and ReadCameraSerialNo.
+enum { kSerialNoLength = 21 };
 
 // The 94-byte identity record: five zero-terminated text fields end to end,
 // no header, no padding. Shared with the application.
@@ -61,6 +46,16 @@ enum IdentityRecordLayout {
 typedef struct IdentityRecord {
     unsigned char bytes[kIdentityRecordSize];
 } IdentityRecord;
+
+#ifdef __cplusplus
+static_assert(sizeof(IdentityRecord) == kIdentityRecordSize, "the record crosses the boundary as raw bytes");
+static_assert(kUserIdOffset == kCameraIdOffset + kCameraIdLength && kUserNameOffset == kUserIdOffset + kUserIdLength &&
+                  kDepartmentIdOffset == kUserNameOffset + kUserNameLength &&
+                  kDepartmentNameOffset == kDepartmentIdOffset + kDepartmentIdLength &&
+                  kIdentityRecordSize == kDepartmentNameOffset + kDepartmentNameLength,
+              "the five fields lie end to end and fill the record");
+static_assert(sizeof(int) == 4, "every argument and result of the exports is 32 bits");
+#endif
 
 // Link to the camera.
 TELVIX_API int TELVIX_CALL Init_Device(void* ignored, int* status);
