@@ -9,6 +9,7 @@
 #pragma once
 
 #include "MyEdit.h"
+#include "core/NetworkValues.h"
 #include "core/WideText.h"
 #include "res/resource.h"
 #include "ui/ComboBox.h"
@@ -32,7 +33,6 @@ private:
     void SetLabels();
     void OnPaint();
     void OnTimer(UINT_PTR id);
-    void PaintBanner();
 
     // Time and status.
     void OnSyncTime();
@@ -41,6 +41,10 @@ private:
     void OnReadIdentity();
     void OnSetIdentity();
     // Network.
+    struct NetworkField;
+    static const NetworkField kNetworkFields[6];
+    // Reads value `index` of kNetworkValues into its member, or "fail".
+    void ReadNetworkValue(size_t index);
     void OnReadNetwork();
     void OnSetNetwork();
     void OnWifiModeChange();
@@ -76,7 +80,6 @@ private:
     CMyEdit m_departmentIdEdit;
     CMyEdit m_userNameEdit;
     CMyEdit m_departmentNameEdit;
-    COLORREF m_bannerColor = 0;
     int m_bannerTicks = 0;
     WideString m_serialNo;
 };

@@ -1,7 +1,5 @@
 #include "Camera.h"
-
-#include <telvix/Telvix.h>
-
+#include "CameraLibrary.h"
 #include "DeleteDialog.h"
 #include "Session.h"
 #include "texts/Notice.h"
@@ -18,7 +16,7 @@ constexpr DWORD kSettleMs = 1000;
 void Camera::OnUsbStorage()
 {
     int status = 0;
-    if (SetMSDC(g_sessionPassword, &status) != 1) {
+    if (CameraCalls().SetMSDC(g_sessionPassword, &status) != 1) {
         ShowNotice(Text(kTextUsbStorageFailed));
         return;
     }
@@ -34,7 +32,7 @@ void Camera::OnFormatCard()
             return;
     }
     int status = 0;
-    if (FormatDecTF(g_sessionPassword, &status) != 1) {
+    if (CameraCalls().FormatDecTF(g_sessionPassword, &status) != 1) {
         ShowNotice(Text(kTextFormatFailed));
         return;
     }
