@@ -3,6 +3,7 @@
 #include "Banner.h"
 #include "Session.h"
 #include "WindowRules.h"
+#include "texts/Notice.h"
 #include "texts/TextTable.h"
 #include "ui/Handles.h"
 #include "ui/MessageMap.h"
@@ -146,7 +147,7 @@ void Camera::OnTimer(UINT_PTR id)
             KillTimer(kBannerTimer);
         PaintBanner(GetDlgItem(IDC_CAMERA_BANNER), kBannerTextX);
     } else if (id == kNoticeCloseTimer) {
-        if (HWND notice = FindWindowW(nullptr, L"VUZ"))
+        if (HWND notice = FindWindowW(nullptr, kNoticeCaption))
             SendMessageW(notice, WM_SYSCOMMAND, SC_CLOSE, 0);
         KillTimer(kNoticeCloseTimer);
     }
