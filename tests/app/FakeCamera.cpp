@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
+#include <utility>
 
 const std::vector<std::string> kAllNetworkReads = {"ReadWifiMode", "ReadWifiSSID", "ReadWifiPSW", "ReadServerIP",
                                                    "Read4GAPN",    "Read4GPIN",    "ReadServerPort"};
@@ -19,18 +21,25 @@ struct Buffer {
     const char* set;
     const char* read;
     size_t size;
+    decltype(CameraLibrary::SetWifiSSID) CameraLibrary::*setEntry;
+    decltype(CameraLibrary::ReadWifiSSID) CameraLibrary::*readEntry;
 };
-constexpr Buffer kBuffers[] = {{"SetWifiSSID", "ReadWifiSSID", 64}, {"SetWifiPSW", "ReadWifiPSW", 64},
-                               {"SetServerIP", "ReadServerIP", 24}, {"Set4GAPN", "Read4GAPN", 64},
-                               {"Set4GPIN", "Read4GPIN", 64},       {"SetServerPort", "ReadServerPort", 12}};
+constexpr Buffer kBuffers[] = {
+    {"SetWifiSSID", "ReadWifiSSID", 64, &CameraLibrary::SetWifiSSID, &CameraLibrary::ReadWifiSSID},
+    {"SetWifiPSW", "ReadWifiPSW", 64, &CameraLibrary::SetWifiPSW, &CameraLibrary::ReadWifiPSW},
+    {"SetServerIP", "ReadServerIP", 24, &CameraLibrary::SetServerIP, &CameraLibrary::ReadServerIP},
+    {"Set4GAPN", "Read4GAPN", 64, &CameraLibrary::Set4GAPN, &CameraLibrary::Read4GAPN},
+    {"Set4GPIN", "Read4GPIN", 64, &CameraLibrary::Set4GPIN, &CameraLibrary::Read4GPIN},
+    {"SetServerPort", "ReadServerPort", 12, &CameraLibrary::SetServerPort, &CameraLibrary::ReadServerPort},
+};
 
-template <int I>
+template <size_t I>
 int TELVIX_CALL FakeSet(const char* value, const char*, int* status)
 {
     return FakeCamera::Current().Answer({kBuffers[I].set, std::string(value, kBuffers[I].size), 0, {}}, status);
 }
 
-template <int I>
+template <size_t I>
 int TELVIX_CALL FakeRead(char* buffer, const char*, int* status)
 {
     FakeCamera& fake = FakeCamera::Current();
@@ -56,6 +65,14 @@ int TELVIX_CALL FakeReadWifiMode(int* mode, const char*, int* status)
     return result;
 }
 
+// Puts the stand-ins of every value of kBuffers into `library`.
+template <size_t... I>
+void PutValueStandIns(CameraLibrary& library, std::index_sequence<I...>)
+{
+    ((library.*kBuffers[I].setEntry = &FakeSet<I>), ...);
+    ((library.*kBuffers[I].readEntry = &FakeRead<I>), ...);
+}
+
 int TELVIX_CALL TimedSetMSDC(const char* credential, int* status)
 {
     int result = TelvixLibrary().SetMSDC(credential, status);
@@ -76,18 +93,7 @@ FakeCamera::FakeCamera() : m_library(TelvixLibrary()), m_previous(g_cameraLibrar
 {
     m_library.SetWifiMode = &FakeSetWifiMode;
     m_library.ReadWifiMode = &FakeReadWifiMode;
-    m_library.SetWifiSSID = &FakeSet<0>;
-    m_library.SetWifiPSW = &FakeSet<1>;
-    m_library.SetServerIP = &FakeSet<2>;
-    m_library.Set4GAPN = &FakeSet<3>;
-    m_library.Set4GPIN = &FakeSet<4>;
-    m_library.SetServerPort = &FakeSet<5>;
-    m_library.ReadWifiSSID = &FakeRead<0>;
-    m_library.ReadWifiPSW = &FakeRead<1>;
-    m_library.ReadServerIP = &FakeRead<2>;
-    m_library.Read4GAPN = &FakeRead<3>;
-    m_library.Read4GPIN = &FakeRead<4>;
-    m_library.ReadServerPort = &FakeRead<5>;
+    PutValueStandIns(m_library, std::make_index_sequence<std::size(kBuffers)>());
     m_library.SetMSDC = &TimedSetMSDC;
     m_library.FormatDecTF = &TimedFormatDecTF;
     g_current = this;

@@ -44,7 +44,7 @@ struct Item {
     DWORD id = 0;
     DWORD style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
-    WORD classOrdinal = 0;  // 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box
+    WORD classOrdinal = 0;
 };
 
 struct Parsed {
@@ -129,40 +129,36 @@ Parsed ReadTemplate(int id)
     return parsed;
 }
 
-// The class and style bits `kind` stands for; an empty text when `item`
-// has them.
-std::string Mismatch(const Item& item, Kind kind)
+// The class and the style bits each kind stands for.
+struct KindRule {
+    Kind kind;
+    WORD classOrdinal;  // 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box
+    DWORD mask;
+    DWORD bits;  // style & mask
+    const char* what;
+};
+
+const KindRule kKindRules[] = {
+    {kPush, 0x80, BS_TYPEMASK, BS_PUSHBUTTON, "a plain push button"},
+    {kDefPush, 0x80, BS_TYPEMASK, BS_DEFPUSHBUTTON, "a default push button"},
+    {kGroup, 0x80, BS_TYPEMASK, BS_GROUPBOX, "a group box"},
+    {kEdit, 0x81, ES_PASSWORD, 0, "an edit showing what is typed"},
+    {kPasswordEdit, 0x81, ES_PASSWORD, ES_PASSWORD, "a password edit"},
+    {kDropList, 0x85, 0x3, CBS_DROPDOWNLIST, "a drop-down list"},
+    {kDropDown, 0x85, 0x3, CBS_DROPDOWN, "a drop-down combo box"},
+    {kLeftText, 0x82, SS_TYPEMASK, SS_LEFT, "left-aligned static text"},
+    {kRightText, 0x82, SS_TYPEMASK, SS_RIGHT, "right-aligned static text"},
+    {kCentreText, 0x82, SS_TYPEMASK, SS_CENTER, "centred static text"},
+    {kSurface, 0x82, 0, 0, "a static control"},
+    {kIcon, 0x82, SS_TYPEMASK, SS_ICON, "an icon"},
+};
+
+const KindRule& RuleOf(Kind kind)
 {
-    const DWORD button = item.style & BS_TYPEMASK;
-    const DWORD combo = item.style & 0x3;
-    const DWORD align = item.style & SS_TYPEMASK;
-    switch (kind) {
-    case kPush:
-        return item.classOrdinal == 0x80 && button == BS_PUSHBUTTON ? "" : "not a plain push button";
-    case kDefPush:
-        return item.classOrdinal == 0x80 && button == BS_DEFPUSHBUTTON ? "" : "not a default push button";
-    case kGroup:
-        return item.classOrdinal == 0x80 && button == BS_GROUPBOX ? "" : "not a group box";
-    case kEdit:
-        return item.classOrdinal == 0x81 && !(item.style & ES_PASSWORD) ? "" : "not a plain edit";
-    case kPasswordEdit:
-        return item.classOrdinal == 0x81 && (item.style & ES_PASSWORD) ? "" : "not a password edit";
-    case kDropList:
-        return item.classOrdinal == 0x85 && combo == CBS_DROPDOWNLIST ? "" : "not a drop-down list";
-    case kDropDown:
-        return item.classOrdinal == 0x85 && combo == CBS_DROPDOWN ? "" : "not a drop-down combo box";
-    case kLeftText:
-        return item.classOrdinal == 0x82 && align == SS_LEFT ? "" : "not left-aligned static text";
-    case kRightText:
-        return item.classOrdinal == 0x82 && align == SS_RIGHT ? "" : "not right-aligned static text";
-    case kCentreText:
-        return item.classOrdinal == 0x82 && align == SS_CENTER ? "" : "not centred static text";
-    case kSurface:
-        return item.classOrdinal == 0x82 ? "" : "not a static control";
-    case kIcon:
-        return item.classOrdinal == 0x82 && align == SS_ICON ? "" : "not an icon";
-    }
-    return "unknown kind";
+    for (const KindRule& rule : kKindRules)
+        if (rule.kind == kind)
+            return rule;
+    return kKindRules[0];  // unreachable: every kind has its rule
 }
 
 const Template kTemplates[] = {
@@ -226,7 +222,9 @@ TEST(DialogTemplates, EveryControlHasItsIdClassStyleAndPlaceInTabOrder)
             const Control& control = expected.controls[i];
             SCOPED_TRACE(testing::Message() << "control " << control.id << " at tab position " << i);
             EXPECT_EQ(item.id, control.id);
-            EXPECT_EQ(Mismatch(item, control.kind), "");
+            const KindRule& rule = RuleOf(control.kind);
+            EXPECT_EQ(item.classOrdinal, rule.classOrdinal) << "not " << rule.what;
+            EXPECT_EQ(item.style & rule.mask, rule.bits) << "not " << rule.what;
             EXPECT_EQ(item.x, control.x);
             EXPECT_EQ(item.y, control.y);
             if (control.cx >= 0) {
