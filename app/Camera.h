@@ -8,8 +8,9 @@
 // CameraPasswords.cpp, CameraStorage.cpp.
 #pragma once
 
+#include <cstddef>
+
 #include "MyEdit.h"
-#include "core/NetworkValues.h"
 #include "core/WideText.h"
 #include "res/resource.h"
 #include "ui/ComboBox.h"

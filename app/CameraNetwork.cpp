@@ -3,6 +3,7 @@
 #include "Camera.h"
 #include "CameraLibrary.h"
 #include "Session.h"
+#include "core/NetworkValues.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
 
