@@ -4,11 +4,13 @@
 #include "ui/Handles.h"
 
 namespace {
+constexpr COLORREF kBannerBlue = RGB(0, 0, 255);
 constexpr COLORREF kBannerText = RGB(255, 255, 255);
+constexpr int kBannerTextTop = 10;
 constexpr int kBannerPointSize = 160; // tenths of a point
 } // namespace
 
-void PaintBanner(HWND surface, COLORREF colour, int x, int y)
+void PaintBanner(HWND surface, int centreX)
 {
     ui::WindowDC dc(surface);
     if (!dc)
@@ -16,7 +18,7 @@ void PaintBanner(HWND surface, COLORREF colour, int x, int y)
     RECT client;
     GetClientRect(surface, &client);
 
-    ui::Brush fill(CreateSolidBrush(colour));
+    ui::Brush fill(CreateSolidBrush(kBannerBlue));
     RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
     FillRect(dc.get(), &inner, fill.get());
 
@@ -32,7 +34,7 @@ void PaintBanner(HWND surface, COLORREF colour, int x, int y)
 
     SetTextColor(dc.get(), kBannerText);
     SetTextAlign(dc.get(), TA_CENTER | TA_TOP);
-    SetBkColor(dc.get(), colour);
+    SetBkColor(dc.get(), kBannerBlue);
     const WideChar* name = Text(kTextProductName);
-    TextOutW(dc.get(), x, y, name, lstrlenW(name));
+    TextOutW(dc.get(), centreX, kBannerTextTop, name, lstrlenW(name));
 }

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-// Fills `surface`'s client area, less one pixel on every side, with
-// `colour` and draws text entry 1 on it in white, horizontally centred on
-// x and with its top at y (client coordinates of `surface`).
-void PaintBanner(HWND surface, COLORREF colour, int x, int y);
+// Fills `surface`'s client area, less one pixel on every side, with blue
+// and draws text entry 1 on it in white, horizontally centred on
+// `centreX` and with its top 10 pixels down (client coordinates of
+// `surface`).
+void PaintBanner(HWND surface, int centreX);

@@ -2,6 +2,8 @@
 
 #include "Banner.h"
 #include "Session.h"
+#include "WindowRules.h"
+#include "texts/Notice.h"
 #include "texts/TextTable.h"
 #include "ui/Handles.h"
 #include "ui/MessageMap.h"
@@ -17,9 +19,7 @@ constexpr UINT kNoticeCloseDelayMs = 1000;
 // the first ticks come before the controls have painted.
 constexpr UINT_PTR kBannerTimer = 2;
 constexpr int kBannerPaints = 5;
-constexpr COLORREF kBannerBlue = RGB(0, 0, 255);
 constexpr int kBannerTextX = 360;
-constexpr int kBannerTextY = 10;
 
 bool IsAdministrator()
 {
@@ -73,7 +73,7 @@ bool Camera::PreTranslateMessage(MSG* message)
 {
     // Escape and Enter close no window of the application; Enter in the
     // serial number field writes the identity and dismisses its notice.
-    if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE)
+    if (IsEscapeKey(*message))
         return true;
     if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
         HWND focus = GetFocus();
@@ -145,19 +145,13 @@ void Camera::OnTimer(UINT_PTR id)
     if (id == kBannerTimer) {
         if (++m_bannerTicks == kBannerPaints)
             KillTimer(kBannerTimer);
-        PaintBanner();
+        PaintBanner(GetDlgItem(IDC_CAMERA_BANNER), kBannerTextX);
     } else if (id == kNoticeCloseTimer) {
-        if (HWND notice = FindWindowW(nullptr, L"VUZ"))
+        if (HWND notice = FindWindowW(nullptr, kNoticeCaption))
             SendMessageW(notice, WM_SYSCOMMAND, SC_CLOSE, 0);
         KillTimer(kNoticeCloseTimer);
     }
     Default();
-}
-
-void Camera::PaintBanner()
-{
-    m_bannerColor = kBannerBlue;
-    ::PaintBanner(GetDlgItem(IDC_CAMERA_BANNER), m_bannerColor, kBannerTextX, kBannerTextY);
 }
 
 void Camera::SetLabels()

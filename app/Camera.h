@@ -8,6 +8,8 @@
 // CameraPasswords.cpp, CameraStorage.cpp.
 #pragma once
 
+#include <cstddef>
+
 #include "MyEdit.h"
 #include "core/WideText.h"
 #include "res/resource.h"
@@ -32,7 +34,6 @@ private:
     void SetLabels();
     void OnPaint();
     void OnTimer(UINT_PTR id);
-    void PaintBanner();
 
     // Time and status.
     void OnSyncTime();
@@ -41,6 +42,10 @@ private:
     void OnReadIdentity();
     void OnSetIdentity();
     // Network.
+    struct NetworkField;
+    static const NetworkField kNetworkFields[6];
+    // Reads value `index` of kNetworkValues into its member, or "fail".
+    void ReadNetworkValue(size_t index);
     void OnReadNetwork();
     void OnSetNetwork();
     void OnWifiModeChange();
@@ -76,7 +81,6 @@ private:
     CMyEdit m_departmentIdEdit;
     CMyEdit m_userNameEdit;
     CMyEdit m_departmentNameEdit;
-    COLORREF m_bannerColor = 0;
     int m_bannerTicks = 0;
     WideString m_serialNo;
 };

@@ -1,24 +1,28 @@
 // The identity group: the camera's identity record, read into the five
 // fields and written back from them.
-#include <telvix/Telvix.h>
-
-#include <cwchar>
-
 #include "Camera.h"
+#include "CameraLibrary.h"
 #include "Session.h"
+#include "core/DisplayTexts.h"
 #include "core/IdentityCodec.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
 
 namespace {
 
-// The length notice names the length required, not the one found.
-void ShowLengthNotice(int textId, size_t required)
+// The entry of the notice for a record that was not built.
+int RefusalEntry(BuildResult result)
 {
-    WideString text = Text(textId);
-    wchar_t suffix[16] = {};
-    std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L" %d!", static_cast<int>(required));
-    ShowNotice((text + suffix).c_str());
+    switch (result) {
+    case BuildResult::CameraIdLength:
+        return kTextCameraIdLength;
+    case BuildResult::UserIdLength:
+        return kTextUserIdLength;
+    case BuildResult::NameTooLong: // sending would silently blank the name on the camera
+    case BuildResult::Ok:
+        break;
+    }
+    return kTextSetFailed;
 }
 
 } // namespace
@@ -28,7 +32,7 @@ void Camera::OnReadIdentity()
     // A failed read is silent and leaves the fields as they were.
     IdentityRecord record{};
     int status = 0;
-    if (GetVUZInfo(&record, g_sessionPassword, &status) != 1)
+    if (CameraCalls().GetVUZInfo(&record, g_sessionPassword, &status) != 1)
         return;
     IdentityTexts texts = ParseIdentityRecord(record);
     m_cameraId = texts.cameraId;
@@ -43,21 +47,13 @@ void Camera::OnSetIdentity()
 {
     UpdateData(true);
     IdentityRecord record{};
-    switch (BuildIdentityRecord({m_cameraId, m_userId, m_departmentId, m_userName, m_departmentName}, record)) {
-    case BuildResult::CameraIdLength:
-        ShowLengthNotice(kTextCameraIdLength, kCameraIdChars);
+    BuildResult built =
+        BuildIdentityRecord({m_cameraId, m_userId, m_departmentId, m_userName, m_departmentName}, record);
+    if (built != BuildResult::Ok) {
+        ShowNotice(IdentityNotice(built, Text(RefusalEntry(built))).c_str());
         return;
-    case BuildResult::UserIdLength:
-        ShowLengthNotice(kTextUserIdLength, kUserIdChars);
-        return;
-    case BuildResult::NameTooLong:
-        // Sending would silently blank the name on the camera.
-        ShowNotice(Text(kTextSetFailed));
-        return;
-    case BuildResult::Ok:
-        break;
     }
     int status = 0;
-    bool written = WriteVUZInfo(&record, g_sessionPassword, &status) == 1;
+    bool written = CameraCalls().WriteVUZInfo(&record, g_sessionPassword, &status) == 1;
     ShowNotice(Text(written ? kTextSetSuccessful : kTextSetFailed));
 }

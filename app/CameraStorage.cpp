@@ -1,7 +1,5 @@
 #include "Camera.h"
-
-#include <telvix/Telvix.h>
-
+#include "CameraLibrary.h"
 #include "DeleteDialog.h"
 #include "Session.h"
 #include "texts/Notice.h"
@@ -13,17 +11,22 @@ namespace {
 // operator is told once it has.
 constexpr DWORD kSettleMs = 1000;
 
+// Reports a storage action: at once when it failed, after the camera has
+// settled when it succeeded.
+void Report(bool done, int doneText, int failedText)
+{
+    if (done)
+        Sleep(kSettleMs);
+    ShowNotice(Text(done ? doneText : failedText));
+}
+
 } // namespace
 
 void Camera::OnUsbStorage()
 {
     int status = 0;
-    if (SetMSDC(g_sessionPassword, &status) != 1) {
-        ShowNotice(Text(kTextUsbStorageFailed));
-        return;
-    }
-    Sleep(kSettleMs);
-    ShowNotice(Text(kTextUsbStorageEntered));
+    bool entered = CameraCalls().SetMSDC(g_sessionPassword, &status) == 1;
+    Report(entered, kTextUsbStorageEntered, kTextUsbStorageFailed);
 }
 
 void Camera::OnFormatCard()
@@ -34,10 +37,6 @@ void Camera::OnFormatCard()
             return;
     }
     int status = 0;
-    if (FormatDecTF(g_sessionPassword, &status) != 1) {
-        ShowNotice(Text(kTextFormatFailed));
-        return;
-    }
-    Sleep(kSettleMs);
-    ShowNotice(Text(kTextFormatDone));
+    bool formatted = CameraCalls().FormatDecTF(g_sessionPassword, &status) == 1;
+    Report(formatted, kTextFormatDone, kTextFormatFailed);
 }

@@ -1,6 +1,6 @@
 #include "DeleteDialog.h"
 
-#include "AboutDlg.h"
+#include "WindowRules.h"
 #include "texts/TextTable.h"
 
 bool DeleteDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -14,7 +14,7 @@ bool DeleteDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
 BOOL DeleteDialog::OnInitDialog()
 {
     Dialog::OnInitDialog();
-    AppendSystemMenuItem(IDM_ABOUT, IDS_ABOUT);
+    AddAboutItem(*this);
     SetDlgItemText(IDC_CONFIRM_TEXT, Text(kTextConfirmFormat));
     SetWindowText(Text(kTextFormatCard));
     SetDlgItemText(IDCANCEL, Text(kTextNo));
@@ -27,10 +27,7 @@ BOOL DeleteDialog::OnInitDialog()
 // The About item behaves as in the sign-in window's menu.
 void DeleteDialog::OnSysCommand(UINT id, LPARAM)
 {
-    if ((id & 0xFFF0) == IDM_ABOUT) {
-        CAboutDlg about;
-        about.DoModal();
+    if (RunAboutOnCommand(id))
         return;
-    }
     Default();
 }

@@ -6,12 +6,9 @@
 void CMyEdit::OnChar(UINT character, UINT, UINT)
 {
     // A refused character never reaches the control: text and caret stay.
-    if (m_inputMode == AlnumOnly && !AcceptsCharacter(AlnumOnly, character)) {
-        ShowNotice(Text(kTextAlnumOnly));
-        return;
-    }
-    if (m_inputMode == NoLineBreaks && !AcceptsCharacter(NoLineBreaks, character)) {
-        ShowNotice(Text(kTextNoLineBreaks));
+    // Only the two filtering modes refuse any.
+    if (!AcceptsCharacter(m_inputMode, character)) {
+        ShowNotice(Text(m_inputMode == AlnumOnly ? kTextAlnumOnly : kTextNoLineBreaks));
         return;
     }
     Default();

@@ -1,24 +1,21 @@
 #include "OrvaneDlg.h"
 
-#include <telvix/Telvix.h>
-
 #include <cstring>
+#include <string>
 
-#include "AboutDlg.h"
 #include "Banner.h"
 #include "Camera.h"
+#include "CameraLibrary.h"
 #include "Session.h"
-#include "core/TextConversions.h"
+#include "WindowRules.h"
+#include "core/PasswordRules.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
 
 namespace {
 
 constexpr UINT_PTR kBannerTimer = 1;
-constexpr int kPasswordLength = 6;
-constexpr COLORREF kBannerBlue = RGB(0, 0, 255);
 constexpr int kBannerTextX = 250;
-constexpr int kBannerTextY = 10;
 
 } // namespace
 
@@ -46,7 +43,7 @@ void COrvaneDlg::DoDataExchange(ui::DataExchange& exchange)
 
 bool COrvaneDlg::PreTranslateMessage(MSG* message)
 {
-    if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE)
+    if (IsEscapeKey(*message))
         return true;
     return Dialog::PreTranslateMessage(message);
 }
@@ -54,7 +51,7 @@ bool COrvaneDlg::PreTranslateMessage(MSG* message)
 BOOL COrvaneDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
-    AppendSystemMenuItem(IDM_ABOUT, IDS_ABOUT);
+    AddAboutItem(*this);
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon.get()));
     m_connected = false;
@@ -71,7 +68,7 @@ BOOL COrvaneDlg::OnInitDialog()
     SetDlgItemText(IDC_EXIT, Text(kTextExit));
     SetWindowText(Text(kTextAppTitle));
 
-    SendDlgItemMessageW(hwnd(), IDC_PASSWORD, EM_LIMITTEXT, kPasswordLength, 0);
+    SendDlgItemMessageW(hwnd(), IDC_PASSWORD, EM_LIMITTEXT, kPasswordChars, 0);
     SetFocus(GetDlgItem(IDC_PASSWORD));
     SetTimer(kBannerTimer, 1);
     return FALSE; // the focus is placed
@@ -79,11 +76,8 @@ BOOL COrvaneDlg::OnInitDialog()
 
 void COrvaneDlg::OnSysCommand(UINT id, LPARAM)
 {
-    if ((id & 0xFFF0) == IDM_ABOUT) {
-        CAboutDlg about;
-        about.DoModal();
+    if (RunAboutOnCommand(id))
         return;
-    }
     Default();
 }
 
@@ -113,13 +107,13 @@ void COrvaneDlg::OnConnect()
 {
     if (m_connected) {
         int ignored = 0;
-        UnInit_Device(&ignored);
+        CameraCalls().UnInit_Device(&ignored);
         ShowDisconnected();
         return;
     }
     unsigned char unused[8] = {};
     int status = 0;
-    if (Init_Device(unused, &status) == 0) {
+    if (CameraCalls().Init_Device(unused, &status) == 0) {
         ShowNotice(Text(kTextConnectFailed));
         return;
     }
@@ -130,7 +124,7 @@ void COrvaneDlg::OnConnect()
 void COrvaneDlg::OnExit()
 {
     int ignored = 0;
-    UnInit_Device(&ignored);
+    CameraCalls().UnInit_Device(&ignored);
     m_connected = false;
     OnCancel();
 }
@@ -143,22 +137,20 @@ void COrvaneDlg::OnSignIn()
     }
     UpdateData(true);
     int userType = m_userTypeList.GetCurSel();
-    // Zero-filled and larger than the 6 bytes written, so always terminated.
-    char password[12] = {};
-    NarrowInto(m_password.c_str(), password, kPasswordLength);
-    if (client_login(userType, password) != 1) {
+    std::string password = SignInPassword(m_password);
+    if (CameraCalls().client_login(userType, password.c_str()) != 1) {
         ShowNotice(Text(kTextSignInFailed));
         return;
     }
     g_userType = userType;
     std::memset(g_sessionPassword, 0, sizeof g_sessionPassword);
-    std::memcpy(g_sessionPassword, password, std::strlen(password));
+    std::memcpy(g_sessionPassword, password.data(), password.size());
 
     Camera camera;
     camera.DoModal();
 
     int ignored = 0;
-    UnInit_Device(&ignored);
+    CameraCalls().UnInit_Device(&ignored);
     m_userTypeList.SetCurSel(0);
     ShowDisconnected();
 }
@@ -173,13 +165,7 @@ void COrvaneDlg::OnTimer(UINT_PTR id)
 {
     if (id == kBannerTimer) {
         KillTimer(kBannerTimer);
-        PaintBanner();
+        PaintBanner(GetDlgItem(IDC_BANNER), kBannerTextX);
     }
     Default();
-}
-
-void COrvaneDlg::PaintBanner()
-{
-    m_bannerColor = kBannerBlue;
-    ::PaintBanner(GetDlgItem(IDC_BANNER), m_bannerColor, kBannerTextX, kBannerTextY);
 }

@@ -31,11 +31,9 @@ private:
     void OnTimer(UINT_PTR id);
 
     void ShowDisconnected();
-    void PaintBanner();
 
     ui::Icon m_appIcon;
     ui::ComboBox m_userTypeList;
     bool m_connected = false;
     WideString m_password;
-    COLORREF m_bannerColor = 0;
 };

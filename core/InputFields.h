@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/IdentityCodec.h"
+#include "core/PasswordRules.h"
 
 // Which characters a field accepts. The values are those the window's
 // fields have always stored; any other value accepts everything.
@@ -33,8 +34,6 @@ enum class InputField {
     DepartmentName,
 };
 
-// A password is exactly this many single-byte characters.
-constexpr size_t kPasswordChars = 6;
 // The window lets a department ID take 12 characters, one short of its
 // 13-byte field (the last byte is the terminator).
 constexpr size_t kDepartmentIdChars = kDepartmentIdLength - 1;

@@ -11,7 +11,7 @@ void ShowNotice(const WideChar* text)
     // cannot be installed the box still shows, with the system's label.
     ui::Hook hook(SetWindowsHookExW(WH_CBT, &NoticeHookProc, nullptr, GetCurrentThreadId()));
     g_noticeHook = hook.get();
-    MessageBoxW(nullptr, text, L"VUZ", MB_OK);
+    MessageBoxW(nullptr, text, kNoticeCaption, MB_OK);
 }
 
 LRESULT CALLBACK NoticeHookProc(int code, WPARAM wParam, LPARAM lParam)

@@ -7,6 +7,10 @@
 
 #include "core/WideText.h"
 
+// The caption of every notice, by which the camera window finds the one it
+// closes by itself.
+inline constexpr wchar_t kNoticeCaption[] = L"VUZ";
+
 // The most recently installed notice hook; never cleared.
 extern HHOOK g_noticeHook;
 

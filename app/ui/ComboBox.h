@@ -20,7 +20,6 @@ public:
     // Selected index, or CB_ERR when nothing is selected.
     int GetCurSel() const { return static_cast<int>(SendMessageW(m_hwnd, CB_GETCURSEL, 0, 0)); }
     int SetCurSel(int index) { return static_cast<int>(SendMessageW(m_hwnd, CB_SETCURSEL, index, 0)); }
-    int GetCount() const { return static_cast<int>(SendMessageW(m_hwnd, CB_GETCOUNT, 0, 0)); }
 
 private:
     HWND m_hwnd = nullptr;

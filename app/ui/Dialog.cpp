@@ -7,8 +7,7 @@ namespace ui {
 namespace {
 
 constexpr WORD kDialogInitType = 240;
-// List messages as the initialisation data writes them (their 16-bit values).
-constexpr WORD kInitListAddString = 0x0401;
+// CB_ADDSTRING as the initialisation data writes it (its 16-bit value).
 constexpr WORD kInitComboAddString = 0x0403;
 
 // Messages a dialog procedure answers with its return value instead of
@@ -124,11 +123,6 @@ void Dialog::EndDialog(INT_PTR result)
     // Wakes the loop if the call came from outside a dispatched message.
     if (m_hwnd)
         PostMessageW(m_hwnd, WM_NULL, 0, 0);
-}
-
-WideString Dialog::GetDlgItemText(int id) const
-{
-    return WindowText(GetDlgItem(id));
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)
@@ -260,10 +254,7 @@ void Dialog::ApplyInitData()
         p += 8;
         if (length > static_cast<DWORD>(end - p))
             break;
-        UINT listMessage = initMessage == kInitComboAddString ? CB_ADDSTRING
-                           : initMessage == kInitListAddString ? LB_ADDSTRING
-                                                               : 0;
-        if (listMessage) {
+        if (initMessage == kInitComboAddString) {
             int bytes = 0;
             while (bytes < static_cast<int>(length) && p[bytes] != 0)
                 ++bytes;
@@ -272,7 +263,7 @@ void Dialog::ApplyInitData()
             WideString text(static_cast<size_t>(units), L'\0');
             if (units > 0)
                 MultiByteToWideChar(CP_ACP, 0, narrow, bytes, &text[0], units);
-            SendDlgItemMessageW(m_hwnd, id, listMessage, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SendDlgItemMessageW(m_hwnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
         p += length;
     }

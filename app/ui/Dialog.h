@@ -47,7 +47,6 @@ public:
 
     HWND hwnd() const { return m_hwnd; }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hwnd, id); }
-    WideString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const WideChar* text) { ::SetDlgItemTextW(m_hwnd, id, text); }
     void SetWindowText(const WideChar* text) { ::SetWindowTextW(m_hwnd, text); }
 
@@ -86,8 +85,8 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Fills lists from the template's initialisation data (resource type
-    // 240), which the dialog manager itself ignores.
+    // Fills combo boxes from the template's initialisation data (resource
+    // type 240), which the dialog manager itself ignores.
     void ApplyInitData();
 
     int m_templateId;

@@ -96,47 +96,39 @@ private:
     HGDIOBJ m_previous;
 };
 
-// A hook from SetWindowsHookExW; removed when the owner goes.
-class Hook {
+// A handle released with `Release` once, when its owner goes.
+template <class Handle, BOOL(WINAPI* Release)(Handle)>
+class OwnedHandle {
 public:
-    explicit Hook(HHOOK hook) : m_hook(hook) {}
-    ~Hook()
+    explicit OwnedHandle(Handle handle = nullptr) : m_handle(handle) {}
+    ~OwnedHandle()
     {
-        if (m_hook)
-            UnhookWindowsHookEx(m_hook);
+        if (m_handle)
+            Release(m_handle);
     }
-    Hook(const Hook&) = delete;
-    Hook& operator=(const Hook&) = delete;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
 
-    HHOOK get() const { return m_hook; }
+    Handle get() const { return m_handle; }
 
 private:
-    HHOOK m_hook;
+    Handle m_handle;
 };
 
+// A hook from SetWindowsHookExW; removed when the owner goes.
+using Hook = OwnedHandle<HHOOK, UnhookWindowsHookEx>;
+
 // An icon loaded for this owner alone (not shared), destroyed with it.
-class Icon {
+class Icon : public OwnedHandle<HICON, DestroyIcon> {
 public:
     Icon() = default;
     // Loads icon resource `id` of `module` at cx x cy pixels, or at the
     // system's icon size when they are 0.
     Icon(HINSTANCE module, int id, int cx = 0, int cy = 0)
-        : m_icon(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy,
-                                               cx == 0 ? LR_DEFAULTSIZE : 0)))
+        : OwnedHandle(static_cast<HICON>(
+            LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, cx == 0 ? LR_DEFAULTSIZE : 0)))
     {
     }
-    ~Icon()
-    {
-        if (m_icon)
-            DestroyIcon(m_icon);
-    }
-    Icon(const Icon&) = delete;
-    Icon& operator=(const Icon&) = delete;
-
-    HICON get() const { return m_icon; }
-
-private:
-    HICON m_icon = nullptr;
 };
 
 } // namespace ui

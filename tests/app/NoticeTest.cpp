@@ -1,7 +1,6 @@
 // Notices: caption, relabelled button, and no hook left behind.
 #include <gtest/gtest.h>
 
-#include "ImportPatch.h"
 #include "WindowDriver.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
@@ -84,29 +83,6 @@ TEST_F(Notices, TwoOpenAtOnceAreBothRelabelledAndLeaveNoHookBehind)
     EXPECT_EQ(second.button, L"Хорошо");
     EXPECT_NE(laterLabel, L"Хорошо");
     EXPECT_FALSE(laterLabel.empty());
-}
-
-HHOOK WINAPI RefuseHook(int, HOOKPROC, HINSTANCE, DWORD)
-{
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-}
-
-TEST_F(Notices, ShowWithTheSystemLabelWhenTheHookCannotBeInstalled)
-{
-    ImportPatch refuse("user32.dll", "SetWindowsHookExW", reinterpret_cast<const void*>(&RefuseHook));
-    ASSERT_TRUE(refuse.applied());
-    WindowDriver::Notice seen;
-    bool returned = false;
-    WindowDriver::Run([&] { ShowNotice(L"without hook"); returned = true; return 0; },
-                      [&](WindowDriver& driver) {
-                          seen = driver.WaitForNotice();
-                          driver.CloseNotice(seen);
-                      });
-    EXPECT_TRUE(returned);
-    EXPECT_EQ(seen.text, L"without hook");
-    EXPECT_NE(seen.button, L"Хорошо");
-    EXPECT_FALSE(seen.button.empty());
 }
 
 } // namespace

@@ -269,18 +269,10 @@ TEST_F(SignInWindow, PaintsTheBlueBannerAfterARepaint)
     COLORREF inside = 0, margin = 0;
     RunSignIn([&](WindowDriver& driver, HWND window) {
         HWND banner = GetDlgItem(window, IDC_BANNER);
-        auto pixel = [&](int x, int y) {
-            HDC dc = GetDC(banner);
-            COLORREF colour = GetPixel(dc, x, y);
-            ReleaseDC(banner, dc);
-            return colour;
-        };
+        auto pixel = [&](int x, int y) { return WindowDriver::Pixel(banner, x, y); };
         driver.WaitUntil([&] { return pixel(4, 4) == RGB(0, 0, 255); }, "the first banner");
         // Paint it over, then have the window repainted.
-        HDC dc = GetDC(banner);
-        RECT all{0, 0, 50, 20};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        ReleaseDC(banner, dc);
+        WindowDriver::PaintOver(banner);
         EXPECT_EQ(pixel(4, 4), RGB(255, 255, 255));
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         driver.WaitUntil([&] { return pixel(4, 4) == RGB(0, 0, 255); }, "the banner after a repaint");

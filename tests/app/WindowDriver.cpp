@@ -172,6 +172,22 @@ HWND WindowDriver::Focus()
     return info.hwndFocus;
 }
 
+COLORREF WindowDriver::Pixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+void WindowDriver::PaintOver(HWND window)
+{
+    HDC dc = GetDC(window);
+    RECT corner{0, 0, 50, 20};
+    FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ReleaseDC(window, dc);
+}
+
 WindowDriver::Notice WindowDriver::WaitForBox(const std::wstring& title, const std::vector<HWND>& except)
 {
     Notice notice;

@@ -45,6 +45,12 @@ public:
     int TextLimit(HWND dialog, int id);
     HWND Focus();
 
+    // What the screen shows at x, y of `window`'s client area.
+    static COLORREF Pixel(HWND window, int x, int y);
+    // Paints the top left of `window`'s client area white, as another
+    // window passing over it could leave it.
+    static void PaintOver(HWND window);
+
     // An active message box titled `title` (every notice is titled "VUZ").
     Notice WaitForBox(const std::wstring& title, const std::vector<HWND>& except = {});
     Notice WaitForNotice(const std::vector<HWND>& except = {}) { return WaitForBox(L"VUZ", except); }

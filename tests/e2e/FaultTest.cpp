@@ -118,6 +118,21 @@ TEST_F(ProgramFaults, WithoutTheVendorLibraryConnectGivesItsNotice)
     CHECK_EQ(0u, program->WaitForExit());
 }
 
+// A library named NvUSB.dll in the folder the program starts from is not the
+// camera's: the program never loads it, and still finds the camera on PATH.
+TEST_F(ProgramFaults, ALibraryPlantedInTheCurrentFolderIsNotLoaded)
+{
+    // Telvix.dll lacks the vendor's four entries: loaded, it would leave
+    // the program without a camera.
+    const std::wstring planted = files.folder() + L"\\NvUSB.dll";
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\Telvix.dll").c_str(), planted.c_str(), FALSE));
+    Start();
+    ExternalWindow camera = SignInAsAdministrator();
+    CHECK_EQ(std::wstring(text::kResolution) + L"1920*1080", camera.Text(id::kResolution));
+    CHECK_EQ(std::string::npos, program->Output().find("Cannot find NvUSB.dll"));
+    Logout(camera);
+}
+
 TEST_F(ProgramFaults, ASlowCameraStillSignsInWithinBoundedWaits)
 {
     Start(L"delay_ms=1000");
