@@ -7,7 +7,10 @@
 #include "AboutDlg.h"
 #include "Banner.h"
 #include "Camera.h"
+#include "LanguageMenu.h"
+#include "LanguageSetting.h"
 #include "Session.h"
+#include "SignInLabels.h"
 #include "core/TextConversions.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
@@ -58,18 +61,9 @@ BOOL COrvaneDlg::OnInitDialog()
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon.get()));
     m_connected = false;
-    g_language = kEnglish;
-
-    m_userTypeList.AddString(Text(kTextAdministrator));
-    m_userTypeList.AddString(Text(kTextUser));
-    m_userTypeList.SetCurSel(0);
-
-    SetDlgItemText(IDC_USER_TYPE_LABEL, Text(kTextUserTypeLabel));
-    SetDlgItemText(IDC_PASSWORD_LABEL, Text(kTextPasswordLabel));
-    SetDlgItemText(IDC_CONNECT, Text(kTextConnectDevice));
-    SetDlgItemText(IDC_SIGN_IN, Text(kTextSignIn));
-    SetDlgItemText(IDC_EXIT, Text(kTextExit));
-    SetWindowText(Text(kTextAppTitle));
+    g_language = StoredLanguage();
+    AppendLanguageMenu(hwnd());
+    LabelSignInWindow(hwnd(), m_userTypeList, m_connected);
 
     SendDlgItemMessageW(hwnd(), IDC_PASSWORD, EM_LIMITTEXT, kPasswordLength, 0);
     SetFocus(GetDlgItem(IDC_PASSWORD));
@@ -82,6 +76,10 @@ void COrvaneDlg::OnSysCommand(UINT id, LPARAM)
     if ((id & 0xFFF0) == IDM_ABOUT) {
         CAboutDlg about;
         about.DoModal();
+        return;
+    }
+    if (ChooseLanguage(hwnd(), id)) {
+        LabelSignInWindow(hwnd(), m_userTypeList, m_connected);
         return;
     }
     Default();
@@ -142,7 +140,7 @@ void COrvaneDlg::OnSignIn()
         return;
     }
     UpdateData(true);
-    int userType = m_userTypeList.GetCurSel();
+    int userType = SelectedAccountType(m_userTypeList);
     // Zero-filled and larger than the 6 bytes written, so always terminated.
     char password[12] = {};
     NarrowInto(m_password.c_str(), password, kPasswordLength);
@@ -159,7 +157,7 @@ void COrvaneDlg::OnSignIn()
 
     int ignored = 0;
     UnInit_Device(&ignored);
-    m_userTypeList.SetCurSel(0);
+    SelectAccountType(m_userTypeList, kAdministratorAccount);
     ShowDisconnected();
 }
 

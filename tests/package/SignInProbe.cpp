@@ -6,7 +6,7 @@
 //   window TITLE [ID]   wait for a visible window of the program titled TITLE
 //                       (and holding control ID); it becomes the current one.
 //                       Prints "window <ms since start>".
-//   signin-window       the sign-in window; prints as "window"
+//   signin-window       the sign-in window, in any language; prints as "window"
 //   camera-window       the camera window (titled as the sign-in window,
 //                       told apart by its banner control)
 //   connect             press Connect and wait until the camera is connected
@@ -43,7 +43,9 @@
 
 namespace {
 
-const wchar_t kMainTitle[] = L"Stand-Alone Kestrava";
+// The windows are told apart by a control of theirs: their caption follows
+// the operator's language.
+const wchar_t kAnyTitle[] = L"";
 const int kUserTypeList = 1000;
 const int kPasswordField = 1001;
 const int kConnectButton = 1002;
@@ -165,7 +167,7 @@ void SignIn() {
     Click(kSignInButton);
     g_current = WaitFor(
         [&]() -> HWND {
-            HWND camera = FindProgramWindow(kMainTitle, kCameraBanner);
+            HWND camera = FindProgramWindow(kAnyTitle, kCameraBanner);
             return camera && camera != signInWindow ? camera : FailOnNotice();
         },
         L"the camera window");
@@ -212,9 +214,9 @@ int wmain(int argc, wchar_t** argv) {
             if (i + 1 < steps.size() && std::iswdigit(steps[i + 1][0])) control = std::stoi(steps[++i]);
             ShowWindowFound(title, control);
         } else if (step == L"signin-window") {
-            ShowWindowFound(kMainTitle, kConnectButton);
+            ShowWindowFound(kAnyTitle, kConnectButton);
         } else if (step == L"camera-window") {
-            ShowWindowFound(kMainTitle, kCameraBanner);
+            ShowWindowFound(kAnyTitle, kCameraBanner);
         } else if (step == L"connect") {
             Connect();
         } else if (step == L"account") {
