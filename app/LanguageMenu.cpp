@@ -40,7 +40,7 @@ const WideChar* NameOf(const LanguageItem& item)
     return item.ownName ? item.ownName : Text(item.text);
 }
 
-// The submenu is the system menu's last item, appended after About.
+// The submenu and its place in the system menu, told by its first command.
 HMENU LanguageSubmenu(HMENU systemMenu, int* position)
 {
     int count = GetMenuItemCount(systemMenu);
@@ -90,8 +90,12 @@ bool ChooseLanguage(HWND window, UINT command)
         HMENU systemMenu = GetSystemMenu(window, FALSE);
         int position = 0;
         if (HMENU submenu = systemMenu ? LanguageSubmenu(systemMenu, &position) : nullptr) {
-            ModifyMenuW(systemMenu, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP,
-                        reinterpret_cast<UINT_PTR>(submenu), Text(kTextLanguageMenu));
+            // Only the title changes; replacing the item would destroy the submenu.
+            MENUITEMINFOW title{};
+            title.cbSize = sizeof title;
+            title.fMask = MIIM_STRING;
+            title.dwTypeData = const_cast<WideChar*>(Text(kTextLanguageMenu));
+            SetMenuItemInfoW(systemMenu, static_cast<UINT>(position), TRUE, &title);
             CheckActiveLanguage(submenu);
         }
         return true;
