@@ -10,7 +10,8 @@
 //   camera-window       the camera window (titled as the sign-in window,
 //                       told apart by its banner control)
 //   connect             press Connect and wait until the camera is connected
-//   account N           select item N of the account-type list
+//   account N           select account type N (0 Administrator, 1 User) in the
+//                       account-type list, whose items carry their type
 //   password TEXT       type TEXT into the password field
 //   signin              press Sign in and wait for the camera window.
 //                       Prints "signin <ms from the press to the window shown>"
@@ -153,6 +154,19 @@ void ShowWindowFound(const std::wstring& title, int control) {
     wprintf(L"window %.1f\n", MillisecondsSince(g_started));
 }
 
+// The list is sorted by its texts, so a type's place depends on the language.
+void SelectAccountType(int type) {
+    HWND list = Control(kUserTypeList);
+    int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (SendMessageW(list, CB_GETITEMDATA, index, 0) == type) {
+            SendMessageW(list, CB_SETCURSEL, index, 0);
+            return;
+        }
+    }
+    Fail(L"no account type " + std::to_wstring(type) + L" in the list");
+}
+
 void Connect() {
     std::wstring before = Text(Control(kConnectButton));
     Click(kConnectButton);
@@ -220,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
         } else if (step == L"connect") {
             Connect();
         } else if (step == L"account") {
-            SendMessageW(Control(kUserTypeList), CB_SETCURSEL, std::stoi(argument(i)), 0);
+            SelectAccountType(std::stoi(argument(i)));
         } else if (step == L"password") {
             Type(argument(i));
         } else if (step == L"signin") {
