@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "LanguageSetting.h"
 #include "OrvaneDlg.h"
 
 int COrvaneApp::InitInstance()
@@ -13,6 +14,7 @@ int COrvaneApp::InitInstance()
     InitCommonControlsEx(&controls);
 
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
+    UseProfileKey(m_registryKey);
 
     COrvaneDlg dialog;
     dialog.DoModal();

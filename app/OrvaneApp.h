@@ -9,7 +9,7 @@ public:
     // Returns the program's exit code.
     int InitInstance();
 
-    // The per-user key for profile settings; remembered, never written.
+    // The per-user key for profile settings; holds the chosen language.
     const WideString& registryKey() const { return m_registryKey; }
 
 private:

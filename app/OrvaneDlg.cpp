@@ -6,7 +6,10 @@
 #include "Banner.h"
 #include "Camera.h"
 #include "CameraLibrary.h"
+#include "LanguageMenu.h"
+#include "LanguageSetting.h"
 #include "Session.h"
+#include "SignInLabels.h"
 #include "WindowRules.h"
 #include "core/PasswordRules.h"
 #include "texts/Notice.h"
@@ -55,18 +58,9 @@ BOOL COrvaneDlg::OnInitDialog()
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_appIcon.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_appIcon.get()));
     m_connected = false;
-    g_language = kEnglish;
-
-    m_userTypeList.AddString(Text(kTextAdministrator));
-    m_userTypeList.AddString(Text(kTextUser));
-    m_userTypeList.SetCurSel(0);
-
-    SetDlgItemText(IDC_USER_TYPE_LABEL, Text(kTextUserTypeLabel));
-    SetDlgItemText(IDC_PASSWORD_LABEL, Text(kTextPasswordLabel));
-    SetDlgItemText(IDC_CONNECT, Text(kTextConnectDevice));
-    SetDlgItemText(IDC_SIGN_IN, Text(kTextSignIn));
-    SetDlgItemText(IDC_EXIT, Text(kTextExit));
-    SetWindowText(Text(kTextAppTitle));
+    g_language = StoredLanguage();
+    AppendLanguageMenu(hwnd());
+    LabelSignInWindow(hwnd(), m_userTypeList, m_connected);
 
     SendDlgItemMessageW(hwnd(), IDC_PASSWORD, EM_LIMITTEXT, kPasswordChars, 0);
     SetFocus(GetDlgItem(IDC_PASSWORD));
@@ -78,6 +72,10 @@ void COrvaneDlg::OnSysCommand(UINT id, LPARAM)
 {
     if (RunAboutOnCommand(id))
         return;
+    if (ChooseLanguage(hwnd(), id)) {
+        LabelSignInWindow(hwnd(), m_userTypeList, m_connected);
+        return;
+    }
     Default();
 }
 
@@ -136,7 +134,7 @@ void COrvaneDlg::OnSignIn()
         return;
     }
     UpdateData(true);
-    int userType = m_userTypeList.GetCurSel();
+    int userType = SelectedAccountType(m_userTypeList);
     std::string password = SignInPassword(m_password);
     if (CameraCalls().client_login(userType, password.c_str()) != 1) {
         ShowNotice(Text(kTextSignInFailed));
@@ -151,7 +149,7 @@ void COrvaneDlg::OnSignIn()
 
     int ignored = 0;
     CameraCalls().UnInit_Device(&ignored);
-    m_userTypeList.SetCurSel(0);
+    SelectAccountType(m_userTypeList, kAdministratorAccount);
     ShowDisconnected();
 }
 

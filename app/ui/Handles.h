@@ -131,4 +131,24 @@ public:
     }
 };
 
+// A registry key from RegOpenKeyExW or RegCreateKeyExW, closed with it.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey()
+    {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    HKEY get() const { return m_key; }
+    // For the opening call to fill; the key must not hold one yet.
+    HKEY* receive() { return &m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
 } // namespace ui

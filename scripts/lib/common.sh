@@ -13,7 +13,7 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 PACKAGES=(cmake make g++ wine wine64 wine32:i386
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  xvfb x11-utils imagemagick fonts-liberation fonts-wqy-microhei)
+  xvfb x11-utils imagemagick fonts-liberation fonts-wqy-microhei fonts-wine)
 
 ensure_packages() {
   local missing=() p
@@ -70,6 +70,11 @@ ensure_wineprefix() {
   export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix-$arch}
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ "$arch" = win32 ] && export WINEARCH=win32 || export WINEARCH=win64
+  # Window frames draw their symbols (the close box) in Marlett, from
+  # fonts-wine; this Wine finds it only in the prefix's own fonts folder.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   [ -f "$WINEPREFIX/.orvane-ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   say "creating the Wine prefix $WINEPREFIX"
@@ -84,6 +89,7 @@ ensure_wineprefix() {
     "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
   done
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
   wine_server -w
   touch "$WINEPREFIX/.orvane-ready"
 }

@@ -42,8 +42,9 @@ protected:
     void SetUp() override { files = CameraFiles::ForCurrentTest(); }
     void TearDown() override { program.reset(); }
 
-    // Starts Orvane.exe on the camera files and waits for its sign-in window.
-    void Start(const std::wstring& faults = L"", bool cameraLibrary = true)
+    // Starts Orvane.exe on the camera files and waits for its sign-in window;
+    // `title` is its caption when the program starts in another language.
+    void Start(const std::wstring& faults = L"", bool cameraLibrary = true, const std::wstring& title = L"")
     {
         ProgramOptions options;
         options.folder = files.folder();
@@ -52,7 +53,8 @@ protected:
         options.faults = faults;
         options.cameraLibrary = cameraLibrary;
         program = std::make_unique<Program>(options);
-        signIn = program->WaitForSignInWindow(15000);
+        signIn = title.empty() ? program->WaitForSignInWindow(15000)
+                               : program->WaitForWindow(title, id::kConnect, 15000);
     }
 
     void Connect()

@@ -6,11 +6,12 @@
 //   window TITLE [ID]   wait for a visible window of the program titled TITLE
 //                       (and holding control ID); it becomes the current one.
 //                       Prints "window <ms since start>".
-//   signin-window       the sign-in window; prints as "window"
+//   signin-window       the sign-in window, in any language; prints as "window"
 //   camera-window       the camera window (titled as the sign-in window,
 //                       told apart by its banner control)
 //   connect             press Connect and wait until the camera is connected
-//   account N           select item N of the account-type list
+//   account N           select account type N (0 Administrator, 1 User) in the
+//                       account-type list, whose items carry their type
 //   password TEXT       type TEXT into the password field
 //   signin              press Sign in and wait for the camera window.
 //                       Prints "signin <ms from the press to the window shown>"
@@ -43,7 +44,9 @@
 
 namespace {
 
-const wchar_t kMainTitle[] = L"Stand-Alone Kestrava";
+// The windows are told apart by a control of theirs: their caption follows
+// the operator's language.
+const wchar_t kAnyTitle[] = L"";
 const int kUserTypeList = 1000;
 const int kPasswordField = 1001;
 const int kConnectButton = 1002;
@@ -151,6 +154,19 @@ void ShowWindowFound(const std::wstring& title, int control) {
     wprintf(L"window %.1f\n", MillisecondsSince(g_started));
 }
 
+// The list is sorted by its texts, so a type's place depends on the language.
+void SelectAccountType(int type) {
+    HWND list = Control(kUserTypeList);
+    int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (SendMessageW(list, CB_GETITEMDATA, index, 0) == type) {
+            SendMessageW(list, CB_SETCURSEL, index, 0);
+            return;
+        }
+    }
+    Fail(L"no account type " + std::to_wstring(type) + L" in the list");
+}
+
 void Connect() {
     std::wstring before = Text(Control(kConnectButton));
     Click(kConnectButton);
@@ -165,7 +181,7 @@ void SignIn() {
     Click(kSignInButton);
     g_current = WaitFor(
         [&]() -> HWND {
-            HWND camera = FindProgramWindow(kMainTitle, kCameraBanner);
+            HWND camera = FindProgramWindow(kAnyTitle, kCameraBanner);
             return camera && camera != signInWindow ? camera : FailOnNotice();
         },
         L"the camera window");
@@ -212,13 +228,13 @@ int wmain(int argc, wchar_t** argv) {
             if (i + 1 < steps.size() && std::iswdigit(steps[i + 1][0])) control = std::stoi(steps[++i]);
             ShowWindowFound(title, control);
         } else if (step == L"signin-window") {
-            ShowWindowFound(kMainTitle, kConnectButton);
+            ShowWindowFound(kAnyTitle, kConnectButton);
         } else if (step == L"camera-window") {
-            ShowWindowFound(kMainTitle, kCameraBanner);
+            ShowWindowFound(kAnyTitle, kCameraBanner);
         } else if (step == L"connect") {
             Connect();
         } else if (step == L"account") {
-            SendMessageW(Control(kUserTypeList), CB_SETCURSEL, std::stoi(argument(i)), 0);
+            SelectAccountType(std::stoi(argument(i)));
         } else if (step == L"password") {
             Type(argument(i));
         } else if (step == L"signin") {

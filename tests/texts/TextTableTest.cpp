@@ -239,25 +239,6 @@ TEST_F(TextTableTest, ConnectFirstNoticeQuotesTheButtonName) {
               "Connect device failed.Please check if device connected.");
 }
 
-TEST_F(TextTableTest, TellingRowsOfTheTranslatedColumns) {
-    struct Row {
-        int language;
-        int id;
-        const char* text;
-    };
-    const Row rows[] = {
-        {kChinese, 42, "设置管理员密码"}, {kChinese, 43, "设置用户密码"},
-        {kChinese, 45, "返回"},           {kChinese, 50, "确认"},
-        {kRussian, 42, "настройка"},      {kRussian, 43, "настройка"},
-        {kRussian, 45, "назад"},          {kRussian, 50, "Хорошо"},
-        {kUkrainian, 42, "Встановлення"}, {kUkrainian, 43, "Встановлення"},
-        {kUkrainian, 45, "Назад"},        {kUkrainian, 50, "Ок."},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(Utf8(row.language, row.id), row.text) << row.language << "/" << row.id;
-    }
-}
-
 TEST_F(TextTableTest, StartsInChinese) {
     EXPECT_EQ(g_language, kChinese);
 }
