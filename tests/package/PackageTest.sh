@@ -116,7 +116,7 @@ contents() {
   [ "$(msi_value Property UpgradeCode)" = "$UPGRADE_CODE" ] || bad "the MSI's UpgradeCode changed"
   [ "$(msi_value Property ALLUSERS)" = 1 ] || bad "the MSI does not install per machine"
   [ "$(msi_value Directory INSTALLDIR)" = "$programs" ] || bad "the MSI does not install into $programs"
-  msiinfo suminfo "$MSI" | grep -q "^Template: $template;" || bad "the MSI is not for $template"
+  grep -q "^Template: $template;" <<<"$(msiinfo suminfo "$MSI")" || bad "the MSI is not for $template"
   local product_code
   product_code=$(msi_value Property ProductCode)
 
@@ -182,7 +182,7 @@ run() {
   local unixdir=$drive/${dir#C:\\}
   unixdir=${unixdir//\\//}
   local f
-  for f in Orvane.exe Telvix.dll README.txt Uninstall.exe camera-sim/NvUSB.dll; do
+  for f in $WANT Uninstall.exe; do
     [ -f "$unixdir/$f" ] || bad "not installed: $dir\\$f"
   done
   [ -e "$unixdir/NvUSB.dll" ] && bad "the simulated camera was installed beside the program"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the shipped Windows binaries twice, from two copies of the sources
-# at different paths, and checks that they come out byte for byte the same:
-# anyone can then rebuild a release from its commit and compare.
+# at different paths, and checks that they come out byte for byte the same,
+# and so do the zip and the installer packed from them with one
+# SOURCE_DATE_EPOCH: anyone can then rebuild a release from its commit and
+# compare. (The MSI holds the time it was made and a fresh package code.)
 # usage: ReproducibleBuild.sh [win32|win64]   (default win32, the product)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib/common.sh"
@@ -52,6 +54,14 @@ for f in "${SHIPPED[@]}"; do
   say "FAIL: $f differs between the two builds; first differing bytes (offset, octal a, octal b):"
   cmp -l "$a" "$b" | head -8
   diff <("$OBJDUMP" -h "$a") <("$OBJDUMP" -h "$b") | head -20
+done
+for dir in "$A" "$B"; do
+  SOURCE_DATE_EPOCH=1700000000 "$dir/scripts/package" --arch "$ARCH" --from "$dir/build/$ARCH/bin" \
+    --dist "$dir/dist" >"$dir/package.log" 2>&1 || { cat "$dir/package.log"; die "scripts/package failed in $dir"; }
+done
+for f in "$A"/dist/*.zip "$A"/dist/*setup.exe; do
+  f=${f#$A/dist/}
+  if cmp -s "$A/dist/$f" "$B/dist/$f"; then say "same: $f"; else say "FAIL: $f differs between the two builds"; fail=1; fi
 done
 # No build path may be left in a binary even where both builds happen to agree.
 for f in "${SHIPPED[@]}"; do
