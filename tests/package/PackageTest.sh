@@ -275,7 +275,7 @@ msi() {
   [ -n "$(shortcuts)" ] && bad "left behind by the MSI: $(shortcuts)"
   [ -n "$(arp_versions)" ] && bad "left behind by the MSI: an Add/Remove Programs entry"
   # The registry as Wine keeps it, once written out: no name, path or code of ours.
-  "$WINESERVER" -w
+  timeout 60 "$WINESERVER" -w || { "$WINESERVER" -k; sleep 2; }
   local ours
   ours=$(grep -i -E "$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}" \
     "$SCRATCH_PREFIX"/*.reg)
