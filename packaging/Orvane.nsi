@@ -2,6 +2,9 @@
 ;   PRODUCT  display name (ProductName of the version resource)
 ;   VERSION  four-part version (1.0.0.1)
 ;   SOURCE   folder holding Orvane.exe, Telvix.dll, README.txt, camera-sim\
+;   CLI      defined when SOURCE holds orvanectl.exe, the command-line tool
+;   SIGNER   defined to sign the uninstaller: a command taking the file and
+;            a description
 ;   OUTFILE  the installer to write
 ;   ARCH     win32 (the product) or win64 (the same program for 64-bit
 ;            Windows, used where only 64-bit Windows programs can run)
@@ -30,6 +33,12 @@ ShowInstDetails nevershow
 ShowUninstDetails nevershow
 AllowRootDirInstall false
 
+!ifdef SIGNER
+  ; The uninstaller is made here and only written out at install time:
+  ; sign it before it is packed.
+  !uninstfinalize '"${SIGNER}" "%1" "${PRODUCT} ${VERSION} uninstaller"' = 0
+!endif
+
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
@@ -50,6 +59,9 @@ Section
   File "${SOURCE}\Orvane.exe"
   File "${SOURCE}\Telvix.dll"
   File "${SOURCE}\README.txt"
+!ifdef CLI
+  File "${SOURCE}\orvanectl.exe"
+!endif
   ; Never beside the program: a real camera's library goes there.
   SetOutPath "$INSTDIR\camera-sim"
   File "${SOURCE}\camera-sim\NvUSB.dll"
@@ -81,6 +93,7 @@ Section Uninstall
   RMDir "$INSTDIR\camera-sim"
   Delete "$INSTDIR\Orvane.exe"
   Delete "$INSTDIR\Telvix.dll"
+  Delete "$INSTDIR\orvanectl.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Not /r: whatever the operator added (a vendor NvUSB.dll) stays, and so

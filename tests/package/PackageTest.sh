@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Packs this build's binaries with scripts/package and checks the result from
 # outside, as an operator would meet it.
-#   contents  the zip and the installer hold the right files, the binaries in
-#             them are still sound, README.txt is a Windows text file
+#   contents  the zip, the installer and the MSI hold the right files, the
+#             binaries in them are still sound, README.txt is a Windows text
+#             file, SHA256SUMS matches; packed again with a throwaway
+#             certificate (and a stand-in command-line tool where none was
+#             built), every program, library and package is validly signed
 #   run       under Wine: the unpacked zip starts and signs in to the
 #             simulated camera; the installer installs silently into a
 #             scratch copy of the Wine prefix, the installed program signs
-#             in, the silent uninstaller leaves nothing of ours behind
+#             in, the silent uninstaller leaves nothing of ours behind; the
+#             MSI, installed silently over an older version's, upgrades it in
+#             place, its program signs in, and its silent removal leaves
+#             nothing of ours behind
 # usage: PackageTest.sh contents|run ARCH BIN_DIR OBJDUMP WINE_LOADER
 # "run" expects DISPLAY and WINEPREFIX (an initialised prefix) as scripts/test
 # sets them.
@@ -29,45 +35,114 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$ROOT/scripts/package" --arch "$ARCH" --from "$BIN" --dist "$T/dist" || die "scripts/package failed"
-VERSION=$(sed -n 's/^[[:space:]]*VALUE "ProductVersion", "\(.*\)".*/\1/p' "$ROOT/app/res/Orvane.rc")
-ZIP=$T/dist/Orvane-$VERSION-$ARCH.zip
-SETUP=$T/dist/Orvane-$VERSION-setup.exe
-[ "$ARCH" = win64 ] && SETUP=$T/dist/Orvane-$VERSION-win64-setup.exe
-[ -f "$ZIP" ] || die "no $(basename "$ZIP")"
-[ -f "$SETUP" ] || die "no $(basename "$SETUP")"
+# The files every package holds, as paths inside it.
+WANT=$'README.txt\nOrvane.exe\nTelvix.dll\ncamera-sim/NvUSB.dll'
+[ -f "$BIN/orvanectl.exe" ] && WANT+=$'\norvanectl.exe'
+rc_value() { sed -n "s/^[[:space:]]*VALUE \"$1\", \"\\(.*\\)\".*/\\1/p" "$ROOT/app/res/Orvane.rc" | head -1; }
+VERSION=$(rc_value ProductVersion) PRODUCT=$(rc_value ProductName)
+# The one UpgradeCode of the product: changing it breaks every upgrade in the field.
+UPGRADE_CODE='{04B32D03-E098-43C2-A144-E4CEB22D5387}'
 
-contents() {
-  local listing want
-  want=$'README.txt\nOrvane.exe\nTelvix.dll\ncamera-sim/NvUSB.dll'
+# pack BIN_DIR DIST VERSION: packs with scripts/package (its output in
+# DIST.log) and sets ZIP, SETUP, MSI.
+pack() {
+  local bin=$1 dist=$2 version=$3 f
+  "$ROOT/scripts/package" --arch "$ARCH" --from "$bin" --dist "$dist" --version "$version" >"$dist.log" 2>&1 \
+    || die "scripts/package failed: $(tail -5 "$dist.log")"
+  ZIP=$dist/Orvane-$version-$ARCH.zip
+  SETUP=$dist/Orvane-$version-setup.exe
+  MSI=$dist/Orvane-$version.msi
+  if [ "$ARCH" = win64 ]; then
+    SETUP=$dist/Orvane-$version-win64-setup.exe
+    MSI=$dist/Orvane-$version-win64.msi
+  fi
+  for f in "$ZIP" "$SETUP" "$MSI"; do [ -f "$f" ] || die "no $(basename "$f")"; done
+  # SHA256SUMS names every other file in the folder, with its right sum.
+  local listed present
+  listed=$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort)
+  present=$(find "$dist" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)
+  [ -n "$listed" ] && [ "$listed" = "$present" ] || bad "SHA256SUMS lists $(echo $listed), the folder holds $(echo $present)"
+  (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || bad "SHA256SUMS does not match the packages"
+}
+
+# unpack DIR WANT: the zip, the installer and the MSI unpacked into DIR/zip,
+# DIR/setup, DIR/msi; each holds the files WANT lists, the same bytes in all.
+unpack() {
+  local dir=$1 want=$2 listing f
   listing=$(unzip -Z1 "$ZIP" | grep -v '/$' | sort)
   [ "$listing" = "$(sort <<<"$want")" ] || bad "the zip holds: $(echo $listing)"
+  mkdir -p "$dir/zip" "$dir/setup" "$dir/msi"
+  unzip -q "$ZIP" -d "$dir/zip" || die "cannot unpack the zip"
+  7z x -y -o"$dir/setup" "$SETUP" >"$dir/7z.log" 2>&1 || die "7z cannot unpack the installer: $(tail -3 "$dir/7z.log")"
+  msiextract -C "$dir/msi" "$MSI" >"$dir/msiextract.log" 2>&1 || die "msiextract cannot unpack the MSI"
+  # msiextract names the 32-bit Program Files but not the 64-bit one.
+  local msi=$dir/msi/$PRODUCT
+  [ "$ARCH" = win32 ] && msi="$dir/msi/Program Files/$PRODUCT"
+  listing=$(cd "$dir/msi" && find . -type f -printf '%P\n' | sort)
+  [ "$listing" = "$(sed "s|^|${msi#$dir/msi/}/|" <<<"$want" | sort)" ] || bad "the MSI holds: $(echo $listing)"
+  for f in $want; do
+    cmp -s "$dir/zip/$f" "$dir/setup/$f" || bad "the installer's $f differs from the zip's"
+    cmp -s "$dir/zip/$f" "$msi/$f" || bad "the MSI's $f differs from the zip's"
+  done
+  [ -f "$dir/setup/Uninstall.exe" ] || bad "the installer writes no uninstaller"
+  [ -e "$dir/setup/NvUSB.dll" ] && bad "the installer puts the simulated camera beside the program"
+}
 
-  mkdir -p "$T/zip" "$T/setup"
-  unzip -q "$ZIP" -d "$T/zip" || die "cannot unpack the zip"
+# msi_value TABLE KEY: the second column of TABLE's row KEY in the MSI.
+msi_value() { msiinfo export "$MSI" "$1" | tr -d '\r' | awk -F'\t' -v k="$2" '$1 == k { print $2 }'; }
+
+contents() {
+  pack "$BIN" "$T/dist" "$VERSION"
+  grep -q 'UNSIGNED' "$T/dist.log" || bad "scripts/package did not say that it packed unsigned"
+  unpack "$T/dist" "$WANT"
   # The shipped binaries as packed (stripped): exports, imports, no MinGW DLLs.
   if [ "$ARCH" = win32 ]; then
-    "$ROOT/tests/product/CheckBinaries.sh" "$OBJDUMP" "$T/zip" "$ROOT/device/Telvix.def" >"$T/check.log" \
+    "$ROOT/tests/product/CheckBinaries.sh" "$OBJDUMP" "$T/dist/zip" "$ROOT/device/Telvix.def" >"$T/check.log" \
       || bad "packaged binaries: $(grep FAIL "$T/check.log" | tr '\n' ' ')"
+    "$OBJDUMP" -f "$SETUP" | grep -q 'file format pei-i386' || bad "the installer is not a 32-bit program"
   fi
 
-  local readme=$T/zip/README.txt
+  local readme=$T/dist/zip/README.txt
   [ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || bad "README.txt has lines without CRLF"
   grep -q '@' "$readme" && bad "README.txt has an unfilled @...@"
   grep -q "camera-sim" "$readme" && grep -q "NvUSB.dll" "$readme" && grep -q "PATH" "$readme" \
     || bad "README.txt does not say where NvUSB.dll goes and how to use the simulated camera"
 
-  # The installer, unpacked by 7-Zip: the same files, and an uninstaller.
-  7z x -y -o"$T/setup" "$SETUP" >"$T/7z.log" 2>&1 || die "7z cannot unpack the installer: $(tail -3 "$T/7z.log")"
+  # What Windows Installer and the deployment tools go by: the installed
+  # 32-bit package is only ever checked here on machines without 32-bit Wine.
+  local programs=ProgramFilesFolder template=Intel
+  [ "$ARCH" = win64 ] && programs=ProgramFiles64Folder template=x64
+  [ "$(msi_value Property ProductVersion)" = "$VERSION" ] || bad "the MSI's ProductVersion is not $VERSION"
+  [ "$(msi_value Property UpgradeCode)" = "$UPGRADE_CODE" ] || bad "the MSI's UpgradeCode changed"
+  [ "$(msi_value Property ALLUSERS)" = 1 ] || bad "the MSI does not install per machine"
+  [ "$(msi_value Directory INSTALLDIR)" = "$programs" ] || bad "the MSI does not install into $programs"
+  grep -q "^Template: $template;" <<<"$(msiinfo suminfo "$MSI")" || bad "the MSI is not for $template"
+  local product_code
+  product_code=$(msi_value Property ProductCode)
+
+  # Signed with a throwaway certificate whose key has a password, from a
+  # folder that has the command-line tool (a stand-in where none was built).
+  local keys=$T/keys password
+  mkdir -p "$keys" "$T/signbin/camera-sim"
+  password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
+  printf '%s\n' "$password" >"$keys/password"
+  openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Orvane package test" -addext extendedKeyUsage=codeSigning \
+    -keyout "$keys/key.pem" -passout "file:$keys/password" -out "$keys/cert.pem" >"$keys/log" 2>&1 \
+    || die "openssl cannot make a certificate: $(tail -3 "$keys/log")"
+  cp "$BIN/Orvane.exe" "$BIN/Telvix.dll" "$T/signbin/" && cp "$BIN/camera-sim/NvUSB.dll" "$T/signbin/camera-sim/" \
+    || die "cannot copy the binaries"
+  cp "$BIN/orvanectl.exe" "$T/signbin/" 2>/dev/null || cp "$BIN/Orvane.exe" "$T/signbin/orvanectl.exe"
+  ORVANE_SIGN_CERT=$keys/cert.pem ORVANE_SIGN_KEY=$keys/key.pem ORVANE_SIGN_PASSWORD_FILE=$keys/password \
+    pack "$T/signbin" "$T/signed" "$VERSION"
+  grep -q "$password" "$T/signed.log" && bad "scripts/package printed the key's password"
+  unpack "$T/signed" "$(sort -u <<<"$WANT"$'\norvanectl.exe')"
+  [ "$(msi_value Property ProductCode)" = "$product_code" ] || bad "two builds of one version have different ProductCodes"
   local f
-  for f in Orvane.exe Telvix.dll README.txt camera-sim/NvUSB.dll; do
-    cmp -s "$T/zip/$f" "$T/setup/$f" || bad "the installer's $f differs from the zip's"
+  for f in "$T"/signed/zip/*.exe "$T"/signed/zip/*.dll "$T"/signed/zip/camera-sim/*.dll "$T/signed/setup/Uninstall.exe" \
+           "$SETUP" "$MSI"; do
+    osslsigncode verify -CAfile "$keys/cert.pem" -in "$f" >"$T/verify.log" 2>&1 \
+      || bad "not validly signed: ${f#$T/}: $(grep -iE 'fail|error' "$T/verify.log" | head -2 | tr '\n' ' ')"
   done
-  [ -f "$T/setup/Uninstall.exe" ] || bad "the installer writes no uninstaller"
-  [ -e "$T/setup/NvUSB.dll" ] && bad "the installer puts the simulated camera beside the program"
-  if [ "$ARCH" = win32 ]; then
-    "$OBJDUMP" -f "$SETUP" | grep -q 'file format pei-i386' || bad "the installer is not a 32-bit program"
-  fi
 }
 
 # The probe drives the program it starts; prints its report.
@@ -82,6 +157,9 @@ run() {
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d"
   PROBE=$BIN/SignInProbe.exe
   [ -f "$PROBE" ] || die "no SignInProbe.exe in $BIN"
+  [ "$ARCH" = win64 ] && echo "note: this machine runs no 32-bit programs; testing the 64-bit packages," \
+    "built by the same scripts; the win32 packages are tested where 32-bit programs run"
+  pack "$BIN" "$T/dist" "$VERSION"
   local out
 
   # Portable: unpacked anywhere, the simulated camera on the search path.
@@ -94,7 +172,7 @@ run() {
 
   # Installer: in a copy of the prefix, so that a failure leaves the shared
   # one clean. A prefix has its own wineserver.
-  SCRATCH_PREFIX=$T/prefix
+  SCRATCH_PREFIX=$T/prefix WINEPREFIX_ORIGINAL=$WINEPREFIX
   cp -a "$WINEPREFIX" "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
   export WINEPREFIX=$SCRATCH_PREFIX
   local drive=$SCRATCH_PREFIX/drive_c dir key
@@ -104,7 +182,7 @@ run() {
   local unixdir=$drive/${dir#C:\\}
   unixdir=${unixdir//\\//}
   local f
-  for f in Orvane.exe Telvix.dll README.txt Uninstall.exe camera-sim/NvUSB.dll; do
+  for f in $WANT Uninstall.exe; do
     [ -f "$unixdir/$f" ] || bad "not installed: $dir\\$f"
   done
   [ -e "$unixdir/NvUSB.dll" ] && bad "the simulated camera was installed beside the program"
@@ -129,6 +207,79 @@ run() {
   [ -e "$unixdir" ] && bad "left behind: $(cd "$drive" && find "${unixdir#$drive/}" | tr '\n' ' ')"
   [ -e "$shortcut" ] && bad "left behind: the Start-menu shortcut"
   "$WINE" reg query "$key" >/dev/null 2>&1 && bad "left behind: $key"
+
+  msi
+}
+
+# Windows Installer's registry form of a GUID: the first three groups
+# reversed, each byte after them with its two digits swapped.
+packed_guid() {
+  local g=${1//[\{\}-]/} out= i
+  for i in 7 6 5 4 3 2 1 0 11 10 9 8 15 14 13 12; do out+=${g:i:1}; done
+  for ((i = 16; i < 32; i += 2)); do out+=${g:i+1:1}${g:i:1}; done
+  echo "$out"
+}
+
+# The entries of Add/Remove Programs named as ours, one "version" line each.
+arp_versions() {
+  "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' \
+    | awk -v p="$PRODUCT" '/^HKEY/ { name = ""; version = "" }
+        $1 == "DisplayName" { name = $3 } $1 == "DisplayVersion" { version = $3 }
+        name == p && version != "" { print version; name = "" }'
+}
+
+# The MSI, silently over an older version's package, in a fresh copy of the
+# prefix: one entry and the new files; the program signs in; silent removal
+# leaves no file, shortcut or registry entry of ours.
+msi() {
+  local new_msi=$MSI product_code old_version out
+  product_code=$(msi_value Property ProductCode)
+  # Lower in the fourth field only, which Windows Installer does not compare.
+  old_version=${VERSION%.*}.$((${VERSION##*.} - 1))
+  [ "${VERSION##*.}" -gt 0 ] || old_version=0.0.0.1
+  pack "$BIN" "$T/old" "$old_version"
+  local old_msi=$MSI
+
+  WINEPREFIX=$SCRATCH_PREFIX "$WINESERVER" -k 2>/dev/null
+  SCRATCH_PREFIX=$T/prefix-msi
+  cp -a "$WINEPREFIX_ORIGINAL" "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
+  export WINEPREFIX=$SCRATCH_PREFIX
+  local drive=$SCRATCH_PREFIX/drive_c dir unixdir
+  dir="$("$WINE" cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r')\\$PRODUCT"
+  unixdir=$drive/${dir#C:\\}
+  unixdir=${unixdir//\\//}
+
+  "$WINE" msiexec /i "Z:${old_msi//\//\\}" /qn >"$T/msi-old.log" 2>&1 || bad "msiexec /i of the older MSI failed"
+  [ "$(arp_versions)" = "$old_version" ] || bad "after installing $old_version, Add/Remove Programs has: $(arp_versions | tr '\n' ' ')"
+  "$WINE" msiexec /i "Z:${new_msi//\//\\}" /qn >"$T/msi-new.log" 2>&1 || bad "msiexec /i of the MSI failed"
+  [ "$(arp_versions)" = "$VERSION" ] || bad "after the upgrade, Add/Remove Programs has: $(arp_versions | tr '\n' ' ')"
+  "$WINE" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code" /v InstallLocation \
+    2>/dev/null | tr -d '\r' | grep -qF "$dir\\" || bad "Add/Remove Programs does not show the install location"
+
+  local f
+  for f in $WANT; do
+    cmp -s "$T/portable/$f" "$unixdir/$f" || bad "after the upgrade, $dir\\$f is not the new one"
+  done
+  [ -e "$unixdir/NvUSB.dll" ] && bad "the MSI installed the simulated camera beside the program"
+  # Windows puts a per-machine package's shortcut in the all-users menu; Wine
+  # in the installing user's.
+  shortcuts() { find "$drive/ProgramData" "$drive/users" -path "*/Start Menu/Programs/$PRODUCT.lnk"; }
+  [ -n "$(shortcuts)" ] || bad "the MSI made no Start-menu shortcut"
+
+  out=$(WINEPATH="$dir\\camera-sim" sign_in_and_out "$dir\\Orvane.exe") \
+    || bad "the program installed by the MSI did not sign in and end: $(grep probe: <<<"$out")"
+  [ -f "$unixdir/camera-sim/nvusb-sim-log.txt" ] || bad "the simulated camera installed by the MSI wrote no log"
+
+  "$WINE" msiexec /x "Z:${new_msi//\//\\}" /qn >"$T/msi-remove.log" 2>&1 || bad "msiexec /x failed"
+  [ -e "$unixdir" ] && bad "left behind by the MSI: $(cd "$drive" && find "${unixdir#$drive/}" | tr '\n' ' ')"
+  [ -n "$(shortcuts)" ] && bad "left behind by the MSI: $(shortcuts)"
+  [ -n "$(arp_versions)" ] && bad "left behind by the MSI: an Add/Remove Programs entry"
+  # The registry as Wine keeps it, once written out: no name, path or code of ours.
+  timeout 60 "$WINESERVER" -w || { "$WINESERVER" -k; sleep 2; }
+  local ours
+  ours=$(grep -i -E "$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}" \
+    "$SCRATCH_PREFIX"/*.reg)
+  [ -z "$ours" ] || bad "left behind by the MSI in the registry: $(head -3 <<<"$ours" | tr '\n' ' ')"
 }
 
 case $MODE in
