@@ -1,0 +1,95 @@
+#include "core/FieldRules.h"
+
+#include <cstring>
+
+#include "core/CodePages.h"
+#include "core/TextConversions.h"
+
+namespace {
+
+struct FieldPlace {
+    InputField field;
+    size_t offset;
+    size_t length;
+    bool exactLength;  // an ID of a fixed length
+};
+
+const FieldPlace kIdentityPlaces[] = {
+    {InputField::CameraId, kCameraIdOffset, kCameraIdLength, true},
+    {InputField::UserId, kUserIdOffset, kUserIdLength, true},
+    {InputField::DepartmentId, kDepartmentIdOffset, kDepartmentIdLength, false},
+    {InputField::UserName, kUserNameOffset, kUserNameLength, false},
+    {InputField::DepartmentName, kDepartmentNameOffset, kDepartmentNameLength, false},
+};
+
+const FieldPlace* PlaceOf(InputField field)
+{
+    for (const FieldPlace& place : kIdentityPlaces) {
+        if (place.field == field) {
+            return &place;
+        }
+    }
+    return nullptr;  // a password: no place in the record
+}
+
+bool IsName(InputField field)
+{
+    return field == InputField::UserName || field == InputField::DepartmentName;
+}
+
+bool MustFillLimit(InputField field)
+{
+    const FieldPlace* place = PlaceOf(field);
+    return place ? place->exactLength : true;  // passwords are exact too
+}
+
+}  // namespace
+
+bool DecodeStrictUtf8(const std::string& text, WideString& wide)
+{
+    wide = DecodeUtf8(text.data(), text.size());
+    // Malformed input decodes to U+FFFD, which encodes to other bytes.
+    if (EncodeUtf8(wide.data(), wide.size()) == text) {
+        return true;
+    }
+    wide.clear();
+    return false;
+}
+
+FieldProblem CheckField(InputField field, const std::string& text)
+{
+    WideString wide;
+    if (!DecodeStrictUtf8(text, wide)) {
+        return FieldProblem::InvalidUtf8;
+    }
+    const InputFieldSpec& spec = SpecOf(field);
+    for (WideChar unit : wide) {
+        // Backspace passes the window's filter only as an editing key.
+        const bool editingKey = unit == '\b' && spec.mode == AlnumOnly;
+        if (unit == 0 || editingKey || !AcceptsCharacter(spec.mode, unit)) {
+            return FieldProblem::BadCharacter;
+        }
+    }
+    if (wide.size() > spec.maxChars || (MustFillLimit(field) && wide.size() != spec.maxChars)) {
+        return FieldProblem::WrongLength;
+    }
+    if (IsName(field) && text.size() > kNameBytes) {
+        return FieldProblem::WrongLength;
+    }
+    return FieldProblem::None;
+}
+
+void PutIdentityField(IdentityRecord& record, InputField field, const WideString& text)
+{
+    const FieldPlace* place = PlaceOf(field);
+    if (!place) {
+        return;
+    }
+    char* bytes = reinterpret_cast<char*>(record.bytes + place->offset);
+    std::memset(bytes, 0, place->length);
+    if (IsName(field)) {
+        WideToUtf8(text.c_str(), bytes);
+    } else {
+        NarrowIntoTerminated(text.c_str(), bytes, place->length);
+    }
+}
