@@ -28,12 +28,28 @@ const FieldText& TextOf(InputField field)
     return kFieldTexts[5];  // the password fields
 }
 
-}  // namespace
-
-const char* FieldKey(InputField field)
+// The value as the message shows it: control characters escaped, so that
+// a line break in a value does not break the message's line.
+std::string Shown(const std::string& value)
 {
-    return TextOf(field).key;
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : value) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
+
+}  // namespace
 
 std::string FieldMessage(InputField field, const std::string& value, FieldProblem problem)
 {
@@ -42,7 +58,7 @@ std::string FieldMessage(InputField field, const std::string& value, FieldProble
         return std::string(text.key) + " is not valid UTF-8";
     }
     const bool secret = text.field == InputField::AdminPassword;
-    return std::string(text.key) + (secret ? "" : " \"" + value + "\"") + " " + text.rule;
+    return std::string(text.key) + (secret ? "" : " \"" + Shown(value) + "\"") + " " + text.rule;
 }
 
 std::string SerialMessage()

@@ -5,9 +5,6 @@
 
 #include "core/FieldRules.h"
 
-// The field's name as the tool's output and the fleet file write it.
-const char* FieldKey(InputField field);
-
 // "camera_id "CAM01" must be exactly 7 letters or digits", and the like.
 // A password's value is never repeated.
 std::string FieldMessage(InputField field, const std::string& value, FieldProblem problem);
