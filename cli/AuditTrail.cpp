@@ -33,6 +33,9 @@ std::string UtcTimestamp()
 {
     const std::time_t now = std::time(nullptr);
     char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+    const std::tm* utc = std::gmtime(&now);
+    if (utc == nullptr || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc) == 0) {
+        return "";
+    }
     return text;
 }

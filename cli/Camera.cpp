@@ -39,7 +39,7 @@ bool ReadSerial(std::string& serial)
 bool WriteSerial(const std::string& serial)
 {
     char bytes[kSerialNoLength] = {};
-    std::memcpy(bytes, serial.data(), std::min(serial.size(), sizeof bytes - 1));
+    serial.copy(bytes, sizeof bytes - 1);  // the rest stays zero
     int status = 0;
     return SetCameraSerialNo(bytes, kNoCredential, &status) == 1;
 }

@@ -140,7 +140,9 @@ int LoadFleet(const std::string& path, Fleet& fleet)
     }
     fleet = ParseFleet(text);
     for (const std::string& problem : fleet.problems) {
-        platform::WriteError(path + ":" + problem + "\n");
+        std::string line = path;
+        line += ":" + problem + "\n";
+        platform::WriteError(line);
     }
     return fleet.problems.empty() ? kExitOk : kExitUsage;
 }
@@ -222,6 +224,19 @@ int Run(int argc, const char* const* argv)
     return RunProvision(session, fleet, a.station);
 }
 
+// No exception ends the tool without a word.
+int RunGuarded(int argc, const char* const* argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        platform::WriteError(std::string("orvanectl: ") + error.what() + "\n");
+    } catch (...) {
+        platform::WriteError("orvanectl: unexpected failure\n");
+    }
+    return kExitFailed;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -236,11 +251,11 @@ int wmain(int argc, wchar_t** argv)
     for (const std::string& text : texts) {
         pointers.push_back(text.c_str());
     }
-    return Run(argc, pointers.data());
+    return RunGuarded(argc, pointers.data());
 }
 #else
 int main(int argc, char** argv)
 {
-    return Run(argc, argv);
+    return RunGuarded(argc, argv);
 }
 #endif

@@ -8,18 +8,18 @@
 namespace {
 
 struct FieldPlace {
-    InputField field;
     size_t offset;
     size_t length;
+    InputField field;
     bool exactLength;  // an ID of a fixed length
 };
 
 const FieldPlace kIdentityPlaces[] = {
-    {InputField::CameraId, kCameraIdOffset, kCameraIdLength, true},
-    {InputField::UserId, kUserIdOffset, kUserIdLength, true},
-    {InputField::DepartmentId, kDepartmentIdOffset, kDepartmentIdLength, false},
-    {InputField::UserName, kUserNameOffset, kUserNameLength, false},
-    {InputField::DepartmentName, kDepartmentNameOffset, kDepartmentNameLength, false},
+    {kCameraIdOffset, kCameraIdLength, InputField::CameraId, true},
+    {kUserIdOffset, kUserIdLength, InputField::UserId, true},
+    {kDepartmentIdOffset, kDepartmentIdLength, InputField::DepartmentId, false},
+    {kUserNameOffset, kUserNameLength, InputField::UserName, false},
+    {kDepartmentNameOffset, kDepartmentNameLength, InputField::DepartmentName, false},
 };
 
 const FieldPlace* PlaceOf(InputField field)
