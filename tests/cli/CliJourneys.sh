@@ -198,9 +198,19 @@ for action in time.sync usb-storage format serial.set password.set.user identity
 done
 if [ -z "$WINE" ]; then
   mkdir -p "$WORK/local"
-  LOCALAPPDATA=$WORK/local expect 0 'clock set' '' sync-time
-  grep -q '"action":"time.sync"' "$WORK/local/Kestrava/orvanectl-audit.jsonl" 2>/dev/null || fail "no audit in the default place"
+  DEFAULT_AUDIT=$WORK/local/Kestrava/orvanectl-audit.jsonl
+  export LOCALAPPDATA=$WORK/local
+else  # Wine sets %LOCALAPPDATA% from its prefix
+  DEFAULT_AUDIT=$(ls "${WINEPREFIX:-$HOME/.wine}"/drive_c/users/*/AppData/Local/Kestrava/orvanectl-audit.jsonl 2>/dev/null | head -1)
 fi
+audited() {
+  if [ -n "$DEFAULT_AUDIT" ] && [ -f "$DEFAULT_AUDIT" ]; then grep -c '"action":"time.sync"' "$DEFAULT_AUDIT"; else echo 0; fi
+}
+before=$(audited)
+expect 0 'clock set' '' sync-time
+[ -z "$WINE" ] || DEFAULT_AUDIT=$(ls "${WINEPREFIX:-$HOME/.wine}"/drive_c/users/*/AppData/Local/Kestrava/orvanectl-audit.jsonl 2>/dev/null | head -1)
+[ "$(audited)" -gt "$before" ] || fail "no audit line in the default place ($DEFAULT_AUDIT)"
+unset LOCALAPPDATA
 
 # ---- Ctrl+C: a waiting station stops at once, a busy one finishes its camera
 # (natively: Wine hands a signal to a console-less program as no Ctrl+C).
