@@ -62,15 +62,15 @@ FieldProblem CheckField(InputField field, const std::string& text)
     if (!DecodeStrictUtf8(text, wide)) {
         return FieldProblem::InvalidUtf8;
     }
-    const InputFieldSpec& spec = SpecOf(field);
+    const InputFieldSpec& limits = SpecOf(field);
     for (WideChar unit : wide) {
         // Backspace passes the window's filter only as an editing key.
-        const bool editingKey = unit == '\b' && spec.mode == AlnumOnly;
-        if (unit == 0 || editingKey || !AcceptsCharacter(spec.mode, unit)) {
+        const bool editingKey = unit == '\b' && limits.mode == AlnumOnly;
+        if (unit == 0 || editingKey || !AcceptsCharacter(limits.mode, unit)) {
             return FieldProblem::BadCharacter;
         }
     }
-    if (wide.size() > spec.maxChars || (MustFillLimit(field) && wide.size() != spec.maxChars)) {
+    if (wide.size() > limits.maxChars || (MustFillLimit(field) && wide.size() != limits.maxChars)) {
         return FieldProblem::WrongLength;
     }
     if (IsName(field) && text.size() > kNameBytes) {
