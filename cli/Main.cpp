@@ -98,10 +98,11 @@ Command Define(CLI::App& app, Arguments& a)
     c.format->add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
     c.provision = app.add_subcommand("provision", "give cameras their identities from a fleet file");
     c.provision->add_option("FLEET", a.fleetFile, "the fleet file (CSV)")->required();
-    c.provision->add_flag("--watch", a.station.watch, "provision every camera plugged in until Ctrl+C");
-    c.provision->add_option("--count", a.station.count, "with --watch: stop after N cameras");
+    auto* watch = c.provision->add_flag("--watch", a.station.watch, "provision every camera plugged in until Ctrl+C");
+    c.provision->add_option("--count", a.station.count, "with --watch: stop after N cameras")->needs(watch);
     c.provision->add_option("--interval-ms", a.station.intervalMs, "with --watch: how often to look (default 500)")
-        ->check(CLI::Range(10u, 60000u));
+        ->check(CLI::Range(10u, 60000u))
+        ->needs(watch);
     c.provision->add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
     for (CLI::App* sub : {c.status, c.syncTime, c.identityGet, c.identitySet, c.serialGet, c.serialSet,
                           c.passwordSet, c.usbStorage, c.format, c.provision}) {

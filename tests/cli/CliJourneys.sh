@@ -83,6 +83,7 @@ expect 2 '' 'cannot read the password file' --password-file "$F" status
 PRE=(env -u ORVANE_PASSWORD); expect 2 '' 'no password' status; PRE=()
 expect 2 '' 'excludes|--no-audit' --audit "$F" --no-audit sync-time
 expect 2 '' 'cannot read the fleet file' provision "$F"
+expect 2 '' 'requires --watch' provision "$F" --count 2
 expect 0 '^serial=SIM00000000000000001 resolution=1920x1080 battery=85% camera_id=CAM0001 user_id=000001 user_name="" department_id=D01 department_name=""$' '' status
 expect 0 '^\{"serial":"SIM00000000000000001","resolution":\{"width":1920,"height":1080\},"battery":85,"identity":\{"camera_id":"CAM0001","user_id":"000001","user_name":"","department_id":"D01","department_name":""\}\}$' '' --json status
 expect 0 '^camera_id=CAM0001 user_id=000001' '' identity get
