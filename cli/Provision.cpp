@@ -99,23 +99,24 @@ bool Wait(unsigned ms)
     return !platform::Interrupted();
 }
 
-// Waits for a camera to appear; false when interrupted or no vendor library.
-bool WaitForCamera(const Session& session, unsigned intervalMs)
+enum class Arrival { Camera, Interrupted, NoVendorLibrary };
+
+// Waits for a camera to appear, trying every `intervalMs`.
+Arrival WaitForCamera(unsigned intervalMs)
 {
     for (;;) {
         if (platform::Interrupted()) {
-            return false;
+            return Arrival::Interrupted;
         }
         const Connection connection = camera::Connect();
         if (connection == Connection::Connected) {
-            return true;
+            return Arrival::Camera;
         }
         if (connection == Connection::NoVendorLibrary) {
-            session.output.Error("the camera's USB library (NvUSB) was not found");
-            return false;
+            return Arrival::NoVendorLibrary;
         }
         if (!Wait(intervalMs)) {
-            return false;
+            return Arrival::Interrupted;
         }
     }
 }
@@ -151,7 +152,12 @@ int RunProvision(Session& session, const Fleet& fleet, const StationOptions& opt
     unsigned failed = 0;
     bool onlyUnknown = true;
     while (options.count == 0 || provisioned + failed < options.count) {
-        if (!WaitForCamera(session, options.intervalMs)) {
+        const Arrival arrival = WaitForCamera(options.intervalMs);
+        if (arrival == Arrival::NoVendorLibrary) {
+            // No camera can ever come: the station cannot work here.
+            return ConnectCamera(session);
+        }
+        if (arrival == Arrival::Interrupted) {
             break;
         }
         // A camera already under way is finished even after Ctrl+C: its steps

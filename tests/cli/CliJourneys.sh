@@ -101,6 +101,8 @@ grep -q 'Successful' "$WORK/out" && fail "--verbose: trace mixed into the output
 expect 0 '^camera_id=CAM0001' '' identity get
 grep -q 'Successful' "$WORK/out" "$WORK/err" && fail "without --verbose the trace must go nowhere"
 PRE=("${NO_VENDOR[@]}"); expect 3 '' 'USB library' status; PRE=()
+printf 'serial,camera_id,user_id,user_name,department_id,department_name\nS1,CAM0001,000001,,,\n' >"$WORK/one.csv"
+PRE=("${NO_VENDOR[@]}"); expect 3 '' 'USB library' "${A[@]}" provision "$(winpath "$WORK/one.csv")" --watch; PRE=()
 set_state present 0
 expect 3 '' 'no camera found' status
 set_state present 1
