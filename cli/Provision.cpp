@@ -54,7 +54,9 @@ CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, cons
     }
     result.details["before"] = IdentityJson(before);
     IdentityRecord wanted{};
-    BuildIdentityRecord(row->second.identity, wanted);  // the row passed the same rules
+    if (BuildIdentityRecord(row->second.identity, wanted) != BuildResult::Ok) {
+        return Failed(result, "identity.build", "the row's identity does not fit the record");
+    }
     if (!camera::WriteIdentity(wanted)) {
         return Failed(result, "identity.write", "the camera refused the identity record");
     }
