@@ -1,0 +1,33 @@
+// The camera as the tool sees it: the library's calls, each answering
+// whether it worked. Every call blocks until the camera has answered.
+#pragma once
+
+#include <string>
+
+#include "telvix/Telvix.h"
+
+enum class Connection { Connected, NoVendorLibrary, NoCamera };
+enum class Account : int { Administrator = 0, User = 1 };
+
+struct Resolution {
+    int width = 0;
+    int height = 0;
+};
+
+namespace camera {
+
+Connection Connect();
+bool SignIn(Account account, const std::string& password);
+bool ReadSerial(std::string& serial);  // the text up to the first zero of the 21 bytes
+bool WriteSerial(const std::string& serial);
+bool ReadIdentity(IdentityRecord& record);
+bool WriteIdentity(const IdentityRecord& record);
+bool SyncTime();
+bool ReadResolution(Resolution& resolution);
+bool ReadBattery(int& percent);
+bool SetPassword(Account account, const std::string& password);
+bool EnterUsbStorage();
+// A format the camera refused and a format it never heard of both fail.
+bool Format();
+
+}  // namespace camera

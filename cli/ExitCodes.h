@@ -1,0 +1,11 @@
+// The tool's exit codes, which scripts rely on.
+#pragma once
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitFailed = 1,         // the camera refused, an operation failed, or a read-back differs
+    kExitUsage = 2,          // usage or input error, before any camera is touched
+    kExitNoCamera = 3,       // no vendor library or no camera
+    kExitSignInRefused = 4,
+    kExitUnknownSerial = 5,  // provision: the camera is not in the fleet file
+};

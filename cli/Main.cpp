@@ -1,0 +1,262 @@
+// orvanectl: the camera tool for the command line and the provisioning
+// station. Checks every input before it touches a camera.
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/ExitCodes.h"
+#include "cli/FieldMessages.h"
+#include "cli/Platform.h"
+#include "cli/Provision.h"
+#include "cli/Secrets.h"
+
+#ifdef _WIN32
+#include "core/CodePages.h"
+#include <cwchar>
+#endif
+
+namespace {
+
+struct IdentityOptions {
+    std::string values[5];
+    CLI::Option* given[5] = {};
+};
+
+const InputField kIdentityFields[5] = {InputField::CameraId, InputField::UserId, InputField::UserName,
+                                       InputField::DepartmentId, InputField::DepartmentName};
+const char* const kIdentityFlags[5] = {"--camera-id", "--user-id", "--user-name", "--department-id",
+                                       "--department-name"};
+
+struct Command {
+    CLI::App* status;
+    CLI::App* syncTime;
+    CLI::App* identityGet;
+    CLI::App* identitySet;
+    CLI::App* serialGet;
+    CLI::App* serialSet;
+    CLI::App* passwordSet;
+    CLI::App* usbStorage;
+    CLI::App* format;
+    CLI::App* provision;
+};
+
+struct Arguments {
+    GlobalOptions global;
+    IdentityOptions identity;
+    std::string serial;
+    std::string account;
+    std::string newPasswordFile;
+    bool formatConfirmed = false;
+    std::string fleetFile;
+    StationOptions station;
+    bool noSyncTime = false;
+};
+
+int UsageError(const std::string& message)
+{
+    platform::WriteError("orvanectl: " + message + "\n");
+    return kExitUsage;
+}
+
+Command Define(CLI::App& app, Arguments& a)
+{
+    app.set_version_flag("--version", "orvanectl " ORVANE_VERSION);
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.add_flag("--json", a.global.json, "one JSON object per result line");
+    app.add_flag("--verbose", a.global.verbose, "show the camera library's trace on standard error");
+    app.add_flag("--user", a.global.user, "sign in as User instead of Administrator");
+    app.add_option("--password-file", a.global.passwordFile, "sign-in password: the file's first line");
+    auto* audit = app.add_option("--audit", a.global.auditPath, "append the audit trail to FILE");
+    app.add_flag("--no-audit", a.global.noAudit, "keep no audit trail")->excludes(audit);
+
+    Command c{};
+    c.status = app.add_subcommand("status", "serial number, resolution, battery and identity of the camera");
+    c.syncTime = app.add_subcommand("sync-time", "set the camera's clock to this computer's local time");
+    CLI::App* identity = app.add_subcommand("identity", "read or change the identity record");
+    identity->require_subcommand(1)->fallthrough();
+    c.identityGet = identity->add_subcommand("get", "show the identity record");
+    c.identitySet = identity->add_subcommand("set", "change the fields given, then read them back");
+    for (int i = 0; i < 5; ++i) {
+        a.identity.given[i] = c.identitySet->add_option(kIdentityFlags[i], a.identity.values[i]);
+    }
+    CLI::App* serial = app.add_subcommand("serial", "read or set the serial number");
+    serial->require_subcommand(1)->fallthrough();
+    c.serialGet = serial->add_subcommand("get", "show the serial number");
+    c.serialSet = serial->add_subcommand("set", "set the serial number (1 to 20 printable ASCII)");
+    c.serialSet->add_option("SERIAL", a.serial)->required();
+    CLI::App* password = app.add_subcommand("password", "change a sign-in password");
+    password->require_subcommand(1)->fallthrough();
+    c.passwordSet = password->add_subcommand("set", "set the admin or user password");
+    c.passwordSet->add_option("ACCOUNT", a.account)->required()->check(CLI::IsMember({"admin", "user"}));
+    c.passwordSet->add_option("--new-password-file", a.newPasswordFile, "the new password: the file's first line");
+    c.usbStorage = app.add_subcommand("usb-storage", "switch the camera to USB storage");
+    c.format = app.add_subcommand("format", "format the camera's card");
+    c.format->add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
+    c.provision = app.add_subcommand("provision", "give cameras their identities from a fleet file");
+    c.provision->add_option("FLEET", a.fleetFile, "the fleet file (CSV)")->required();
+    auto* watch = c.provision->add_flag("--watch", a.station.watch, "provision every camera plugged in until Ctrl+C");
+    c.provision->add_option("--count", a.station.count, "with --watch: stop after N cameras")->needs(watch);
+    c.provision->add_option("--interval-ms", a.station.intervalMs, "with --watch: how often to look (default 500)")
+        ->check(CLI::Range(10u, 60000u))
+        ->needs(watch);
+    c.provision->add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
+    for (CLI::App* sub : {c.status, c.syncTime, c.identityGet, c.identitySet, c.serialGet, c.serialSet,
+                          c.passwordSet, c.usbStorage, c.format, c.provision}) {
+        sub->fallthrough();
+    }
+    return c;
+}
+
+bool Changes(const Command& c, const CLI::App* chosen)
+{
+    return chosen != c.status && chosen != c.identityGet && chosen != c.serialGet;
+}
+
+int CheckIdentityChanges(const IdentityOptions& options, IdentityChanges& changes)
+{
+    for (int i = 0; i < 5; ++i) {
+        if (options.given[i]->count() == 0) {
+            continue;
+        }
+        const FieldProblem problem = CheckField(kIdentityFields[i], options.values[i]);
+        if (problem != FieldProblem::None) {
+            return UsageError(FieldMessage(kIdentityFields[i], options.values[i], problem));
+        }
+        WideString text;
+        DecodeStrictUtf8(options.values[i], text);
+        changes.emplace_back(kIdentityFields[i], text);
+    }
+    return changes.empty() ? UsageError("identity set: give at least one field to change") : kExitOk;
+}
+
+int LoadFleet(const std::string& path, Fleet& fleet)
+{
+    std::string text;
+    if (!platform::ReadWholeFile(path, text)) {
+        return UsageError("cannot read the fleet file " + path);
+    }
+    fleet = ParseFleet(text);
+    for (const std::string& problem : fleet.problems) {
+        std::string line = path;
+        line += ":" + problem + "\n";
+        platform::WriteError(line);
+    }
+    return fleet.problems.empty() ? kExitOk : kExitUsage;
+}
+
+int OpenAudit(Session& session)
+{
+    if (session.options.noAudit) {
+        return kExitOk;
+    }
+    std::string path = session.options.auditPath;
+    if (path.empty()) {
+        path = platform::DefaultAuditPath();
+    }
+    if (path.empty() || !session.audit.Open(path)) {
+        return UsageError("cannot open the audit file " + path + " (give --audit FILE or --no-audit)");
+    }
+    return kExitOk;
+}
+
+CLI::App* Chosen(CLI::App& app)
+{
+    CLI::App* chosen = app.get_subcommands().front();
+    while (!chosen->get_subcommands().empty()) {
+        chosen = chosen->get_subcommands().front();
+    }
+    return chosen;
+}
+
+int Run(int argc, const char* const* argv)
+{
+    CLI::App app("Scriptable camera tool and provisioning station.", "orvanectl");
+    Arguments a;
+    const Command c = Define(app, a);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0) {
+            return app.exit(error);  // --help, --version
+        }
+        return UsageError(std::string(error.what()) + " (see orvanectl --help)");
+    }
+    CLI::App* chosen = Chosen(app);
+
+    // Everything the command needs from outside is read and checked here,
+    // before any camera is touched.
+    IdentityChanges changes;
+    Fleet fleet;
+    std::string newPassword;
+    std::string error;
+    if (chosen == c.identitySet && CheckIdentityChanges(a.identity, changes) != kExitOk) return kExitUsage;
+    if (chosen == c.serialSet && !IsValidSerial(a.serial)) return UsageError(SerialMessage());
+    if (chosen == c.format && !a.formatConfirmed) return UsageError("format erases the card: confirm with --yes");
+    if (chosen == c.provision && LoadFleet(a.fleetFile, fleet) != kExitOk) return kExitUsage;
+    if (chosen == c.passwordSet) {
+        if (a.account == "admin" && a.global.user) {
+            return UsageError("signed in as User, the administrator password cannot be changed");
+        }
+        if (!ReadNewPassword(a.newPasswordFile, newPassword, error)) return UsageError(error);
+        const FieldProblem problem = CheckField(InputField::AdminPassword, newPassword);
+        if (problem != FieldProblem::None) return UsageError(FieldMessage(InputField::AdminPassword, "", problem));
+    }
+    Session session(a.global);
+    if (!ReadSignInPassword(a.global.passwordFile, session.password, error)) return UsageError(error);
+    if (Changes(c, chosen) && OpenAudit(session) != kExitOk) return kExitUsage;
+
+    platform::DivertStandardOutput(a.global.verbose);
+    if (chosen == c.status) return RunStatus(session);
+    if (chosen == c.syncTime) return RunSyncTime(session);
+    if (chosen == c.identityGet) return RunIdentityGet(session);
+    if (chosen == c.identitySet) return RunIdentitySet(session, changes);
+    if (chosen == c.serialGet) return RunSerialGet(session);
+    if (chosen == c.serialSet) return RunSerialSet(session, a.serial);
+    if (chosen == c.passwordSet) {
+        return RunPasswordSet(session, a.account == "admin" ? Account::Administrator : Account::User, newPassword);
+    }
+    if (chosen == c.usbStorage) return RunUsbStorage(session);
+    if (chosen == c.format) return RunFormat(session);
+    a.station.syncTime = !a.noSyncTime;
+    return RunProvision(session, fleet, a.station);
+}
+
+// No exception ends the tool without a word.
+int RunGuarded(int argc, const char* const* argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        platform::WriteError(std::string("orvanectl: ") + error.what() + "\n");
+    } catch (...) {
+        platform::WriteError("orvanectl: unexpected failure\n");
+    }
+    return kExitFailed;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Arguments arrive as UTF-16 and are handed on as UTF-8.
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < argc; ++i) {
+        texts.push_back(EncodeUtf8(argv[i], std::wcslen(argv[i])));
+    }
+    std::vector<const char*> pointers;
+    for (const std::string& text : texts) {
+        pointers.push_back(text.c_str());
+    }
+    return RunGuarded(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv)
+{
+    return RunGuarded(argc, argv);
+}
+#endif

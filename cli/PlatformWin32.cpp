@@ -1,0 +1,176 @@
+#include "cli/Platform.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "core/CodePages.h"
+
+namespace platform {
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+HANDLE g_output = INVALID_HANDLE_VALUE;
+OwnedHandle g_nul;
+volatile LONG g_interrupted = 0;
+
+std::wstring Wide(const std::string& text)
+{
+    const WideString wide = DecodeUtf8(text.data(), text.size());
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(const wchar_t* text)
+{
+    return EncodeUtf8(text, std::wcslen(text));
+}
+
+void WriteAll(HANDLE handle, const std::string& text)
+{
+    DWORD written = 0;
+    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+BOOL WINAPI OnControl(DWORD event)
+{
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+        InterlockedExchange(&g_interrupted, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+class Win32AppendFile : public AppendFile {
+public:
+    explicit Win32AppendFile(HANDLE handle) : file_(handle) {}
+    bool Append(const std::string& line) override
+    {
+        // One write on a file opened for appending only: the line lands
+        // whole at the end.
+        DWORD written = 0;
+        const BOOL ok = WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return ok && written == line.size() && FlushFileBuffers(file_.get());
+    }
+
+private:
+    OwnedHandle file_;
+};
+
+}  // namespace
+
+void DivertStandardOutput(bool traceToError)
+{
+    g_output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (GetFileType(g_output) == FILE_TYPE_CHAR) {
+        SetConsoleOutputCP(CP_UTF8);
+    }
+    if (traceToError) {
+        SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
+        return;
+    }
+    g_nul.reset(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    SetStdHandle(STD_OUTPUT_HANDLE, g_nul.get());
+}
+
+void WriteOutput(const std::string& text)
+{
+    WriteAll(g_output == INVALID_HANDLE_VALUE ? GetStdHandle(STD_OUTPUT_HANDLE) : g_output, text);
+}
+
+void WriteError(const std::string& text)
+{
+    WriteAll(GetStdHandle(STD_ERROR_HANDLE), text);
+}
+
+bool ReadSecret(const std::string& prompt, std::string& secret)
+{
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(input, &mode)) {
+        return false;
+    }
+    WriteError(prompt);
+    SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
+    wchar_t buffer[256] = {};
+    DWORD read = 0;
+    ReadConsoleW(input, buffer, 255, &read, nullptr);
+    SetConsoleMode(input, mode);
+    WriteError("\n");
+    while (read > 0 && (buffer[read - 1] == L'\n' || buffer[read - 1] == L'\r')) {
+        --read;
+    }
+    buffer[read] = L'\0';
+    secret = Narrow(buffer);
+    SecureZeroMemory(buffer, sizeof buffer);
+    return true;
+}
+
+void CatchInterrupt()
+{
+    SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+bool Interrupted()
+{
+    return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0;
+}
+
+std::string UserName()
+{
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    return GetUserNameW(name, &size) ? Narrow(name) : "";
+}
+
+std::string ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(name, &size) ? Narrow(name) : "";
+}
+
+std::string DefaultAuditPath()
+{
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (!local || !*local) {
+        return "";
+    }
+    const std::wstring folder = std::wstring(local) + L"\\Kestrava";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return Narrow((folder + L"\\orvanectl-audit.jsonl").c_str());
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    OwnedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    bytes.clear();
+    char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        bytes.append(chunk, read);
+    }
+    return true;
+}
+
+std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
+{
+    const HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    return std::make_unique<Win32AppendFile>(file);
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// The provisioning station: gives each camera plugged in the identity its
+// fleet-file row names, sets its clock, and keeps an audit line of each.
+#pragma once
+
+#include "cli/FleetFile.h"
+#include "cli/Session.h"
+
+struct StationOptions {
+    bool watch = false;
+    unsigned count = 0;        // with watch: stop after this many cameras; 0 never
+    unsigned intervalMs = 500;
+    bool syncTime = true;
+};
+
+// Returns an ExitCode: for one camera its own, with watch 0 only when none failed.
+int RunProvision(Session& session, const Fleet& fleet, const StationOptions& options);

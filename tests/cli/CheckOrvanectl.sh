@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Checks orvanectl.exe as Windows would load it: a console program, the
+# C and C++ runtimes linked in, Telvix.dll imported by name, and otherwise
+# only DLLs every Windows has.
+#   CheckOrvanectl.sh OBJDUMP BIN_DIR
+set -u
+OBJDUMP=$1 EXE=$2/orvanectl.exe
+[ -f "$EXE" ] || { echo "FAIL: $EXE was not built"; exit 1; }
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+headers=$("$OBJDUMP" -p "$EXE")
+
+subsystem=$(echo "$headers" | awk '/^Subsystem/ {print $2}')
+[ "$subsystem" = 00000003 ] || bad "subsystem $subsystem, not 3 (console)"
+
+SYSTEM='^(KERNEL32|USER32|ADVAPI32|msvcrt|api-ms-win-.*)\.dll$'
+dlls=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p')
+for d in $dlls; do
+  [ "$d" = Telvix.dll ] && continue
+  echo "$d" | grep -Eiq "$SYSTEM" || bad "imports $d"
+done
+echo "$dlls" | grep -qx Telvix.dll || bad "does not import Telvix.dll"
+
+# Entries of Telvix.dll: "vma hint name" when imported by name; an ordinal
+# import shows no name.
+telvix=$(echo "$headers" | awk '/DLL Name:/ {cur = $3; next} /^[ \t]*$/ {cur = ""; next}
+  cur == "Telvix.dll" && /^[ \t]+[0-9a-f]+[ \t]+[0-9]+/ {print}')
+[ -n "$telvix" ] || bad "no entries imported from Telvix.dll"
+echo "$telvix" | awk 'NF < 3 {exit 1}' || bad "Telvix.dll entries imported by ordinal: $telvix"
+echo "orvanectl.exe: subsystem $subsystem, imports $(echo $dlls), $(echo "$telvix" | wc -l) functions of Telvix.dll by name"
+exit $fail
