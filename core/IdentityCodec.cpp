@@ -86,12 +86,6 @@ BuildResult BuildIdentityRecord(const IdentityTexts& texts, IdentityRecord& reco
     return userNameFits && departmentNameFits ? BuildResult::Ok : BuildResult::NameTooLong;
 }
 
-BuildResult CheckIdentityTexts(const IdentityTexts& texts)
-{
-    IdentityRecord scratch;
-    return BuildIdentityRecord(texts, scratch);
-}
-
 IdentityTexts ParseIdentityRecord(const IdentityRecord& record)
 {
     IdentityTexts texts;

@@ -29,10 +29,6 @@ constexpr size_t kUserIdChars = 6;
 // record missing a name the operator typed is not sent.
 BuildResult BuildIdentityRecord(const IdentityTexts& texts, IdentityRecord& record);
 
-// Applies BuildIdentityRecord's checks alone, for callers that only judge
-// the texts (a record is built and dropped).
-BuildResult CheckIdentityTexts(const IdentityTexts& texts);
-
 // Reads the five texts back. No field is read past its own end, also when
 // it holds no zero byte. A name that decodes to more than 31 UTF-16 units
 // reads back empty.

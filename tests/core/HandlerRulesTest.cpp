@@ -80,7 +80,8 @@ TEST(IdentityNoticeTest, NamesTheLengthRequiredOfTheFirstWrongIdOnly)
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.notice);
-        const BuildResult result = CheckIdentityTexts(c.texts);
+        IdentityRecord record;
+        const BuildResult result = BuildIdentityRecord(c.texts, record);
         EXPECT_EQ(result, c.result);
         const WideChar* entry = result == BuildResult::CameraIdLength ? kCameraIdEntry
                                 : result == BuildResult::UserIdLength ? kUserIdEntry
