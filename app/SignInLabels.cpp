@@ -7,14 +7,14 @@ namespace {
 
 void FillAccountTypes(ui::ComboBox& userTypes)
 {
-    SendMessageW(userTypes.hwnd(), CB_RESETCONTENT, 0, 0);
+    userTypes.ResetContent();
     const struct {
         int text;
         AccountType type;
     } kItems[] = {{kTextAdministrator, kAdministratorAccount}, {kTextUser, kUserAccount}};
     for (const auto& item : kItems) {
         int index = userTypes.AddString(Text(item.text));
-        SendMessageW(userTypes.hwnd(), CB_SETITEMDATA, static_cast<WPARAM>(index), item.type);
+        userTypes.SetItemData(index, item.type);
     }
 }
 
@@ -47,13 +47,13 @@ int SelectedAccountType(const ui::ComboBox& userTypes)
     int index = userTypes.GetCurSel();
     if (index == CB_ERR)
         return CB_ERR;
-    return static_cast<int>(SendMessageW(userTypes.hwnd(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+    return static_cast<int>(userTypes.GetItemData(index));
 }
 
 void SelectAccountType(ui::ComboBox& userTypes, int accountType)
 {
     for (int index = 0; index < userTypes.GetCount(); ++index) {
-        if (SendMessageW(userTypes.hwnd(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0) == accountType) {
+        if (userTypes.GetItemData(index) == accountType) {
             userTypes.SetCurSel(index);
             return;
         }

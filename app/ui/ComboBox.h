@@ -20,6 +20,11 @@ public:
     // Selected index, or CB_ERR when nothing is selected.
     int GetCurSel() const { return static_cast<int>(SendMessageW(m_hwnd, CB_GETCURSEL, 0, 0)); }
     int SetCurSel(int index) { return static_cast<int>(SendMessageW(m_hwnd, CB_SETCURSEL, index, 0)); }
+    int GetCount() const { return static_cast<int>(SendMessageW(m_hwnd, CB_GETCOUNT, 0, 0)); }
+    // The value kept with an item (an item's meaning, when the list is sorted).
+    LRESULT GetItemData(int index) const { return SendMessageW(m_hwnd, CB_GETITEMDATA, static_cast<WPARAM>(index), 0); }
+    void SetItemData(int index, LPARAM data) { SendMessageW(m_hwnd, CB_SETITEMDATA, static_cast<WPARAM>(index), data); }
+    void ResetContent() { SendMessageW(m_hwnd, CB_RESETCONTENT, 0, 0); }
 
 private:
     HWND m_hwnd = nullptr;
