@@ -11,7 +11,9 @@ template <typename... Values>
 WideString Formatted(const char* format, Values... values)
 {
     char text[100] = {};
-    std::snprintf(text, sizeof text, format, values...);
+    if (std::snprintf(text, sizeof text, format, values...) < 0) {
+        return WideString();
+    }
     return AnsiToWide(text);
 }
 

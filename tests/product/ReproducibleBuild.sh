@@ -30,7 +30,7 @@ build() {
   cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$TOOLCHAIN.cmake" \
     -DORVANE_TESTS=OFF >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; die "configure failed in $src"; }
   # The command-line tool, where the sources have it.
-  cmake --build "$dir" --target help | grep -q '\borvanectl\b' && targets+=(orvanectl)
+  [ -f "$src/cli/CMakeLists.txt" ] && targets+=(orvanectl)
   cmake --build "$dir" -j "$JOBS" --target "${targets[@]}" >"$dir.build.log" 2>&1 \
     || { tail -40 "$dir.build.log"; die "build failed in $src"; }
 }
