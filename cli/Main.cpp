@@ -66,11 +66,17 @@ Command Define(CLI::App& app, Arguments& a)
     app.set_version_flag("--version", "orvanectl " ORVANE_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
+    app.footer("The sign-in password comes from --password-file, else ORVANE_PASSWORD, else a prompt\n"
+               "without echo; never from an argument.\n"
+               "Exit codes: 0 done; 1 the camera refused or an operation failed; 2 usage or input\n"
+               "error (no camera touched); 3 no vendor library or no camera; 4 sign-in refused;\n"
+               "5 the camera's serial number is not in the fleet file.");
     app.add_flag("--json", a.global.json, "one JSON object per result line");
     app.add_flag("--verbose", a.global.verbose, "show the camera library's trace on standard error");
     app.add_flag("--user", a.global.user, "sign in as User instead of Administrator");
-    app.add_option("--password-file", a.global.passwordFile, "sign-in password: the file's first line");
-    auto* audit = app.add_option("--audit", a.global.auditPath, "append the audit trail to FILE");
+    app.add_option("--password-file", a.global.passwordFile, "sign-in password: the file's first line")
+        ->type_name("FILE");
+    auto* audit = app.add_option("--audit", a.global.auditPath, "append the audit trail to FILE")->type_name("FILE");
     app.add_flag("--no-audit", a.global.noAudit, "keep no audit trail")->excludes(audit);
 
     Command c{};
@@ -92,7 +98,8 @@ Command Define(CLI::App& app, Arguments& a)
     password->require_subcommand(1)->fallthrough();
     c.passwordSet = password->add_subcommand("set", "set the admin or user password");
     c.passwordSet->add_option("ACCOUNT", a.account)->required()->check(CLI::IsMember({"admin", "user"}));
-    c.passwordSet->add_option("--new-password-file", a.newPasswordFile, "the new password: the file's first line");
+    c.passwordSet->add_option("--new-password-file", a.newPasswordFile, "the new password: the file's first line")
+        ->type_name("FILE");
     c.usbStorage = app.add_subcommand("usb-storage", "switch the camera to USB storage");
     c.format = app.add_subcommand("format", "format the camera's card");
     c.format->add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
