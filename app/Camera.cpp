@@ -108,12 +108,12 @@ BOOL Camera::OnInitDialog()
         {IDC_DEPARTMENT_NAME, InputField::DepartmentName, &Camera::m_departmentNameEdit},
     };
     for (const auto& field : kFilteredFields) {
-        const InputFieldSpec& spec = SpecOf(field.field);
-        SendDlgItemMessageW(hwnd(), field.id, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxChars), 0);
+        const InputFieldRule& rule = RuleOf(field.field);
+        SendDlgItemMessageW(hwnd(), field.id, EM_LIMITTEXT, static_cast<WPARAM>(rule.maxChars), 0);
     }
     for (const auto& field : kFilteredFields) {
         (this->*field.edit).SubclassDlgItem(field.id, *this);
-        (this->*field.edit).m_inputMode = SpecOf(field.field).mode;
+        (this->*field.edit).m_inputMode = RuleOf(field.field).mode;
     }
 
     SetLabels();

@@ -56,6 +56,33 @@ bool WriteIdentity(const IdentityRecord& record)
     return WriteVUZInfo(record.bytes, kNoCredential, &status) == 1;
 }
 
+VerifiedWrite WriteIdentityAndVerify(const IdentityRecord& wanted, IdentityRecord& after)
+{
+    if (!WriteIdentity(wanted)) {
+        return VerifiedWrite::Refused;
+    }
+    if (!ReadIdentity(after)) {
+        return VerifiedWrite::ReadBackFailed;
+    }
+    return std::memcmp(after.bytes, wanted.bytes, sizeof wanted.bytes) == 0 ? VerifiedWrite::Ok
+                                                                           : VerifiedWrite::Differs;
+}
+
+const char* Describe(VerifiedWrite outcome)
+{
+    switch (outcome) {
+    case VerifiedWrite::Ok:
+        return "";
+    case VerifiedWrite::Refused:
+        return "the camera refused the identity record";
+    case VerifiedWrite::ReadBackFailed:
+        return "could not read the identity record back";
+    case VerifiedWrite::Differs:
+        break;
+    }
+    return "the identity read back differs from the one written";
+}
+
 bool SyncTime()
 {
     int status = 0;

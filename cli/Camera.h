@@ -22,6 +22,12 @@ bool ReadSerial(std::string& serial);  // the text up to the first zero of the 2
 bool WriteSerial(const std::string& serial);
 bool ReadIdentity(IdentityRecord& record);
 bool WriteIdentity(const IdentityRecord& record);
+
+enum class VerifiedWrite { Ok, Refused, ReadBackFailed, Differs };
+// Writes `wanted`, reads the record back into `after` and compares.
+VerifiedWrite WriteIdentityAndVerify(const IdentityRecord& wanted, IdentityRecord& after);
+// What went wrong, for the operator; empty for Ok.
+const char* Describe(VerifiedWrite outcome);
 bool SyncTime();
 bool ReadResolution(Resolution& resolution);
 bool ReadBattery(int& percent);

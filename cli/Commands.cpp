@@ -1,7 +1,5 @@
 #include "cli/Commands.h"
 
-#include <cstring>
-
 #include "cli/ExitCodes.h"
 
 namespace {
@@ -37,11 +35,6 @@ int RunChange(Session& session, const std::string& action, bool (*operation)(), 
     }
     session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, done);
     return recorded ? kExitOk : Fail(session, "the audit line could not be written");
-}
-
-bool SameRecord(const IdentityRecord& a, const IdentityRecord& b)
-{
-    return std::memcmp(a.bytes, b.bytes, sizeof a.bytes) == 0;
 }
 
 }  // namespace
@@ -145,21 +138,22 @@ int RunIdentitySet(Session& session, const IdentityChanges& changes)
         PutIdentityField(wanted, change.first, change.second);
     }
     const json beforeJson = IdentityJson(before);
-    if (!camera::WriteIdentity(wanted)) {
-        session.audit.Record(serial, "identity.set", "failed: write", {{"before", beforeJson}});
-        return Fail(session, "the camera refused the identity record");
-    }
     IdentityRecord after{};
-    if (!camera::ReadIdentity(after)) {
+    const camera::VerifiedWrite written = camera::WriteIdentityAndVerify(wanted, after);
+    if (written == camera::VerifiedWrite::Refused) {
+        session.audit.Record(serial, "identity.set", "failed: write", {{"before", beforeJson}});
+        return Fail(session, camera::Describe(written));
+    }
+    if (written == camera::VerifiedWrite::ReadBackFailed) {
         session.audit.Record(serial, "identity.set", "failed: read-back",
                              {{"before", beforeJson}, {"after", IdentityJson(wanted)}});
-        return Fail(session, "could not read the identity record back");
+        return Fail(session, camera::Describe(written));
     }
-    const bool same = SameRecord(after, wanted);
+    const bool same = written == camera::VerifiedWrite::Ok;
     const bool recorded = session.audit.Record(serial, "identity.set", same ? "ok" : "failed: read-back differs",
                                                {{"before", beforeJson}, {"after", IdentityJson(after)}});
     if (!same) {
-        return Fail(session, "the identity read back differs from the one written: " + IdentityLine(after));
+        return Fail(session, std::string(camera::Describe(written)) + ": " + IdentityLine(after));
     }
     session.output.Result(IdentityJson(after), IdentityLine(after));
     return recorded ? kExitOk : Fail(session, "the audit line could not be written");

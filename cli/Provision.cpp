@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "cli/ExitCodes.h"
@@ -57,16 +56,17 @@ CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, cons
     if (BuildIdentityRecord(row->second.identity, wanted) != BuildResult::Ok) {
         return Failed(result, "identity.build", "the row's identity does not fit the record");
     }
-    if (!camera::WriteIdentity(wanted)) {
-        return Failed(result, "identity.write", "the camera refused the identity record");
-    }
     IdentityRecord after{};
-    if (!camera::ReadIdentity(after)) {
-        return Failed(result, "identity.verify", "could not read the identity record back");
+    const camera::VerifiedWrite written = camera::WriteIdentityAndVerify(wanted, after);
+    if (written == camera::VerifiedWrite::Refused) {
+        return Failed(result, "identity.write", camera::Describe(written));
+    }
+    if (written == camera::VerifiedWrite::ReadBackFailed) {
+        return Failed(result, "identity.verify", camera::Describe(written));
     }
     result.details["after"] = IdentityJson(after);
-    if (std::memcmp(after.bytes, wanted.bytes, sizeof wanted.bytes) != 0) {
-        return Failed(result, "identity.verify", "the identity read back differs from the one written");
+    if (written == camera::VerifiedWrite::Differs) {
+        return Failed(result, "identity.verify", camera::Describe(written));
     }
     return result;
 }

@@ -62,7 +62,7 @@ FieldProblem CheckField(InputField field, const std::string& text)
     if (!DecodeStrictUtf8(text, wide)) {
         return FieldProblem::InvalidUtf8;
     }
-    const InputFieldSpec& limits = SpecOf(field);
+    const InputFieldRule& limits = RuleOf(field);
     for (WideChar unit : wide) {
         // Backspace passes the window's filter only as an editing key.
         const bool editingKey = unit == '\b' && limits.mode == AlnumOnly;

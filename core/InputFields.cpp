@@ -4,7 +4,7 @@ static_assert(kCameraIdChars == kCameraIdLength - 1 && kUserIdChars == kUserIdLe
               "an ID fills its field but for the terminator");
 static_assert(kNameBytes == 32, "a name is at most 32 bytes of UTF-8");
 
-const InputFieldSpec kInputFields[9] = {
+const InputFieldRule kInputFields[9] = {
     {InputField::AdminPassword, kPasswordChars, AlnumOnly},
     {InputField::AdminPasswordAgain, kPasswordChars, AlnumOnly},
     {InputField::UserPassword, kPasswordChars, AlnumOnly},
@@ -28,11 +28,11 @@ bool AcceptsCharacter(int mode, std::uint32_t character)
     return true;
 }
 
-const InputFieldSpec& SpecOf(InputField field)
+const InputFieldRule& RuleOf(InputField field)
 {
-    for (const InputFieldSpec& spec : kInputFields) {
-        if (spec.field == field) {
-            return spec;
+    for (const InputFieldRule& rule : kInputFields) {
+        if (rule.field == field) {
+            return rule;
         }
     }
     return kInputFields[0];  // unreachable: every field is in the table

@@ -42,13 +42,13 @@ constexpr size_t kDepartmentIdChars = kDepartmentIdLength - 1;
 constexpr size_t kNameChars = 16;
 constexpr size_t kNameBytes = kUserNameLength - 1;
 
-struct InputFieldSpec {
+struct InputFieldRule {
     InputField field;
     size_t maxChars;  // the edit's limit, in UTF-16 units
     int mode;         // an InputMode
 };
 
 // Every filtered field, in the window's order.
-extern const InputFieldSpec kInputFields[9];
+extern const InputFieldRule kInputFields[9];
 
-const InputFieldSpec& SpecOf(InputField field);
+const InputFieldRule& RuleOf(InputField field);

@@ -6,8 +6,8 @@ namespace {
 
 constexpr bool EveryBufferFits()
 {
-    for (const NetworkValueSpec& spec : kNetworkValues) {
-        if (spec.bufferSize == 0 || spec.bufferSize > NetworkBuffer::kLargest) {
+    for (const NetworkValueRule& rule : kNetworkValues) {
+        if (rule.bufferSize == 0 || rule.bufferSize > NetworkBuffer::kLargest) {
             return false;
         }
     }

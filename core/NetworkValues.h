@@ -10,7 +10,7 @@
 
 enum class NetworkValue { Ssid, WifiPassword, ServerIp, Apn, Pin, ServerPort };
 
-struct NetworkValueSpec {
+struct NetworkValueRule {
     NetworkValue value;
     size_t bufferSize;
     // A failed set of a judged value stops the sending with a notice; the
@@ -19,7 +19,7 @@ struct NetworkValueSpec {
 };
 
 // In the order they are read and sent; the judged ones come first.
-inline constexpr NetworkValueSpec kNetworkValues[] = {
+inline constexpr NetworkValueRule kNetworkValues[] = {
     {NetworkValue::Ssid, 64, true},  {NetworkValue::WifiPassword, 64, true}, {NetworkValue::ServerIp, 24, true},
     {NetworkValue::Apn, 64, false},  {NetworkValue::Pin, 64, false},         {NetworkValue::ServerPort, 12, false},
 };
@@ -27,7 +27,7 @@ inline constexpr NetworkValueSpec kNetworkValues[] = {
 // One value's narrow buffer, zero-filled, of the library's size for it.
 class NetworkBuffer {
 public:
-    explicit NetworkBuffer(const NetworkValueSpec& spec) : m_size(spec.bufferSize) {}
+    explicit NetworkBuffer(const NetworkValueRule& rule) : m_size(rule.bufferSize) {}
 
     char* data() { return m_bytes.data(); }
     size_t size() const { return m_size; }

@@ -97,7 +97,7 @@ private:
 };
 
 // A handle released with `Release` once, when its owner goes.
-template <class Handle, BOOL(WINAPI* Release)(Handle)>
+template <class Handle, auto Release>
 class OwnedHandle {
 public:
     explicit OwnedHandle(Handle handle = nullptr) : m_handle(handle) {}
@@ -110,6 +110,8 @@ public:
     OwnedHandle& operator=(const OwnedHandle&) = delete;
 
     Handle get() const { return m_handle; }
+    // For the call that opens the handle to fill; the owner must hold none yet.
+    Handle* receive() { return &m_handle; }
 
 private:
     Handle m_handle;
@@ -132,23 +134,6 @@ public:
 };
 
 // A registry key from RegOpenKeyExW or RegCreateKeyExW, closed with it.
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
-    HKEY get() const { return m_key; }
-    // For the opening call to fill; the key must not hold one yet.
-    HKEY* receive() { return &m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
+using RegistryKey = OwnedHandle<HKEY, RegCloseKey>;
 
 } // namespace ui

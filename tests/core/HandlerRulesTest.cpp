@@ -97,26 +97,26 @@ TEST(NetworkValuesTest, BuffersHaveTheLibrarysSizesAndNeverLoseTheirZeroByte)
     ASSERT_EQ(sizeof kNetworkValues / sizeof kNetworkValues[0], 6u);
     for (size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
-        const NetworkValueSpec& spec = kNetworkValues[i];
-        EXPECT_EQ(spec.bufferSize, kSizes[i]);
+        const NetworkValueRule& rule = kNetworkValues[i];
+        EXPECT_EQ(rule.bufferSize, kSizes[i]);
         // A judged value never follows one that is not: a failure stops the
         // sending before any optional value goes.
-        if (i > 0 && spec.judged) {
+        if (i > 0 && rule.judged) {
             EXPECT_TRUE(kNetworkValues[i - 1].judged);
         }
 
-        NetworkBuffer exact(spec);
-        exact.Narrow(WideString(spec.bufferSize - 1, WIDE('x')));
-        EXPECT_EQ(std::string(exact.data(), spec.bufferSize), std::string(spec.bufferSize - 1, 'x') + '\0');
+        NetworkBuffer exact(rule);
+        exact.Narrow(WideString(rule.bufferSize - 1, WIDE('x')));
+        EXPECT_EQ(std::string(exact.data(), rule.bufferSize), std::string(rule.bufferSize - 1, 'x') + '\0');
 
-        NetworkBuffer tooLong(spec);
-        tooLong.Narrow(WideString(spec.bufferSize + 5, WIDE('y')));
-        EXPECT_EQ(std::string(tooLong.data(), spec.bufferSize), std::string(spec.bufferSize - 1, 'y') + '\0');
+        NetworkBuffer tooLong(rule);
+        tooLong.Narrow(WideString(rule.bufferSize + 5, WIDE('y')));
+        EXPECT_EQ(std::string(tooLong.data(), rule.bufferSize), std::string(rule.bufferSize - 1, 'y') + '\0');
 
         // What a library left filling the whole buffer, and more.
-        NetworkBuffer filled(spec);
+        NetworkBuffer filled(rule);
         std::memset(filled.data(), 'z', NetworkBuffer::kLargest);
-        EXPECT_EQ(Narrow(filled.Text()), std::string(spec.bufferSize - 1, 'z'));
+        EXPECT_EQ(Narrow(filled.Text()), std::string(rule.bufferSize - 1, 'z'));
     }
 }
 

@@ -37,12 +37,12 @@ TEST(InputFieldsTest, EachModeAcceptsExactlyItsCharacters)
 TEST(InputFieldsTest, LimitsLeaveRoomForTheTerminatorOfEachRecordField)
 {
     // A limit past its field would let the window send a cut text.
-    EXPECT_LT(SpecOf(InputField::CameraId).maxChars, static_cast<size_t>(kCameraIdLength));
-    EXPECT_LT(SpecOf(InputField::UserId).maxChars, static_cast<size_t>(kUserIdLength));
-    EXPECT_LT(SpecOf(InputField::DepartmentId).maxChars, static_cast<size_t>(kDepartmentIdLength));
-    EXPECT_LE(SpecOf(InputField::UserName).maxChars * 2, kNameBytes) << "16 two-byte characters fit";
-    EXPECT_EQ(SpecOf(InputField::UserName).mode, AnyChar);
-    EXPECT_EQ(SpecOf(InputField::DepartmentName).mode, NoLineBreaks);
+    EXPECT_LT(RuleOf(InputField::CameraId).maxChars, static_cast<size_t>(kCameraIdLength));
+    EXPECT_LT(RuleOf(InputField::UserId).maxChars, static_cast<size_t>(kUserIdLength));
+    EXPECT_LT(RuleOf(InputField::DepartmentId).maxChars, static_cast<size_t>(kDepartmentIdLength));
+    EXPECT_LE(RuleOf(InputField::UserName).maxChars * 2, kNameBytes) << "16 two-byte characters fit";
+    EXPECT_EQ(RuleOf(InputField::UserName).mode, AnyChar);
+    EXPECT_EQ(RuleOf(InputField::DepartmentName).mode, NoLineBreaks);
 }
 
 }  // namespace
