@@ -1,0 +1,40 @@
+// Hashes from the platform's crypto: Windows CNG (bcrypt.dll) in the
+// Windows builds, OpenSSL's libcrypto natively. Never hand-written.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+enum class HashAlgorithm { Md5, Sha1, Sha256, Sha512 };
+
+// "md5", "sha1", "sha256", "sha512": the names BagIt manifests use.
+const char* HashName(HashAlgorithm algorithm);
+// False for any other name (such as "sha224").
+bool ParseHashName(std::string_view name, HashAlgorithm& algorithm);
+// Digest length in bytes (md5 16, sha1 20, sha256 32, sha512 64).
+std::size_t DigestSize(HashAlgorithm algorithm);
+
+// An incremental hash. Feed bytes with Update, then take FinishHex once.
+class Hasher {
+public:
+    explicit Hasher(HashAlgorithm algorithm);
+    ~Hasher();
+    Hasher(const Hasher&) = delete;
+    Hasher& operator=(const Hasher&) = delete;
+
+    // False when the platform could not start this hash; Update and
+    // FinishHex then fail too.
+    bool Ok() const;
+    bool Update(const void* bytes, std::size_t count);
+    // The digest in lowercase hex; empty when hashing failed.
+    std::string FinishHex();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The whole of `bytes` at once; empty when hashing failed.
+std::string HashHex(HashAlgorithm algorithm, std::string_view bytes);
