@@ -17,16 +17,11 @@ public:
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string name = std::string("orvane-custody-") + (test ? test->name() : "test") + "-"
                                  + std::to_string(Process()) + "-" + std::to_string(serial++);
-        std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(Long(path));
-        std::filesystem::create_directories(path);
-        path_ = path;
+        path_ = std::filesystem::temp_directory_path() / name;
+        RemoveAll(path_);
+        std::filesystem::create_directories(path_);
     }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Long(path_), ignored);
-    }
+    ~TempFolder() { RemoveAll(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -34,24 +29,54 @@ public:
 
 private:
     static unsigned long Process();
-    // The tests make paths beyond 260 characters; Windows removes them only
-    // under the \\?\ prefix.
-    static std::filesystem::path Long(const std::filesystem::path& path)
-    {
-#ifdef _WIN32
-        return std::filesystem::path(L"\\\\?\\" + std::filesystem::absolute(path).wstring());
-#else
-        return path;
-#endif
-    }
+    static void RemoveAll(const std::filesystem::path& path);
 
     std::filesystem::path path_;
 };
 
 #ifdef _WIN32
 #include <process.h>
+#include <windows.h>
+
 inline unsigned long TempFolder::Process() { return static_cast<unsigned long>(_getpid()); }
+
+// The tests make paths beyond 260 characters, which std::filesystem of
+// MinGW cannot remove; the W calls can, under the \\?\ prefix.
+inline void RemoveTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+inline void TempFolder::RemoveAll(const std::filesystem::path& path)
+{
+    RemoveTree(L"\\\\?\\" + std::filesystem::absolute(path).wstring());
+}
 #else
 #include <unistd.h>
+
 inline unsigned long TempFolder::Process() { return static_cast<unsigned long>(getpid()); }
+
+inline void TempFolder::RemoveAll(const std::filesystem::path& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
 #endif
