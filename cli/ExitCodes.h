@@ -8,4 +8,5 @@ enum ExitCode : int {
     kExitNoCamera = 3,       // no vendor library or no camera
     kExitSignInRefused = 4,
     kExitUnknownSerial = 5,  // provision: the camera is not in the fleet file
+    kExitAuditFailed = 6,    // the audit file could not be written
 };

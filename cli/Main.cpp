@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/ArchiveVerify.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/FieldMessages.h"
+#include "cli/Offload.h"
 #include "cli/Platform.h"
 #include "cli/Provision.h"
 #include "cli/Secrets.h"
@@ -118,6 +120,47 @@ Command Define(CLI::App& app, Arguments& a)
     return c;
 }
 
+// The dock's commands: offload, archive verify, format --offloaded-to.
+struct CustodyCommands {
+    CLI::App* offload;
+    CLI::App* archiveVerify;
+};
+
+struct CustodyArguments {
+    OffloadOptions offload;
+    std::vector<std::string> verifyPaths;
+    std::string offloadedTo;
+};
+
+CustodyCommands DefineCustody(CLI::App& app, CLI::App* format, CustodyArguments& a)
+{
+    CustodyCommands c{};
+    c.offload = app.add_subcommand("offload", "copy the camera's card into a verified bag in the archive");
+    c.offload->add_option("--to", a.offload.archive, "the archive folder")->type_name("ARCHIVE")->required();
+    c.offload->add_option("--from", a.offload.from, "the card's folder (default: the drive that appears)")
+        ->type_name("FOLDER");
+    c.offload->add_option("--card-wait", a.offload.cardWaitSeconds, "how long to wait for the card (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1u, 3600u));
+    c.offload->add_flag("--format-after", a.offload.formatAfter,
+                        "format the card once the bag is complete and the card holds exactly its files");
+    auto* watch = c.offload->add_flag("--watch", a.offload.watch, "offload every camera plugged in until Ctrl+C");
+    c.offload->add_option("--count", a.offload.count, "with --watch: stop after N cameras")->needs(watch);
+    c.offload->add_option("--interval-ms", a.offload.intervalMs, "with --watch: how often to look (default 500)")
+        ->check(CLI::Range(10u, 60000u))
+        ->needs(watch);
+    CLI::App* archive = app.add_subcommand("archive", "check an archive's bags");
+    archive->require_subcommand(1)->fallthrough();
+    c.archiveVerify = archive->add_subcommand("verify", "check every bag in each PATH in full (no camera)");
+    c.archiveVerify->add_option("PATH", a.verifyPaths, "a bag, or a folder searched for bags")->required();
+    format->add_option("--offloaded-to", a.offloadedTo,
+                       "format only when ARCHIVE holds a verified bag of this camera")
+        ->type_name("ARCHIVE");
+    c.offload->fallthrough();
+    c.archiveVerify->fallthrough();
+    return c;
+}
+
 bool Changes(const Command& c, const CLI::App* chosen)
 {
     return chosen != c.status && chosen != c.identityGet && chosen != c.serialGet;
@@ -184,6 +227,8 @@ int Run(int argc, const char* const* argv)
     CLI::App app("Scriptable camera tool and provisioning station.", "orvanectl");
     Arguments a;
     const Command c = Define(app, a);
+    CustodyArguments ca;
+    const CustodyCommands custody = DefineCustody(app, c.format, ca);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -204,6 +249,10 @@ int Run(int argc, const char* const* argv)
     if (chosen == c.serialSet && !IsValidSerial(a.serial)) return UsageError(SerialMessage());
     if (chosen == c.format && !a.formatConfirmed) return UsageError("format erases the card: confirm with --yes");
     if (chosen == c.provision && LoadFleet(a.fleetFile, fleet) != kExitOk) return kExitUsage;
+    if (chosen == custody.archiveVerify) return RunArchiveVerify(ca.verifyPaths, Output(a.global.json));
+    if (chosen == custody.offload && CheckOffloadInput(ca.offload, Output(a.global.json)) != kExitOk) return kExitUsage;
+    const bool offloadedTo = chosen == c.format && !ca.offloadedTo.empty();
+    if (offloadedTo && CheckOffloadedTo(ca.offloadedTo, Output(a.global.json)) != kExitOk) return kExitUsage;
     if (chosen == c.passwordSet) {
         if (a.account == "admin" && a.global.user) {
             return UsageError("signed in as User, the administrator password cannot be changed");
@@ -227,6 +276,8 @@ int Run(int argc, const char* const* argv)
         return RunPasswordSet(session, a.account == "admin" ? Account::Administrator : Account::User, newPassword);
     }
     if (chosen == c.usbStorage) return RunUsbStorage(session);
+    if (chosen == custody.offload) return RunOffload(session, ca.offload);
+    if (offloadedTo) return RunFormatOffloaded(session, ca.offloadedTo);
     if (chosen == c.format) return RunFormat(session);
     a.station.syncTime = !a.noSyncTime;
     return RunProvision(session, fleet, a.station);

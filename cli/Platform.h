@@ -2,8 +2,10 @@
 // Windows and one elsewhere. Texts and paths are UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -40,5 +42,22 @@ public:
     virtual bool Append(const std::string& line) = 0;
 };
 std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path);
+
+// Drives, the clock and the console, for the offload.
+//
+// The roots ("E:\\") of the removable and fixed drives that hold a readable
+// file system now, looked at letter by letter: a running program under Wine
+// sees no change in GetLogicalDrives. Empty where there are no drive letters.
+std::vector<std::string> DriveRoots();
+bool HasDriveLetters();
+// Milliseconds of a clock that only goes forward; sleeping.
+std::uint64_t MonotonicMs();
+void SleepMs(unsigned ms);
+// Seconds since 1970 UTC, 64 bits wide everywhere.
+std::int64_t UtcSeconds();
+// True when standard error is a console (not a file or a pipe).
+bool ErrorIsConsole();
+// Removes a folder that is empty.
+bool RemoveEmptyFolder(const std::string& path);
 
 }  // namespace platform

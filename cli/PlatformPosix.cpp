@@ -7,9 +7,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -160,6 +163,45 @@ std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
         return nullptr;
     }
     return std::make_unique<PosixAppendFile>(fd);
+}
+
+// No drive letters here: a card is named with --from.
+std::vector<std::string> DriveRoots()
+{
+    return {};
+}
+
+bool HasDriveLetters()
+{
+    return false;
+}
+
+std::uint64_t MonotonicMs()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void SleepMs(unsigned ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+static_assert(sizeof(std::time_t) == 8, "UTC seconds beyond 2038");
+
+std::int64_t UtcSeconds()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+bool ErrorIsConsole()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
+
+bool RemoveEmptyFolder(const std::string& path)
+{
+    return rmdir(path.c_str()) == 0;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <ctime>
 #include <vector>
 
 #include "core/CodePages.h"
@@ -171,6 +172,63 @@ std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
         return nullptr;
     }
     return std::make_unique<Win32AppendFile>(file);
+}
+
+// A camera's card is a removable or fixed drive; network and optical
+// drives are not looked at (an unreachable share could block the look).
+// Letters A and B stay out: legacy floppy letters, probed slowly.
+std::vector<std::string> DriveRoots()
+{
+    std::vector<std::string> roots;
+    UINT oldMode = 0;
+    // No "insert a disk" box for a reader without a card.
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
+    for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        const UINT type = GetDriveTypeW(root);
+        if (type != DRIVE_REMOVABLE && type != DRIVE_FIXED) {
+            continue;
+        }
+        if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
+            continue;  // a reader without a card, or a drive just pulled
+        }
+        roots.push_back(Narrow(root));
+    }
+    SetThreadErrorMode(oldMode, nullptr);
+    return roots;
+}
+
+bool HasDriveLetters()
+{
+    return true;
+}
+
+std::uint64_t MonotonicMs()
+{
+    return GetTickCount64();
+}
+
+void SleepMs(unsigned ms)
+{
+    Sleep(ms);
+}
+
+static_assert(sizeof(__time64_t) == 8, "UTC seconds beyond 2038");
+
+std::int64_t UtcSeconds()
+{
+    return static_cast<std::int64_t>(_time64(nullptr));
+}
+
+bool ErrorIsConsole()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool RemoveEmptyFolder(const std::string& path)
+{
+    return RemoveDirectoryW(Wide(path).c_str()) != 0;
 }
 
 }  // namespace platform

@@ -1,0 +1,66 @@
+#include "cli/ArchiveVerify.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "cli/ExitCodes.h"
+#include "custody/Bag.h"
+#include "custody/FileSystem.h"
+
+namespace {
+
+void Report(const Output& output, const std::string& path, const custody::BagVerdict& verdict)
+{
+    nlohmann::ordered_json object = {{"path", path}, {"valid", verdict.valid}};
+    std::string line = path + (verdict.valid ? ": valid" : ": invalid: " + verdict.why);
+    if (!verdict.valid) {
+        object["error"] = verdict.why;
+    }
+    if (!verdict.warnings.empty()) {
+        object["warnings"] = verdict.warnings;
+        for (const std::string& warning : verdict.warnings) {
+            line += "; warning: " + warning;
+        }
+    }
+    output.Result(object, line);
+}
+
+}  // namespace
+
+unsigned HashThreads()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output)
+{
+    const custody::FileSystem& fs = custody::LocalFileSystem();
+    int exitCode = kExitOk;
+    for (const std::string& path : paths) {
+        if (!fs.Exists(path)) {
+            output.Error(path + " does not exist");
+            exitCode = kExitUsage;
+        }
+    }
+    if (exitCode != kExitOk) {
+        return exitCode;
+    }
+    const unsigned threads = HashThreads();
+    for (const std::string& path : paths) {
+        const std::vector<std::string> bags = custody::FindBags(fs, path);
+        if (bags.empty()) {
+            custody::BagVerdict none;
+            none.why = "no bag (no bagit.txt)";
+            Report(output, path, none);
+            exitCode = kExitFailed;
+        }
+        for (const std::string& bag : bags) {
+            const custody::BagVerdict verdict = custody::VerifyBag(fs, bag, threads);
+            Report(output, bag, verdict);
+            if (!verdict.valid) {
+                exitCode = kExitFailed;
+            }
+        }
+    }
+    return exitCode;
+}

@@ -1,0 +1,38 @@
+// What the operator and the audit trail learn of one camera's offload: the
+// result line (or JSON object), the audit outcome and its details, and the
+// progress line of a long copy.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/ExitCodes.h"
+#include "custody/Offload.h"
+
+enum class FormatAfter { NotAsked, Formatted, NotFormatted };
+
+struct CameraOffload {
+    std::string serial;
+    std::string cameraId;
+    std::string failedStep;  // empty when the bag is complete
+    std::string why;
+    int exitCode = kExitOk;
+    custody::OffloadResult copy;  // the bag, or the .partial folder left behind
+    FormatAfter format = FormatAfter::NotAsked;
+    std::string formatWhy;  // NotFormatted: why not
+};
+
+// "SERIAL CAMERA-ID ok N files N bytes BAG", or "... failed at STEP: WHY".
+std::string OffloadLine(const CameraOffload& offload);
+nlohmann::ordered_json OffloadJson(const CameraOffload& offload);
+
+// The audit line's outcome ("ok" or "failed at STEP: WHY") and its keys:
+// bag, payload_oxum and tagmanifest_sha256 of a complete bag, or the
+// .partial folder that stays.
+std::string OffloadAuditOutcome(const CameraOffload& offload);
+nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload);
+
+// "12/1004 files, 523/1024 MB, 210.3 MB/s, 0:02 left" after `elapsedMs`.
+std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t elapsedMs);
