@@ -180,7 +180,7 @@ std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
 std::vector<std::string> DriveRoots()
 {
     std::vector<std::string> roots;
-    UINT oldMode = 0;
+    DWORD oldMode = 0;
     // No "insert a disk" box for a reader without a card.
     SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
     for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
