@@ -15,9 +15,11 @@
 
 namespace custody {
 
-// Seconds since 1970 UTC; the tests set it.
+// Seconds since 1970 UTC; the tests set it. Empty: the system's clock.
 using UtcClock = std::function<std::int64_t()>;
 
+// Files and bytes read back from the archive and found equal to the card's
+// (with a resumed offload, the files kept from the earlier attempt too).
 struct OffloadProgress {
     std::uint64_t filesDone = 0;
     std::uint64_t filesTotal = 0;
@@ -29,20 +31,39 @@ struct OffloadRequest {
     std::string card;     // the card's root folder (a drive's root or --from)
     std::string archive;  // ARCHIVE
     std::string serial;   // the camera's serial number: ARCHIVE/<serial>/
-    // bag-info.txt's fields but the ones the copy knows (Bagging-Date,
-    // Payload-Oxum, Offload-Started, Offload-Finished), in order.
+    // bag-info.txt's fields but the ones the copy knows. The copy adds
+    // Bagging-Date (YYYY-MM-DD), Payload-Oxum, Offload-Started (the time in
+    // the folder's name: the first attempt's start when resumed) and
+    // Offload-Finished (UTC, ISO 8601), replacing any given, and writes all
+    // in this order: Source-Organization, External-Identifier, Bagging-Date,
+    // Payload-Oxum, Bag-Software-Agent, Camera-ID, User-ID, User-Name,
+    // Department-ID, Department-Name, Offload-Station, Offload-Operator,
+    // Offload-Started, Offload-Finished; fields of other names follow in
+    // the order given.
     BagInfo info;
     UtcClock clock;
-    std::function<bool()> interrupted;                        // checked between blocks
-    std::function<void(const OffloadProgress&)> progress;     // may be empty
+    // Both are called on the calling thread only, between blocks of 1 MiB
+    // and while the last copies are read back. Either may be empty.
+    std::function<bool()> interrupted;
+    std::function<void(const OffloadProgress&)> progress;
 };
 
 struct OffloadResult {
     bool ok = false;
-    std::string step;  // where it failed: "archive", "card", "copy", "verify", "tags", "rename"
+    // Where it failed:
+    //   "archive"  ARCHIVE, ARCHIVE/<serial> or the offload's folder
+    //   "card"     the card cannot be listed, a file cannot be opened or read,
+    //              or it held other than the listed number of bytes
+    //   "copy"     a copy cannot be written, flushed or named in the archive
+    //              (full, removed), or the offload was interrupted
+    //   "verify"   a copy read back from the archive differs or cannot be read
+    //   "tags"     the tag files cannot be written
+    //   "rename"   the folder cannot lose its ".partial"
+    std::string step;
     std::string why;   // which file and what, for the operator
     std::string bag;   // full path: the bag, or the .partial folder left behind
     bool resumed = false;
+    std::uint64_t filesKept = 0;  // resumed: files of the earlier attempt found good again
     std::uint64_t files = 0;
     std::uint64_t bytes = 0;
     std::string payloadOxum;
@@ -50,8 +71,19 @@ struct OffloadResult {
     std::vector<PayloadFile> payload;
 };
 
-// Copies the card into a new ARCHIVE/<serial>/<YYYYMMDDTHHMMSSZ>.partial
-// (or resumes the newest .partial of that serial), then makes it a bag.
+// Copies the card (but "System Volume Information" and "$RECYCLE.BIN" at its
+// root) into a new ARCHIVE/<serial>/<YYYYMMDDTHHMMSSZ>.partial/data ("-2",
+// "-3" for another in the same second), then makes it a bag.
+//
+// When the serial's newest .partial is newer than its newest bag (an
+// interrupted offload), that folder is finished instead: a copy already in
+// it is kept only when its size and SHA-256 match the card's file again,
+// the rest is copied anew, and unfinished copies are removed. A verified
+// copy of a file the card no longer holds stays in the bag.
+//
+// Unfinished copies carry the temporary name ".orvane-copy-N" in their
+// folder and are removed on failure where the archive allows it; only a
+// verified copy ever has its file's name.
 OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request);
 
 // The newest bag of `serial` in `archive` by its folder name's time; empty

@@ -1,0 +1,387 @@
+#include "custody/CopyPipeline.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "core/Hash.h"
+#include "custody/BoundedQueue.h"
+#include "custody/FileHash.h"
+
+namespace custody {
+
+namespace {
+
+constexpr std::string_view kTempPrefix = ".orvane-copy-";
+// Four blocks of 1 MiB in flight between the card reader and its hasher,
+// a few written files between the hasher and the read-back: a few MiB in
+// all, far below what a 32-bit process may use.
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+constexpr std::size_t kBlocks = 4;
+constexpr std::size_t kFilesAwaitingReadBack = 4;
+// How often the calling thread asks `interrupted` while the last copies
+// are read back.
+constexpr std::chrono::milliseconds kPollInterval{50};
+
+std::string ParentOf(const std::string& relative)
+{
+    const std::size_t slash = relative.rfind('/');
+    return slash == std::string::npos ? std::string() : relative.substr(0, slash);
+}
+
+std::string WithParent(const std::string& parent, const std::string& name)
+{
+    return parent.empty() ? name : parent + "/" + name;
+}
+
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+struct Block {
+    std::vector<unsigned char> bytes = std::vector<unsigned char>(kBlockSize);
+    std::size_t count = 0;
+};
+
+// A copy written in full, waiting for its flush and read-back.
+struct WrittenCopy {
+    std::string relative;
+    std::string temp;
+    std::string final;
+    std::unique_ptr<WriteStream> stream;
+    std::uint64_t size = 0;
+    std::string cardSha256;
+};
+
+// A block of the card's bytes, or the end of a file.
+struct HashItem {
+    std::unique_ptr<Block> block;
+    std::unique_ptr<WrittenCopy> endOfFile;
+};
+
+class Pipeline {
+public:
+    Pipeline(FileSystem& fs, const std::string& card, const std::string& data, const TempNames& temps,
+             const CopyHooks& hooks)
+        : fs_(fs), card_(card), data_(data), temps_(temps), hooks_(hooks)
+    {
+        for (std::size_t i = 0; i < kBlocks; ++i) {
+            freeBlocks_.Push(std::make_unique<Block>());
+        }
+    }
+
+    bool Run(const std::vector<FileEntry>& files, std::vector<PayloadFile>& copied, CopyFailure& failure)
+    {
+        std::thread hasher(&Pipeline::HashCardBytes, this);
+        std::thread verifier(&Pipeline::VerifyCopies, this);
+        for (std::size_t i = 0; i < files.size() && !stopped_; ++i) {
+            CopyOne(files[i], i);
+        }
+        toHash_.Close();
+        AwaitReadBacks();
+        hasher.join();
+        verifier.join();
+        DiscardUnverified();
+        copied.insert(copied.end(), copied_.begin(), copied_.end());
+        failure = failure_;
+        return !failed_;
+    }
+
+private:
+    void Fail(const std::string& step, const std::string& why)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!failed_) {
+                failed_ = true;
+                failure_ = {step, why};
+            }
+        }
+        stopped_ = true;
+        freeBlocks_.Close();
+        toHash_.Close();
+        toVerify_.Close();
+    }
+
+    // Asked between blocks on the calling thread; `doing` completes
+    // "interrupted while ...".
+    bool Continue(const std::string& doing)
+    {
+        if (hooks_.verified) {
+            hooks_.verified(filesVerified_, bytesVerified_);
+        }
+        if (hooks_.interrupted && hooks_.interrupted()) {
+            Fail("copy", "interrupted while " + doing);
+        }
+        return !stopped_;
+    }
+
+    void CopyOne(const FileEntry& file, std::size_t index)
+    {
+        if (!Continue("copying " + file.relativePath) || !MakeParentFolder(file.relativePath)) {
+            return;
+        }
+        const std::unique_ptr<ReadStream> source = fs_.OpenRead(fs_.Join(card_, file.relativePath));
+        if (!source) {
+            Fail("card", file.relativePath + ": cannot be opened on the card" + FailureCause(fs_, "was the card removed?"));
+            return;
+        }
+        auto copy = std::make_unique<WrittenCopy>();
+        copy->relative = file.relativePath;
+        copy->temp = fs_.Join(data_, temps_.For(file.relativePath, index));
+        copy->final = fs_.Join(data_, file.relativePath);
+        if (fs_.Exists(copy->temp)) {
+            fs_.RemoveFile(copy->temp);  // left by an earlier attempt; CreateNew says if it stayed
+        }
+        copy->stream = fs_.CreateNew(copy->temp);
+        if (!copy->stream) {
+            Fail("copy", file.relativePath + ": cannot be created in the archive" + FailureCause(fs_, "is it writable?"));
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            unverified_.insert(copy->temp);
+        }
+        if (!CopyBytes(*source, *copy)) {
+            return;
+        }
+        if (copy->size != file.size) {
+            Fail("card", file.relativePath + ": " + std::to_string(copy->size) + " bytes read where the card listed " +
+                             std::to_string(file.size) + " (the file changed or the card was removed)");
+            return;
+        }
+        HashItem end;
+        end.endOfFile = std::move(copy);
+        toHash_.Push(std::move(end));
+    }
+
+    bool CopyBytes(ReadStream& source, WrittenCopy& copy)
+    {
+        for (;;) {
+            std::unique_ptr<Block> block;
+            if (!Continue("copying " + copy.relative) || !freeBlocks_.Pop(block)) {
+                return false;
+            }
+            if (!source.Read(block->bytes.data(), block->bytes.size(), block->count)) {
+                Fail("card", copy.relative + ": read error on the card after " + std::to_string(copy.size) + " bytes" +
+                                 FailureCause(fs_, "was the card removed?"));
+                return false;
+            }
+            if (block->count == 0) {
+                freeBlocks_.Push(std::move(block));
+                return true;
+            }
+            if (!copy.stream->Write(block->bytes.data(), block->count)) {
+                Fail("copy", copy.relative + ": cannot be written to the archive after " + std::to_string(copy.size) +
+                                 " bytes" + FailureCause(fs_, "is it full?"));
+                return false;
+            }
+            copy.size += block->count;
+            HashItem item;
+            item.block = std::move(block);
+            toHash_.Push(std::move(item));
+        }
+    }
+
+    bool MakeParentFolder(const std::string& relative)
+    {
+        const std::string parent = ParentOf(relative);
+        if (parent.empty() || madeFolders_.count(parent) != 0) {
+            return true;
+        }
+        if (!fs_.CreateFolders(fs_.Join(data_, parent))) {
+            Fail("copy", parent + ": the folder cannot be created in the archive" + FailureCause(fs_, "is it writable?"));
+            return false;
+        }
+        madeFolders_.insert(parent);
+        return true;
+    }
+
+    // The second thread: the card's bytes, block by block, in file order.
+    void HashCardBytes()
+    {
+        auto hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+        HashItem item;
+        while (!stopped_ && toHash_.Pop(item)) {
+            if (item.block) {
+                hasher->Update(item.block->bytes.data(), item.block->count);
+                freeBlocks_.Push(std::move(item.block));
+                continue;
+            }
+            item.endOfFile->cardSha256 = hasher->FinishHex();
+            if (item.endOfFile->cardSha256.empty()) {
+                Fail("copy", item.endOfFile->relative + ": the card's bytes cannot be hashed (SHA-256)");
+                return;
+            }
+            hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+            toVerify_.Push(std::move(item.endOfFile));
+        }
+        toVerify_.Close();
+    }
+
+    // The third thread: each written copy flushed, read back and compared.
+    void VerifyCopies()
+    {
+        std::vector<unsigned char> buffer(kBlockSize);
+        std::unique_ptr<WrittenCopy> copy;
+        while (!stopped_ && toVerify_.Pop(copy)) {
+            if (!VerifyOne(*copy, buffer)) {
+                return;
+            }
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        readBacksDone_ = true;
+        readBacksChanged_.notify_all();
+    }
+
+    bool VerifyOne(WrittenCopy& copy, std::vector<unsigned char>& buffer)
+    {
+        const bool flushed = copy.stream->Flush();
+        copy.stream.reset();
+        if (!flushed) {
+            Fail("copy", copy.relative + ": cannot be flushed to the archive's disk" + FailureCause(fs_, "is it full?"));
+            return false;
+        }
+        FileDigest readBack;
+        const HashOutcome outcome = HashFile(fs_, copy.temp, buffer,
+                                             [this](std::size_t count) {
+                                                 bytesVerified_ += count;
+                                                 return !stopped_;
+                                             },
+                                             readBack);
+        if (outcome != HashOutcome::Hashed) {
+            if (outcome != HashOutcome::Stopped) {
+                Fail("verify", copy.relative + ": the copy cannot be read back from the archive" +
+                                   FailureCause(fs_, "was the archive removed?"));
+            }
+            return false;
+        }
+        if (readBack.size != copy.size || readBack.sha256 != copy.cardSha256) {
+            Fail("verify", copy.relative + ": the copy read back from the archive differs from the card (" +
+                               std::to_string(readBack.size) + " bytes, SHA-256 " + readBack.sha256 + "; card " +
+                               std::to_string(copy.size) + " bytes, SHA-256 " + copy.cardSha256 + ")");
+            return false;
+        }
+        if (!fs_.Rename(copy.temp, copy.final)) {
+            Fail("copy", copy.relative + ": the verified copy cannot be given its name in the archive" +
+                             FailureCause(fs_, "is the archive writable?"));
+            return false;
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        unverified_.erase(copy.temp);
+        copied_.push_back({copy.relative, copy.size, copy.cardSha256});
+        ++filesVerified_;
+        return true;
+    }
+
+    // The calling thread waits for the last read-backs, still answering an
+    // interruption and reporting progress.
+    void AwaitReadBacks()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!readBacksDone_ && !stopped_) {
+            readBacksChanged_.wait_for(lock, kPollInterval);
+            lock.unlock();
+            Continue("reading back the last copies");
+            lock.lock();
+        }
+    }
+
+    // After a failure: no copy that was not verified stays under any name.
+    void DiscardUnverified()
+    {
+        HashItem item;
+        while (toHash_.Pop(item)) {
+        }
+        std::unique_ptr<WrittenCopy> copy;
+        while (toVerify_.Pop(copy)) {
+        }
+        for (const std::string& temp : unverified_) {
+            fs_.RemoveFile(temp);
+        }
+    }
+
+    FileSystem& fs_;
+    const std::string& card_;
+    const std::string& data_;
+    const TempNames& temps_;
+    const CopyHooks& hooks_;
+
+    BoundedQueue<std::unique_ptr<Block>> freeBlocks_{kBlocks};
+    BoundedQueue<HashItem> toHash_{kBlocks + kFilesAwaitingReadBack};
+    BoundedQueue<std::unique_ptr<WrittenCopy>> toVerify_{kFilesAwaitingReadBack};
+    std::set<std::string> madeFolders_;  // calling thread only
+
+    std::atomic<bool> stopped_{false};
+    std::atomic<std::uint64_t> filesVerified_{0};
+    std::atomic<std::uint64_t> bytesVerified_{0};
+
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable readBacksChanged_;
+    bool readBacksDone_ = false;
+    bool failed_ = false;
+    CopyFailure failure_;
+    std::set<std::string> unverified_;
+    std::vector<PayloadFile> copied_;
+};
+
+}  // namespace
+
+std::string FailureCause(const FileSystem& fs, const char* likely)
+{
+    const std::string error = fs.LastError();
+    return " (" + (error.empty() ? std::string(likely) : error) + ")";
+}
+
+TempNames::TempNames(const std::vector<FileEntry>& cardFiles) : count_(cardFiles.empty() ? 1 : cardFiles.size())
+{
+    for (const FileEntry& file : cardFiles) {
+        cardPaths_.insert(AsciiLower(file.relativePath));
+    }
+}
+
+std::string TempNames::For(const std::string& relative, std::size_t index) const
+{
+    const std::string parent = ParentOf(relative);
+    for (std::uint64_t number = index;; number += count_) {
+        std::string candidate = WithParent(parent, std::string(kTempPrefix) + std::to_string(number));
+        if (cardPaths_.count(AsciiLower(candidate)) == 0) {
+            return candidate;
+        }
+    }
+}
+
+bool TempNames::IsTemp(std::string_view relative)
+{
+    const std::size_t slash = relative.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? relative : relative.substr(slash + 1);
+    if (name.size() <= kTempPrefix.size() || name.substr(0, kTempPrefix.size()) != kTempPrefix) {
+        return false;
+    }
+    for (char c : name.substr(kTempPrefix.size())) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data,
+                  const std::vector<FileEntry>& files, const TempNames& temps, const CopyHooks& hooks,
+                  std::vector<PayloadFile>& copied, CopyFailure& failure)
+{
+    Pipeline pipeline(fs, card, data, temps, hooks);
+    return pipeline.Run(files, copied, failure);
+}
+
+}  // namespace custody

@@ -1,0 +1,60 @@
+// The verified copy of a list of card files into a bag's data/ folder. Each
+// file is hashed as read from the card, written under a temporary name,
+// flushed, opened again and read back from the archive, compared, and only
+// then given its name.
+//
+// Three threads overlap the work on two cores: the calling thread reads the
+// card and writes the copy; a second hashes the card's bytes it hands over
+// in bounded blocks; a third flushes each written copy, reads it back,
+// hashes and compares it and renames it, while the next file is copied.
+// Memory is a few blocks, whatever the size of a file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "custody/Bag.h"
+#include "custody/FileSystem.h"
+
+namespace custody {
+
+struct CopyFailure {
+    std::string step;  // "card", "copy" or "verify"
+    std::string why;
+};
+
+struct CopyHooks {
+    // Both are called on the calling thread only.
+    std::function<bool()> interrupted;
+    std::function<void(std::uint64_t filesVerified, std::uint64_t bytesVerified)> verified;
+};
+
+// The temporary names of copies not yet verified: ".orvane-copy-N" in the
+// copy's own folder, never the path of one of the card's files.
+class TempNames {
+public:
+    explicit TempNames(const std::vector<FileEntry>& cardFiles);
+    std::string For(const std::string& relative, std::size_t index) const;
+    static bool IsTemp(std::string_view relative);
+
+private:
+    std::unordered_set<std::string> cardPaths_;  // ASCII letters lowercased, as Windows compares
+    std::size_t count_;
+};
+
+// " (what the file system says of its last failure on this thread)", or
+// " (likely)" when it says nothing: the end of a why-text.
+std::string FailureCause(const FileSystem& fs, const char* likely);
+
+// Copies `files` (relative to `card`) into `data` in the order given and
+// adds each verified one to `copied`. On failure, copies not yet verified
+// are removed where the archive still allows it.
+bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data,
+                  const std::vector<FileEntry>& files, const TempNames& temps, const CopyHooks& hooks,
+                  std::vector<PayloadFile>& copied, CopyFailure& failure);
+
+}  // namespace custody

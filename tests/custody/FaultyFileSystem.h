@@ -1,0 +1,190 @@
+// The real file system with faults put in on purpose: a card file that
+// cannot be opened or read, a card pulled out, an archive that fills up or
+// hands back other bytes than were written. It also records every call that
+// would change the card, which must never happen.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "custody/FileSystem.h"
+
+struct Faults {
+    std::string unopenable;            // a card file (path ending) that cannot be opened
+    std::string unreadable;            // a card file that fails to read after `readableBytes`
+    std::string endsEarly;             // a card file that ends after `readableBytes`
+    std::uint64_t readableBytes = 0;
+    int cardPulledAfterOpens = -1;     // card files opened before the card is gone
+    std::uint64_t archiveCapacity = std::numeric_limits<std::uint64_t>::max();
+    bool flushFails = false;
+    bool archiveReadsDiffer = false;   // archive files read back with their first byte changed
+    std::string uncreatable;           // an archive file (path ending) that cannot be created
+    std::string unrenamable;           // a rename to a path with this ending fails
+};
+
+class FaultyFileSystem : public custody::FileSystem {
+public:
+    FaultyFileSystem(custody::FileSystem& real, std::string card) : real_(real), card_(std::move(card)) {}
+
+    Faults faults;
+
+    int CardOpens() const { return cardOpens_; }
+    std::vector<std::string> CardChanges() const
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return cardChanges_;
+    }
+
+    std::string Join(const std::string& base, const std::string& relative) const override
+    {
+        return real_.Join(base, relative);
+    }
+    bool IsFolder(const std::string& path) const override { return real_.IsFolder(path); }
+    bool Exists(const std::string& path) const override { return real_.Exists(path); }
+    bool ListFiles(const std::string& root, std::vector<custody::FileEntry>& files,
+                   std::string& error) const override
+    {
+        if (OnCard(root) && CardPulled()) {
+            error = "the card is gone";
+            return false;
+        }
+        return real_.ListFiles(root, files, error);
+    }
+    bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
+    {
+        return real_.ListFolders(path, names);
+    }
+
+    std::unique_ptr<custody::ReadStream> OpenRead(const std::string& path) const override
+    {
+        if (!OnCard(path)) {
+            auto file = real_.OpenRead(path);
+            return file && faults.archiveReadsDiffer ? std::make_unique<ChangedRead>(std::move(file)) : std::move(file);
+        }
+        ++cardOpens_;
+        if (CardPulled() || EndsWith(path, faults.unopenable)) {
+            return nullptr;
+        }
+        auto file = real_.OpenRead(path);
+        if (!file) {
+            return nullptr;
+        }
+        const bool fails = EndsWith(path, faults.unreadable), ends = EndsWith(path, faults.endsEarly);
+        if (!fails && !ends && faults.cardPulledAfterOpens < 0) {
+            return file;
+        }
+        const std::uint64_t limit = fails || ends ? faults.readableBytes : std::numeric_limits<std::uint64_t>::max();
+        return std::make_unique<CardRead>(std::move(file), *this, limit, fails);
+    }
+    std::unique_ptr<custody::WriteStream> CreateNew(const std::string& path) override
+    {
+        if (Changes(path, "create") || EndsWith(path, faults.uncreatable)) {
+            return nullptr;
+        }
+        auto file = real_.CreateNew(path);
+        return file ? std::make_unique<ArchiveWrite>(std::move(file), *this) : nullptr;
+    }
+    bool CreateFolders(const std::string& path) override
+    {
+        return !Changes(path, "create folders") && real_.CreateFolders(path);
+    }
+    bool Rename(const std::string& from, const std::string& to) override
+    {
+        return !Changes(from, "rename") && !EndsWith(to, faults.unrenamable) && real_.Rename(from, to);
+    }
+    bool RemoveFile(const std::string& path) override { return !Changes(path, "remove") && real_.RemoveFile(path); }
+    std::string LastError() const override { return real_.LastError(); }
+
+private:
+    static bool EndsWith(const std::string& text, const std::string& end)
+    {
+        return !end.empty() && text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    }
+    bool OnCard(const std::string& path) const { return path.compare(0, card_.size(), card_) == 0; }
+    bool CardPulled() const { return faults.cardPulledAfterOpens >= 0 && cardOpens_ > faults.cardPulledAfterOpens; }
+    bool Changes(const std::string& path, const char* what)
+    {
+        if (!OnCard(path)) {
+            return false;
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        cardChanges_.push_back(std::string(what) + " " + path);
+        return true;
+    }
+
+    class CardRead : public custody::ReadStream {
+    public:
+        CardRead(std::unique_ptr<custody::ReadStream> file, const FaultyFileSystem& fs, std::uint64_t limit, bool fails)
+            : file_(std::move(file)), fs_(fs), limit_(limit), fails_(fails)
+        {
+        }
+        bool Read(void* buffer, std::size_t capacity, std::size_t& count) override
+        {
+            count = 0;
+            if (fs_.CardPulled() || (fails_ && read_ >= limit_)) {
+                return false;
+            }
+            if (read_ >= limit_) {
+                return true;  // the end, early
+            }
+            const std::uint64_t left = limit_ - read_;
+            const bool ok = file_->Read(buffer, left < capacity ? static_cast<std::size_t>(left) : capacity, count);
+            read_ += count;
+            return ok;
+        }
+
+    private:
+        std::unique_ptr<custody::ReadStream> file_;
+        const FaultyFileSystem& fs_;
+        std::uint64_t limit_;
+        bool fails_;
+        std::uint64_t read_ = 0;
+    };
+
+    class ChangedRead : public custody::ReadStream {
+    public:
+        explicit ChangedRead(std::unique_ptr<custody::ReadStream> file) : file_(std::move(file)) {}
+        bool Read(void* buffer, std::size_t capacity, std::size_t& count) override
+        {
+            const bool ok = file_->Read(buffer, capacity, count);
+            if (ok && count > 0 && first_) {
+                static_cast<unsigned char*>(buffer)[0] ^= 0x01;
+            }
+            first_ = first_ && count == 0;
+            return ok;
+        }
+
+    private:
+        std::unique_ptr<custody::ReadStream> file_;
+        bool first_ = true;
+    };
+
+    class ArchiveWrite : public custody::WriteStream {
+    public:
+        ArchiveWrite(std::unique_ptr<custody::WriteStream> file, FaultyFileSystem& fs) : file_(std::move(file)), fs_(fs) {}
+        bool Write(const void* bytes, std::size_t count) override
+        {
+            if (fs_.archiveWritten_.fetch_add(count) + count > fs_.faults.archiveCapacity) {
+                return false;
+            }
+            return file_->Write(bytes, count);
+        }
+        bool Flush() override { return !fs_.faults.flushFails && file_->Flush(); }
+
+    private:
+        std::unique_ptr<custody::WriteStream> file_;
+        FaultyFileSystem& fs_;
+    };
+
+    custody::FileSystem& real_;
+    const std::string card_;
+    mutable std::atomic<int> cardOpens_{0};
+    std::atomic<std::uint64_t> archiveWritten_{0};
+    mutable std::mutex mutex_;
+    std::vector<std::string> cardChanges_;
+};
