@@ -1,7 +1,6 @@
 #include "cli/Offload.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "cli/ArchiveCheck.h"
 #include "cli/ArchiveVerify.h"
@@ -11,6 +10,7 @@
 #include "cli/Platform.h"
 #include "core/CodePages.h"
 #include "core/IdentityCodec.h"
+#include "custody/ArchiveFolders.h"
 #include "custody/Bag.h"
 #include "custody/FileSystem.h"
 #include "custody/Offload.h"
@@ -41,7 +41,6 @@ public:
 };
 
 // One line on standard error, rewritten in place, when it is a console.
-// The copy may report from more than one thread.
 class ProgressDisplay {
 public:
     ProgressDisplay() : shown_(platform::ErrorIsConsole()), start_(platform::MonotonicMs()) {}
@@ -52,7 +51,6 @@ public:
         if (!shown_) {
             return;
         }
-        const std::lock_guard<std::mutex> lock(mutex_);
         const std::uint64_t now = platform::MonotonicMs();
         if (width_ != 0 && now - last_ < kProgressEveryMs) {
             return;
@@ -67,7 +65,6 @@ public:
 
     void Clear()
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
         if (width_ != 0) {
             platform::WriteError("\r" + std::string(width_, ' ') + "\r");
             width_ = 0;
@@ -77,7 +74,6 @@ public:
 private:
     const bool shown_;
     const std::uint64_t start_;
-    std::mutex mutex_;
     std::uint64_t last_ = 0;
     std::size_t width_ = 0;
 };
@@ -344,6 +340,20 @@ int RunDock(Session& session, const OffloadOptions& options, Pacer& pacer)
     return exitCode;
 }
 
+// The name of an unfinished offload of `serial` newer than its newest bag:
+// the card then holds recordings that no bag holds. Empty when none.
+std::string UnfinishedOffload(const std::string& archive, const std::string& serial)
+{
+    std::vector<std::string> names;
+    if (!custody::SerialNamesAFolder(serial)
+        || !custody::LocalFileSystem().ListFolders(custody::LocalFileSystem().Join(archive, serial), names)) {
+        return "";
+    }
+    const auto partial = custody::NewestOffloadFolder(names, true);
+    const auto bag = custody::NewestOffloadFolder(names, false);
+    return partial && (!bag || partial->NewerThan(*bag)) ? partial->Text() : "";
+}
+
 }  // namespace
 
 int CheckOffloadInput(const OffloadOptions& options, const Output& output)
@@ -400,6 +410,12 @@ int RunFormatOffloaded(Session& session, const std::string& archive)
     const std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
     if (bag.empty()) {
         session.output.Error(refused + " (no bag of it); the card was not formatted");
+        return kExitFailed;
+    }
+    const std::string unfinished = UnfinishedOffload(archive, serial);
+    if (!unfinished.empty()) {
+        session.output.Error(refused + " (the newer offload " + unfinished
+                             + " is unfinished: offload again to finish it); the card was not formatted");
         return kExitFailed;
     }
     const custody::BagVerdict verdict = custody::VerifyBag(custody::LocalFileSystem(), bag, HashThreads());
