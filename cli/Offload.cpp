@@ -83,11 +83,6 @@ std::string Utf8(const WideString& text)
     return EncodeUtf8(text.data(), text.size());
 }
 
-std::string AuditPath(const Session& session)
-{
-    return session.options.auditPath.empty() ? platform::DefaultAuditPath() : session.options.auditPath;
-}
-
 CameraOffload& Failed(CameraOffload& offload, const std::string& step, const std::string& why,
                       int exitCode = kExitFailed)
 {
@@ -95,6 +90,23 @@ CameraOffload& Failed(CameraOffload& offload, const std::string& step, const std
     offload.why = why;
     offload.exitCode = exitCode;
     return offload;
+}
+
+// A camera's text as a bag-info value: a line break would end the field,
+// so control characters are written as \xNN.
+std::string TagValue(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string value;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            value += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        } else {
+            value += c;
+        }
+    }
+    return value;
 }
 
 // bag-info.txt's fields that the copy does not know itself; a field the
@@ -116,7 +128,7 @@ custody::BagInfo BagInfoFor(const std::string& serial, const IdentityTexts& text
     custody::BagInfo info;
     for (const auto& field : fields) {
         if (!field.second.empty()) {
-            info.emplace_back(field.first, field.second);
+            info.emplace_back(field.first, TagValue(field.second));
         }
     }
     return info;
@@ -179,7 +191,7 @@ CameraOffload CopyCard(Session& session, const OffloadOptions& options, Pacer& p
     const IdentityTexts texts = ParseIdentityRecord(record);
     offload.cameraId = Utf8(texts.cameraId);
     if (!session.audit.Record(offload.serial, "offload", "started", {{"archive", options.archive}})) {
-        return Failed(offload, "audit", "the audit file " + AuditPath(session) + " could not be written; nothing was changed",
+        return Failed(offload, "audit", session.audit.Problem() + "; nothing was changed",
                       kExitAuditFailed);
     }
     const std::vector<std::string> drivesBefore = options.from.empty() ? platform::DriveRoots()
@@ -224,7 +236,7 @@ void FormatAfterOffload(Session& session, const OffloadOptions& options, const s
     const nlohmann::ordered_json bag = {{"offloaded_to", offload.copy.bag}};
     if (!session.audit.Record(offload.serial, "format", "started", bag)) {
         offload.format = FormatAfter::NotFormatted;
-        offload.formatWhy = "the audit file " + AuditPath(session) + " could not be written";
+        offload.formatWhy = session.audit.Problem() + "; the card was not formatted";
         offload.exitCode = kExitAuditFailed;
         return;
     }
@@ -243,8 +255,8 @@ void FormatAfterOffload(Session& session, const OffloadOptions& options, const s
     }
     offload.exitCode = !recorded ? kExitAuditFailed : formatted ? kExitOk : kExitFailed;
     if (!recorded) {
-        offload.formatWhy += (offload.formatWhy.empty() ? "" : "; ") + std::string("the format was done but the audit file ")
-                             + AuditPath(session) + " could not be written";
+        offload.formatWhy += (offload.formatWhy.empty() ? "" : "; ") + session.audit.Problem() + ": the format was "
+                             + (formatted ? "done" : "tried") + " but is not recorded";
     }
 }
 
@@ -257,7 +269,7 @@ CameraOffload OffloadConnected(Session& session, const OffloadOptions& options, 
     if (offload.exitCode != kExitAuditFailed
         && !session.audit.Record(offload.serial, "offload", OffloadAuditOutcome(offload), OffloadAuditDetails(offload))) {
         offload.exitCode = kExitAuditFailed;
-        unrecorded = "the audit file " + AuditPath(session) + " could not be written: this offload was "
+        unrecorded = session.audit.Problem() + ": this offload was "
                      + (offload.failedStep.empty() ? "done" : "tried") + " but is not recorded";
     } else if (offload.failedStep.empty() && options.formatAfter) {
         FormatAfterOffload(session, options, card, offload);
@@ -371,8 +383,10 @@ int CheckOffloadInput(const OffloadOptions& options, const Output& output)
     return kExitOk;
 }
 
-int RunOffload(Session& session, const OffloadOptions& options)
+int RunOffload(Session& session, const OffloadOptions& given)
 {
+    OffloadOptions options = given;
+    options.archive = platform::FullPath(given.archive);
     platform::CatchInterrupt();
     SystemPacer pacer;
     if (options.watch) {
@@ -395,8 +409,9 @@ int CheckOffloadedTo(const std::string& archive, const Output& output)
     return kExitOk;
 }
 
-int RunFormatOffloaded(Session& session, const std::string& archive)
+int RunFormatOffloaded(Session& session, const std::string& given)
 {
+    const std::string archive = platform::FullPath(given);
     const int opened = OpenCamera(session);
     if (opened != kExitOk) {
         return opened;
@@ -425,7 +440,7 @@ int RunFormatOffloaded(Session& session, const std::string& archive)
     }
     const nlohmann::ordered_json details = {{"offloaded_to", bag}};
     if (!session.audit.Record(serial, "format", "started", details)) {
-        session.output.Error("the audit file " + AuditPath(session) + " could not be written; nothing was changed");
+        session.output.Error(session.audit.Problem() + "; nothing was changed");
         return kExitAuditFailed;
     }
     const bool formatted = camera::Format();
@@ -437,7 +452,7 @@ int RunFormatOffloaded(Session& session, const std::string& archive)
                               "card formatted; its recordings are in " + bag);
     }
     if (!recorded) {
-        session.output.Error("the audit file " + AuditPath(session) + " could not be written: the format was "
+        session.output.Error(session.audit.Problem() + ": the format was "
                              + (formatted ? "done" : "tried") + " but is not recorded");
         return kExitAuditFailed;
     }

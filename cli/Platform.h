@@ -93,5 +93,7 @@ std::int64_t UtcSeconds();
 bool ErrorIsConsole();
 // Removes a folder that is empty.
 bool RemoveEmptyFolder(const std::string& path);
+// `path` from the root, as the operator's results and the audit name it.
+std::string FullPath(const std::string& path);
 
 }  // namespace platform

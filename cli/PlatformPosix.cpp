@@ -254,4 +254,17 @@ bool RemoveEmptyFolder(const std::string& path)
     return rmdir(path.c_str()) == 0;
 }
 
+std::string FullPath(const std::string& path)
+{
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    std::string folder(4096, '\0');
+    if (getcwd(&folder[0], folder.size()) == nullptr) {
+        return path;
+    }
+    folder.resize(folder.find('\0'));
+    return folder + (folder.back() == '/' ? "" : "/") + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);
+}
+
 }  // namespace platform

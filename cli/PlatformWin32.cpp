@@ -287,4 +287,18 @@ bool RemoveEmptyFolder(const std::string& path)
     return RemoveDirectoryW(Wide(path).c_str()) != 0;
 }
 
+std::string FullPath(const std::string& path)
+{
+    const std::wstring wide = Wide(path);
+    const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return path;
+    }
+    std::vector<wchar_t> full(length);
+    if (GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) >= length) {
+        return path;
+    }
+    return Narrow(full.data());
+}
+
 }  // namespace platform
