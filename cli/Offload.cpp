@@ -324,6 +324,7 @@ int RunDock(Session& session, const OffloadOptions& options, Pacer& pacer)
     unsigned failed = 0;
     int exitCode = kExitOk;
     while (options.count == 0 || offloaded + failed < options.count) {
+        platform::WriteError("waiting for a camera (Ctrl+C stops the dock)\n");
         const Arrival arrival = WaitForCamera(options.intervalMs, pacer);
         if (arrival == Arrival::NoVendorLibrary) {
             return ConnectCamera(session);  // no camera can ever come
@@ -343,7 +344,11 @@ int RunDock(Session& session, const OffloadOptions& options, Pacer& pacer)
             exitCode = kExitAuditFailed;
             break;
         }
-        if ((options.count != 0 && offloaded + failed >= options.count) || !WaitForUnplug(options.intervalMs, pacer)) {
+        if (options.count != 0 && offloaded + failed >= options.count) {
+            break;
+        }
+        platform::WriteError("unplug the camera " + (offload.serial.empty() ? std::string("-") : offload.serial) + "\n");
+        if (!WaitForUnplug(options.intervalMs, pacer)) {
             break;
         }
     }

@@ -150,6 +150,9 @@ void CatchInterrupt()
 {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    // A call under way (an open, a write) goes on: the step it belongs to
+    // finishes or stops at its next check, never fails half-way.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
