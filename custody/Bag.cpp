@@ -46,6 +46,11 @@ bool InfoFieldProblem(const std::string& label, const std::string& value, std::s
     return false;
 }
 
+void AppendElement(std::string& text, const std::string& label, const std::string& value)
+{
+    text.append(label).append(": ").append(value).append("\n");
+}
+
 bool BuildBagInfo(const BagInfo& info, const std::string& oxum, std::string& text, std::string& error)
 {
     bool oxumWritten = false;
@@ -58,14 +63,14 @@ bool BuildBagInfo(const BagInfo& info, const std::string& oxum, std::string& tex
                 error = "bag-info.txt: Payload-Oxum is computed, not given";
                 return false;
             }
-            text += label + ": " + oxum + "\n";
+            AppendElement(text, label, oxum);
             oxumWritten = true;
             continue;
         }
-        text += label + ": " + value + "\n";
+        AppendElement(text, label, value);
     }
     if (!oxumWritten) {
-        text += "Payload-Oxum: " + oxum + "\n";
+        AppendElement(text, "Payload-Oxum", oxum);
     }
     return true;
 }
@@ -147,7 +152,7 @@ bool WriteBagTags(FileSystem& fs, const std::string& bag, const std::vector<Payl
             return false;
         }
         if (!WriteTagFile(fs, fs.Join(bag, name), bytes, error)) {
-            error = std::string(name) + ": " + error;
+            error.insert(0, std::string(name) + ": ");
             return false;
         }
         tagManifest += sha256 + "  " + name + "\n";
