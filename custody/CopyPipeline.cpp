@@ -84,22 +84,28 @@ public:
         }
     }
 
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    // Should anything throw, the threads stop before the queues they use go.
+    ~Pipeline()
+    {
+        Fail("copy", "stopped");
+        JoinThreads();
+    }
+
     bool Run(const std::vector<FileEntry>& files, std::vector<PayloadFile>& copied, CopyFailure& failure)
     {
-        std::thread hasher(&Pipeline::HashCardBytes, this);
-        std::vector<std::thread> readBacks;
+        threads_.emplace_back(&Pipeline::HashCardBytes, this);
         for (std::size_t i = 0; i < kReadBackThreads; ++i) {
-            readBacks.emplace_back(&Pipeline::VerifyCopies, this);
+            threads_.emplace_back(&Pipeline::VerifyCopies, this);
         }
         for (std::size_t i = 0; i < files.size() && !stopped_; ++i) {
             CopyOne(files[i], i);
         }
         toHash_.Close();
         AwaitReadBacks();
-        hasher.join();
-        for (std::thread& readBack : readBacks) {
-            readBack.join();
-        }
+        JoinThreads();
         DiscardUnverified();
         if (!failed_ && hooks_.verified) {
             hooks_.verified(filesVerified_, bytesVerified_);
@@ -110,6 +116,15 @@ public:
     }
 
 private:
+    void JoinThreads()
+    {
+        for (std::thread& thread : threads_) {
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+    }
+
     void Fail(const std::string& step, const std::string& why)
     {
         {
@@ -223,19 +238,21 @@ private:
     void HashCardBytes()
     {
         auto hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+        bool hashing = true;
         HashItem item;
         while (!stopped_ && toHash_.Pop(item)) {
             if (item.block) {
-                hasher->Update(item.block->bytes.data(), item.block->count);
+                hashing = hashing && hasher->Update(item.block->bytes.data(), item.block->count);
                 freeBlocks_.Push(std::move(item.block));
                 continue;
             }
-            item.endOfFile->cardSha256 = hasher->FinishHex();
+            item.endOfFile->cardSha256 = hashing ? hasher->FinishHex() : std::string();
             if (item.endOfFile->cardSha256.empty()) {
                 Fail("copy", item.endOfFile->relative + ": the card's bytes cannot be hashed (SHA-256)");
                 return;
             }
             hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+            hashing = true;
             toVerify_.Push(std::move(item.endOfFile));
         }
         toVerify_.Close();
@@ -338,6 +355,7 @@ private:
     BoundedQueue<HashItem> toHash_{kBlocks + kFilesAwaitingReadBack};
     BoundedQueue<std::unique_ptr<WrittenCopy>> toVerify_{kFilesAwaitingReadBack};
     std::set<std::string> madeFolders_;  // calling thread only
+    std::vector<std::thread> threads_;   // the hasher and the read-backs
 
     std::atomic<bool> stopped_{false};
     std::atomic<std::uint64_t> filesVerified_{0};
