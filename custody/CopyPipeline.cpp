@@ -22,7 +22,11 @@ constexpr std::string_view kTempPrefix = ".orvane-copy-";
 // all, far below what a 32-bit process may use.
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 constexpr std::size_t kBlocks = 4;
-constexpr std::size_t kFilesAwaitingReadBack = 4;
+// Flushing a file waits for the disk, a few milliseconds even for a small
+// one: several read-back threads keep the disk's queue full (its journal
+// commits their flushes together) while the card is read on.
+constexpr std::size_t kReadBackThreads = 4;
+constexpr std::size_t kFilesAwaitingReadBack = 2 * kReadBackThreads;
 // How often the calling thread asks `interrupted` while the last copies
 // are read back.
 constexpr std::chrono::milliseconds kPollInterval{50};
@@ -80,24 +84,47 @@ public:
         }
     }
 
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    // Should anything throw, the threads stop before the queues they use go.
+    ~Pipeline()
+    {
+        Fail("copy", "stopped");
+        JoinThreads();
+    }
+
     bool Run(const std::vector<FileEntry>& files, std::vector<PayloadFile>& copied, CopyFailure& failure)
     {
-        std::thread hasher(&Pipeline::HashCardBytes, this);
-        std::thread verifier(&Pipeline::VerifyCopies, this);
+        threads_.emplace_back(&Pipeline::HashCardBytes, this);
+        for (std::size_t i = 0; i < kReadBackThreads; ++i) {
+            threads_.emplace_back(&Pipeline::VerifyCopies, this);
+        }
         for (std::size_t i = 0; i < files.size() && !stopped_; ++i) {
             CopyOne(files[i], i);
         }
         toHash_.Close();
         AwaitReadBacks();
-        hasher.join();
-        verifier.join();
+        JoinThreads();
         DiscardUnverified();
+        if (!failed_ && hooks_.verified) {
+            hooks_.verified(filesVerified_, bytesVerified_);
+        }
         copied.insert(copied.end(), copied_.begin(), copied_.end());
         failure = failure_;
         return !failed_;
     }
 
 private:
+    void JoinThreads()
+    {
+        for (std::thread& thread : threads_) {
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+    }
+
     void Fail(const std::string& step, const std::string& why)
     {
         {
@@ -211,36 +238,39 @@ private:
     void HashCardBytes()
     {
         auto hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+        bool hashing = true;
         HashItem item;
         while (!stopped_ && toHash_.Pop(item)) {
             if (item.block) {
-                hasher->Update(item.block->bytes.data(), item.block->count);
+                hashing = hashing && hasher->Update(item.block->bytes.data(), item.block->count);
                 freeBlocks_.Push(std::move(item.block));
                 continue;
             }
-            item.endOfFile->cardSha256 = hasher->FinishHex();
+            item.endOfFile->cardSha256 = hashing ? hasher->FinishHex() : std::string();
             if (item.endOfFile->cardSha256.empty()) {
                 Fail("copy", item.endOfFile->relative + ": the card's bytes cannot be hashed (SHA-256)");
                 return;
             }
             hasher = std::make_unique<Hasher>(HashAlgorithm::Sha256);
+            hashing = true;
             toVerify_.Push(std::move(item.endOfFile));
         }
         toVerify_.Close();
     }
 
-    // The third thread: each written copy flushed, read back and compared.
+    // The read-back threads: each written copy flushed, read back and
+    // compared.
     void VerifyCopies()
     {
         std::vector<unsigned char> buffer(kBlockSize);
         std::unique_ptr<WrittenCopy> copy;
         while (!stopped_ && toVerify_.Pop(copy)) {
             if (!VerifyOne(*copy, buffer)) {
-                return;
+                break;
             }
         }
         const std::lock_guard<std::mutex> lock(mutex_);
-        readBacksDone_ = true;
+        ++readBacksDone_;
         readBacksChanged_.notify_all();
     }
 
@@ -289,7 +319,7 @@ private:
     void AwaitReadBacks()
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        while (!readBacksDone_ && !stopped_) {
+        while (readBacksDone_ < kReadBackThreads && !stopped_) {
             readBacksChanged_.wait_for(lock, kPollInterval);
             lock.unlock();
             Continue("reading back the last copies");
@@ -298,13 +328,17 @@ private:
     }
 
     // After a failure: no copy that was not verified stays under any name.
+    // Windows removes no file still open, so every copy left in a queue is
+    // closed first.
     void DiscardUnverified()
     {
-        HashItem item;
-        while (toHash_.Pop(item)) {
-        }
-        std::unique_ptr<WrittenCopy> copy;
-        while (toVerify_.Pop(copy)) {
+        {
+            HashItem item;
+            while (toHash_.Pop(item)) {
+            }
+            std::unique_ptr<WrittenCopy> copy;
+            while (toVerify_.Pop(copy)) {
+            }
         }
         for (const std::string& temp : unverified_) {
             fs_.RemoveFile(temp);
@@ -321,6 +355,7 @@ private:
     BoundedQueue<HashItem> toHash_{kBlocks + kFilesAwaitingReadBack};
     BoundedQueue<std::unique_ptr<WrittenCopy>> toVerify_{kFilesAwaitingReadBack};
     std::set<std::string> madeFolders_;  // calling thread only
+    std::vector<std::thread> threads_;   // the hasher and the read-backs
 
     std::atomic<bool> stopped_{false};
     std::atomic<std::uint64_t> filesVerified_{0};
@@ -328,7 +363,7 @@ private:
 
     std::mutex mutex_;  // guards what follows
     std::condition_variable readBacksChanged_;
-    bool readBacksDone_ = false;
+    std::size_t readBacksDone_ = 0;
     bool failed_ = false;
     CopyFailure failure_;
     std::set<std::string> unverified_;

@@ -3,11 +3,11 @@
 // flushed, opened again and read back from the archive, compared, and only
 // then given its name.
 //
-// Three threads overlap the work on two cores: the calling thread reads the
-// card and writes the copy; a second hashes the card's bytes it hands over
-// in bounded blocks; a third flushes each written copy, reads it back,
-// hashes and compares it and renames it, while the next file is copied.
-// Memory is a few blocks, whatever the size of a file.
+// Threads overlap the work on two cores: the calling thread reads the card
+// and writes the copy; a second hashes the card's bytes it hands over in
+// bounded blocks; a few more each flush a written copy, read it back, hash
+// and compare it and rename it, while the next files are copied. Memory is
+// a few blocks, whatever the size of a file.
 #pragma once
 
 #include <cstdint>

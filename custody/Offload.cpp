@@ -324,7 +324,7 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
 
     const std::int64_t finished = now();
     const BagInfo info = OrderedBagInfo(request.info, {{"Bagging-Date", UtcDate(finished)},
-                                                       {"Payload-Oxum", PayloadOxum(payload)},
+                                                       {"Payload-Oxum", ""},  // WriteBagTags fills it in
                                                        {"Offload-Started", UtcIso(destination.name.started)},
                                                        {"Offload-Finished", UtcIso(finished)}});
     if (destination.resumed && !RemoveOldTags(fs, destination.partial, why)) {

@@ -33,6 +33,13 @@ public:
 
     Faults faults;
 
+    // New faults, and the card back in with no file opened yet.
+    void Reset(const Faults& next = Faults())
+    {
+        faults = next;
+        cardOpens_ = 0;
+        archiveWritten_ = 0;
+    }
     int CardOpens() const { return cardOpens_; }
     std::vector<std::string> CardChanges() const
     {
@@ -62,12 +69,14 @@ public:
 
     std::unique_ptr<custody::ReadStream> OpenRead(const std::string& path) const override
     {
+        injected().clear();
         if (!OnCard(path)) {
             auto file = real_.OpenRead(path);
             return file && faults.archiveReadsDiffer ? std::make_unique<ChangedRead>(std::move(file)) : std::move(file);
         }
         ++cardOpens_;
         if (CardPulled() || EndsWith(path, faults.unopenable)) {
+            Injected("cannot open " + path);
             return nullptr;
         }
         auto file = real_.OpenRead(path);
@@ -83,7 +92,9 @@ public:
     }
     std::unique_ptr<custody::WriteStream> CreateNew(const std::string& path) override
     {
+        injected().clear();
         if (Changes(path, "create") || EndsWith(path, faults.uncreatable)) {
+            Injected("cannot create " + path);
             return nullptr;
         }
         auto file = real_.CreateNew(path);
@@ -95,12 +106,28 @@ public:
     }
     bool Rename(const std::string& from, const std::string& to) override
     {
-        return !Changes(from, "rename") && !EndsWith(to, faults.unrenamable) && real_.Rename(from, to);
+        injected().clear();
+        if (Changes(from, "rename") || EndsWith(to, faults.unrenamable)) {
+            return Injected("cannot rename " + from);
+        }
+        return real_.Rename(from, to);
     }
     bool RemoveFile(const std::string& path) override { return !Changes(path, "remove") && real_.RemoveFile(path); }
-    std::string LastError() const override { return real_.LastError(); }
+    // An injected fault's own text, so that no earlier failure of the real
+    // file system is reported for it.
+    std::string LastError() const override { return injected().empty() ? real_.LastError() : injected(); }
 
 private:
+    static std::string& injected()
+    {
+        thread_local std::string text;
+        return text;
+    }
+    static bool Injected(const std::string& what)
+    {
+        injected() = what + ": injected fault";
+        return false;
+    }
     static bool EndsWith(const std::string& text, const std::string& end)
     {
         return !end.empty() && text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -127,7 +154,7 @@ private:
         {
             count = 0;
             if (fs_.CardPulled() || (fails_ && read_ >= limit_)) {
-                return false;
+                return Injected("cannot read the card");
             }
             if (read_ >= limit_) {
                 return true;  // the end, early
@@ -170,11 +197,11 @@ private:
         bool Write(const void* bytes, std::size_t count) override
         {
             if (fs_.archiveWritten_.fetch_add(count) + count > fs_.faults.archiveCapacity) {
-                return false;
+                return Injected("cannot write: the archive is full");
             }
             return file_->Write(bytes, count);
         }
-        bool Flush() override { return !fs_.faults.flushFails && file_->Flush(); }
+        bool Flush() override { return fs_.faults.flushFails ? Injected("cannot flush") : file_->Flush(); }
 
     private:
         std::unique_ptr<custody::WriteStream> file_;
