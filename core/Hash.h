@@ -15,6 +15,8 @@ const char* HashName(HashAlgorithm algorithm);
 bool ParseHashName(std::string_view name, HashAlgorithm& algorithm);
 // Digest length in bytes (md5 16, sha1 20, sha256 32, sha512 64).
 std::size_t DigestSize(HashAlgorithm algorithm);
+// `size` bytes of a digest as lowercase hex.
+std::string DigestHex(const unsigned char* digest, std::size_t size);
 
 // An incremental hash. Feed bytes with Update, then take FinishHex once.
 class Hasher {

@@ -59,6 +59,10 @@ public:
     // Fails when `to` exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
+
+    // Why the last call that failed on this thread failed, with its path
+    // ("cannot create PATH: No space left on device"). Empty when unknown.
+    virtual std::string LastError() const { return {}; }
 };
 
 // The operating system's file system.
