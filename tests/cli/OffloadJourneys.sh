@@ -11,9 +11,8 @@
 set -u
 BIN=$1 SIM=$2 WINE=${3:-}
 WORK=$(mktemp -d)
-DRIVE=
 cleanup() {
-  [ -n "$DRIVE" ] && rm -f "$DRIVE"
+  [ -s "$WORK/letter" ] && card_drive_unplug "$(cat "$WORK/letter")"
   mountpoint -q "$WORK/full" 2>/dev/null && umount "$WORK/full"
   rm -rf "$WORK"
 }
@@ -95,14 +94,13 @@ check_bag() {
 # ---- one offload end to end: the card as a new drive letter under Wine, --from natively
 fresh; SNAPSHOT=$(snapshot)
 if [ -n "$WINE" ]; then
-  DOS=${WINEPREFIX:-$HOME/.wine}/dosdevices
-  for l in q r s t u v w x y; do [ -e "$DOS/$l:" ] || { DRIVE=$DOS/$l:; break; }; done
+  source "$(dirname "$0")/../../scripts/lib/card-drive.sh"
   # The drive appears once the camera has switched to USB storage.
-  (wait_for "$STATE" '^storage_mode_count = 2' && ln -s "$CARD" "$DRIVE") &
+  (wait_for "$STATE" '^storage_mode_count = 2' && card_drive_plug_free "$CARD" >"$WORK/letter") &
   run 0 ' ok ' "${A[@]}" offload "${TO[@]}"
   wait
   check_bag ''
-  rm -f "$DRIVE"
+  card_drive_unplug "$(cat "$WORK/letter")"
   run 1 'the card did not appear within 1 s' "${A[@]}" offload "${TO[@]}" --card-wait 1
 fi
 rm -rf "$ARCHIVE"/*
