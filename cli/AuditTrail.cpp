@@ -6,36 +6,105 @@
 
 bool AuditTrail::Open(const std::string& path)
 {
-    file_ = platform::OpenAppendFile(path);
+    path_ = path;
     computer_ = platform::ComputerName();
     user_ = platform::UserName();
-    return file_ != nullptr;
+    file_ = platform::OpenSharedFile(path, platform::FileAccess::Append);
+    if (!file_) {
+        return Fail("cannot be opened for appending");
+    }
+    // A file that cannot be continued is refused now, before any camera is
+    // touched, not at the first line.
+    const platform::FileLock lock(*file_);
+    ChainLink next;
+    return lock.Held() ? ReadChainEnd(next) : Fail("cannot be locked");
 }
 
 bool AuditTrail::Record(const std::string& serial, const std::string& action, const std::string& outcome,
                         const nlohmann::ordered_json& details) const
 {
-    if (!file_) {
+    if (path_.empty()) {
         return true;
     }
-    nlohmann::ordered_json line = {{"time", UtcTimestamp()},
-                           {"computer", computer_},
-                           {"user", user_},
-                           {"tool", "orvanectl " ORVANE_VERSION},
-                           {"serial", serial},
-                           {"action", action},
-                           {"outcome", outcome}};
+    if (!file_) {
+        return Fail("cannot be opened for appending");
+    }
+    const platform::FileLock lock(*file_);
+    if (!lock.Held()) {
+        return Fail("cannot be locked");
+    }
+    ChainLink next;
+    if (!ReadChainEnd(next)) {
+        return false;
+    }
+    nlohmann::ordered_json line = {{"seq", next.seq},
+                                   {"prev", next.prev},
+                                   {"time", UtcTimestamp()},
+                                   {"computer", computer_},
+                                   {"user", user_},
+                                   {"tool", "orvanectl " ORVANE_VERSION},
+                                   {"serial", serial},
+                                   {"action", action},
+                                   {"outcome", outcome}};
     line.update(details);
-    return file_->Append(JsonLine(line));
+    return file_->Append(JsonLine(line)) || Fail("could not be written");
+}
+
+// Reads back from the end until the tail holds the whole last line: never
+// the whole file.
+bool AuditTrail::ReadChainEnd(ChainLink& next) const
+{
+    std::uint64_t size = 0;
+    if (!file_->Size(size)) {
+        return Fail("cannot be read");
+    }
+    for (std::uint64_t want = 4096;; want *= 4) {
+        const std::uint64_t from = size > want ? size - want : 0;
+        std::string tail;
+        if (!file_->ReadAt(from, static_cast<std::uint32_t>(size - from), tail)) {
+            return Fail("cannot be read");
+        }
+        switch (FindChainEnd(tail, from == 0, next)) {
+        case ChainEnd::Found:
+            return true;
+        case ChainEnd::HalfLine:
+            return Fail("ends in half a line, where a write was cut off");
+        case ChainEnd::NotChained:
+            return Fail("does not end with a chained audit line");
+        case ChainEnd::NoHash:
+            return Fail("cannot be continued: the platform's SHA-256 failed");
+        case ChainEnd::NeedMore:
+            break;
+        }
+        if (want >= kMaxAuditLineBytes) {
+            return Fail("ends in a line longer than any audit line");
+        }
+    }
+}
+
+bool AuditTrail::Fail(const std::string& why) const
+{
+    problem_ = "the audit file " + path_ + " " + why;
+    return false;
 }
 
 std::string UtcTimestamp()
 {
-    const std::time_t now = std::time(nullptr);
-    char text[32] = {};
-    const std::tm* utc = std::gmtime(&now);
-    if (utc == nullptr || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc) == 0) {
+    std::tm utc{};
+#ifdef _WIN32
+    // time() and gmtime() are 32-bit on i686 MinGW and end in 2038.
+    const __time64_t now = _time64(nullptr);
+    static_assert(sizeof now == 8, "64-bit time");
+    if (_gmtime64_s(&utc, &now) != 0) {
         return "";
     }
-    return text;
+#else
+    const std::time_t now = std::time(nullptr);
+    static_assert(sizeof now == 8, "64-bit time");
+    if (gmtime_r(&now, &utc) == nullptr) {
+        return "";
+    }
+#endif
+    char text[32] = {};
+    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0 ? "" : text;
 }

@@ -1,5 +1,7 @@
-// The audit trail: one JSON line per camera operation, appended whole and
-// flushed, saying who changed which camera how. Never a password.
+// The audit trail: one JSON line per camera operation, saying who changed
+// which camera how, never a password. The lines are chained (see
+// AuditChain.h), and each is appended whole and flushed under a lock that
+// other processes writing the same file respect.
 #pragma once
 
 #include <memory>
@@ -7,24 +9,36 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/AuditChain.h"
 #include "cli/Platform.h"
 
 class AuditTrail {
 public:
-    // No file: recording does nothing.
+    // Not opened: recording does nothing.
     AuditTrail() = default;
-    // False when the file cannot be opened for appending.
+    // False when the file cannot be opened for appending, or its end cannot
+    // be continued (half a line, or a line that is not a chained audit line);
+    // Problem() says why.
     bool Open(const std::string& path);
 
     // `details` adds keys such as before and after. False when the line could
-    // not be written.
+    // not be written; Problem() says why.
     bool Record(const std::string& serial, const std::string& action, const std::string& outcome,
                 const nlohmann::ordered_json& details = nlohmann::ordered_json::object()) const;
 
+    const std::string& Path() const { return path_; }
+    // Why the last Open or Record failed, as "the audit file PATH ...".
+    const std::string& Problem() const { return problem_; }
+
 private:
-    std::unique_ptr<platform::AppendFile> file_;
+    bool ReadChainEnd(ChainLink& next) const;
+    bool Fail(const std::string& why) const;
+
+    std::unique_ptr<platform::SharedFile> file_;
+    std::string path_;
     std::string computer_;
     std::string user_;
+    mutable std::string problem_;
 };
 
 // UTC now, as 2026-12-08T09:15:02Z.

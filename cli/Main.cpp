@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/AuditVerify.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/FieldMessages.h"
@@ -41,6 +42,7 @@ struct Command {
     CLI::App* usbStorage;
     CLI::App* format;
     CLI::App* provision;
+    CLI::App* auditVerify;
 };
 
 struct Arguments {
@@ -53,6 +55,7 @@ struct Arguments {
     std::string fleetFile;
     StationOptions station;
     bool noSyncTime = false;
+    std::string auditFile;
 };
 
 int UsageError(const std::string& message)
@@ -111,8 +114,14 @@ Command Define(CLI::App& app, Arguments& a)
         ->check(CLI::Range(10u, 60000u))
         ->needs(watch);
     c.provision->add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
+    CLI::App* auditCommand = app.add_subcommand("audit", "check the audit trail");
+    auditCommand->require_subcommand(1)->fallthrough();
+    c.auditVerify = auditCommand->add_subcommand("verify", "check that no line of the audit file was changed, "
+                                                           "removed, inserted or moved");
+    c.auditVerify->add_option("FILE", a.auditFile, "the audit file (default: --audit, else the default one)")
+        ->type_name("FILE");
     for (CLI::App* sub : {c.status, c.syncTime, c.identityGet, c.identitySet, c.serialGet, c.serialSet,
-                          c.passwordSet, c.usbStorage, c.format, c.provision}) {
+                          c.passwordSet, c.usbStorage, c.format, c.provision, c.auditVerify}) {
         sub->fallthrough();
     }
     return c;
@@ -164,8 +173,11 @@ int OpenAudit(Session& session)
     if (path.empty()) {
         path = platform::DefaultAuditPath();
     }
-    if (path.empty() || !session.audit.Open(path)) {
-        return UsageError("cannot open the audit file " + path + " (give --audit FILE or --no-audit)");
+    if (path.empty()) {
+        return UsageError("no default audit file is known here (give --audit FILE or --no-audit)");
+    }
+    if (!session.audit.Open(path)) {
+        return UsageError(session.audit.Problem() + " (give another --audit FILE, or --no-audit)");
     }
     return kExitOk;
 }
@@ -193,6 +205,9 @@ int Run(int argc, const char* const* argv)
         return UsageError(std::string(error.what()) + " (see orvanectl --help)");
     }
     CLI::App* chosen = Chosen(app);
+    if (chosen == c.auditVerify) {
+        return RunAuditVerify(Output(a.global.json), a.auditFile.empty() ? a.global.auditPath : a.auditFile);
+    }
 
     // Everything the command needs from outside is read and checked here,
     // before any camera is touched.

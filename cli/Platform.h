@@ -2,6 +2,7 @@
 // Windows and one elsewhere. Texts and paths are UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,13 +33,47 @@ std::string DefaultAuditPath();
 
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 
-// A file opened for appending whole lines: each one is written in one call
-// and flushed to the disk before the call returns.
-class AppendFile {
+// A file of lines that several processes share, such as an audit trail
+// that two stations keep on one network share. Each writer locks the whole
+// file, reads its end and appends: under the lock, the end it read is still
+// the end when it writes.
+class SharedFile {
 public:
-    virtual ~AppendFile() = default;
-    virtual bool Append(const std::string& line) = 0;
+    virtual ~SharedFile() = default;
+    // Waits for the lock: exclusive when the file was opened for appending,
+    // shared when for reading. Use FileLock rather than these two.
+    virtual bool Lock() = 0;
+    virtual void Unlock() = 0;
+    virtual bool Size(std::uint64_t& size) = 0;
+    // `count` bytes from `offset`; fewer only where the file ends.
+    virtual bool ReadAt(std::uint64_t offset, std::uint32_t count, std::string& bytes) = 0;
+    // Appends in one write, flushed to the disk before it returns.
+    virtual bool Append(const std::string& bytes) = 0;
 };
-std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path);
+
+enum class FileAccess { Read, Append };
+// Append creates the file when it does not exist. Null when it cannot be
+// opened.
+std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access);
+
+// Holds a shared file's lock for its own lifetime.
+class FileLock {
+public:
+    explicit FileLock(SharedFile& file) : file_(file), held_(file.Lock()) {}
+    ~FileLock()
+    {
+        if (held_) {
+            file_.Unlock();
+        }
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool Held() const { return held_; }
+
+private:
+    SharedFile& file_;
+    bool held_;
+};
 
 }  // namespace platform

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -36,19 +38,66 @@ void OnInterrupt(int)
     g_interrupted = 1;
 }
 
-class PosixAppendFile : public AppendFile {
+static_assert(sizeof(off_t) == 8, "file offsets are 64-bit");
+
+class PosixSharedFile : public SharedFile {
 public:
-    explicit PosixAppendFile(int fd) : fd_(fd) {}
-    ~PosixAppendFile() override { close(fd_); }
-    bool Append(const std::string& line) override
+    PosixSharedFile(int fd, FileAccess access) : fd_(fd), access_(access) {}
+    ~PosixSharedFile() override { close(fd_); }
+    PosixSharedFile(const PosixSharedFile&) = delete;
+    PosixSharedFile& operator=(const PosixSharedFile&) = delete;
+
+    bool Lock() override
+    {
+        // flock locks the open file, not the process (as fcntl's locks do),
+        // so no other descriptor of this file can release it by closing.
+        const int how = access_ == FileAccess::Append ? LOCK_EX : LOCK_SH;
+        int result = 0;
+        do {
+            result = flock(fd_, how);
+        } while (result != 0 && errno == EINTR);
+        return result == 0;
+    }
+    void Unlock() override { flock(fd_, LOCK_UN); }
+    bool Size(std::uint64_t& size) override
+    {
+        struct stat status {};
+        if (fstat(fd_, &status) != 0) {
+            return false;
+        }
+        size = static_cast<std::uint64_t>(status.st_size);
+        return true;
+    }
+    bool ReadAt(std::uint64_t offset, std::uint32_t count, std::string& bytes) override
+    {
+        bytes.resize(count);
+        std::size_t got = 0;
+        while (got < count) {
+            const ssize_t n = pread(fd_, &bytes[got], count - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                return false;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        return true;
+    }
+    bool Append(const std::string& bytes) override
     {
         // One write on an O_APPEND file: the line lands whole or not at all.
-        const ssize_t n = write(fd_, line.data(), line.size());
-        return n == static_cast<ssize_t>(line.size()) && fsync(fd_) == 0;
+        const ssize_t n = write(fd_, bytes.data(), bytes.size());
+        return n == static_cast<ssize_t>(bytes.size()) && fsync(fd_) == 0;
     }
 
 private:
     int fd_;
+    FileAccess access_;
 };
 
 }  // namespace
@@ -153,13 +202,14 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return !file.bad();
 }
 
-std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
+std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    const int flags = access == FileAccess::Append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY;
+    const int fd = open(path.c_str(), flags | O_CLOEXEC, 0600);
     if (fd < 0) {
         return nullptr;
     }
-    return std::make_unique<PosixAppendFile>(fd);
+    return std::make_unique<PosixSharedFile>(fd, access);
 }
 
 }  // namespace platform

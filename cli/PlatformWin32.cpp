@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <vector>
 
@@ -45,20 +46,73 @@ BOOL WINAPI OnControl(DWORD event)
     return FALSE;
 }
 
-class Win32AppendFile : public AppendFile {
+// Offsets in OVERLAPPED: a lock's range, or where a read starts.
+OVERLAPPED At(std::uint64_t offset)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+class Win32SharedFile : public SharedFile {
 public:
-    explicit Win32AppendFile(HANDLE handle) : file_(handle) {}
-    bool Append(const std::string& line) override
+    Win32SharedFile(HANDLE handle, FileAccess access) : file_(handle), access_(access) {}
+
+    bool Lock() override
     {
-        // One write on a file opened for appending only: the line lands
-        // whole at the end.
+        // The whole file, however long it grows.
+        OVERLAPPED from = At(0);
+        const DWORD flags = access_ == FileAccess::Append ? LOCKFILE_EXCLUSIVE_LOCK : 0;
+        return LockFileEx(file_.get(), flags, 0, MAXDWORD, MAXDWORD, &from) != FALSE;
+    }
+    void Unlock() override
+    {
+        OVERLAPPED from = At(0);
+        UnlockFileEx(file_.get(), 0, MAXDWORD, MAXDWORD, &from);
+    }
+    bool Size(std::uint64_t& size) override
+    {
+        LARGE_INTEGER length{};
+        if (!GetFileSizeEx(file_.get(), &length)) {
+            return false;
+        }
+        size = static_cast<std::uint64_t>(length.QuadPart);
+        return true;
+    }
+    bool ReadAt(std::uint64_t offset, std::uint32_t count, std::string& bytes) override
+    {
+        bytes.resize(count);
+        DWORD got = 0;
+        while (got < count) {
+            OVERLAPPED at = At(offset + got);
+            DWORD read = 0;
+            if (!ReadFile(file_.get(), &bytes[got], count - got, &read, &at)) {
+                if (GetLastError() == ERROR_HANDLE_EOF) {
+                    break;
+                }
+                return false;
+            }
+            if (read == 0) {
+                break;
+            }
+            got += read;
+        }
+        bytes.resize(got);
+        return true;
+    }
+    bool Append(const std::string& bytes) override
+    {
+        // Opened with FILE_APPEND_DATA but not FILE_WRITE_DATA: every write
+        // goes to the end, whatever a read did to the file pointer.
         DWORD written = 0;
-        const BOOL ok = WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        return ok && written == line.size() && FlushFileBuffers(file_.get());
+        const BOOL ok = WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        return ok && written == bytes.size() && FlushFileBuffers(file_.get());
     }
 
 private:
     OwnedHandle file_;
+    FileAccess access_;
 };
 
 }  // namespace
@@ -163,14 +217,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-std::unique_ptr<AppendFile> OpenAppendFile(const std::string& path)
+std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
 {
-    const HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool append = access == FileAccess::Append;
+    const HANDLE file = CreateFileW(Wide(path).c_str(), append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, append ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    return std::make_unique<Win32AppendFile>(file);
+    return std::make_unique<Win32SharedFile>(file, access);
 }
 
 }  // namespace platform

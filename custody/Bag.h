@@ -18,7 +18,11 @@ struct PayloadFile {
     std::string sha256;  // lowercase hex
 };
 
-// bag-info.txt's fields in the order written. Payload-Oxum is added.
+// bag-info.txt's fields in the order written. A Payload-Oxum field given
+// with an empty value receives the computed one in its place; without it,
+// Payload-Oxum is added at the end. Values are never folded over lines: a
+// value with a line break, or a label that is empty, holds ':' or a line
+// break or begins or ends with a space, is refused.
 using BagInfo = std::vector<std::pair<std::string, std::string>>;
 
 // "octets.streamcount", as Payload-Oxum states it.
@@ -26,19 +30,28 @@ std::string PayloadOxum(const std::vector<PayloadFile>& files);
 
 // Writes bagit.txt, bag-info.txt, manifest-sha256.txt and
 // tagmanifest-sha256.txt into `bag` (the folder holding data/), each one
-// flushed. `tagManifestSha256` receives the SHA-256 of the tag manifest.
+// created new (an existing one is never replaced), flushed and read back.
+// `tagManifestSha256` receives the SHA-256 of the tag manifest. On failure
+// `error` says which file and why; files written before stay.
 bool WriteBagTags(FileSystem& fs, const std::string& bag, const std::vector<PayloadFile>& files,
                   const BagInfo& info, std::string& tagManifestSha256, std::string& error);
 
 struct BagVerdict {
     bool valid = false;
-    std::string why;                    // "which file: which rule" when not valid
-    std::vector<std::string> warnings;  // valid all the same
+    // When not valid, the first problem as "which file: which rule" (paths
+    // percent-encoded as in the manifests), with "(and N more)" when there
+    // are others; "cannot be checked (sha224)" when no payload manifest is
+    // in an algorithm this platform computes.
+    std::string why;
+    // Valid all the same: a 0.97 bag's file listed twice with one checksum
+    // or missing from one of its manifests, a manifest not checked.
+    std::vector<std::string> warnings;
 };
 
 // The whole bag checked: bagit.txt, every manifest and tag manifest, every
 // hash, no file missing or unlisted, no path outside the bag, Payload-Oxum,
-// fetch.txt. Hashes files on `threads` threads.
+// fetch.txt. Names are matched as Windows matches them (NameKey.h).
+// Hashes files on `threads` threads, each streamed in chunks.
 BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, unsigned threads);
 
 // A folder holding bagit.txt is a bag (its data/ is not searched further);

@@ -48,7 +48,8 @@ public:
     // in no particular order. False, with `error`, when a folder cannot be
     // listed.
     virtual bool ListFiles(const std::string& root, std::vector<FileEntry>& files, std::string& error) const = 0;
-    // The names of the folders directly in `path`.
+    // The names of the folders directly in `path`. Links to folders (and
+    // junctions) are left out here and in ListFiles: they may loop.
     virtual bool ListFolders(const std::string& path, std::vector<std::string>& names) const = 0;
 
     virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) const = 0;

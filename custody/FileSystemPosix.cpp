@@ -43,6 +43,18 @@ struct DirectoryCloser {
 };
 using OwnedDirectory = std::unique_ptr<DIR, DirectoryCloser>;
 
+std::string JoinPath(const std::string& base, const std::string& relative)
+{
+    if (base.empty()) {
+        return relative;
+    }
+    std::string joined = base;
+    if (joined.back() != '/') {
+        joined += '/';
+    }
+    return joined += relative;
+}
+
 std::string Parent(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
@@ -136,7 +148,7 @@ EntryKind KindOf(const std::string& path, std::uint64_t& size)
 bool ListBelow(const std::string& root, const std::string& relative, std::vector<FileEntry>& files,
                std::string& error)
 {
-    const std::string folder = relative.empty() ? root : root + "/" + relative;
+    const std::string folder = JoinPath(root, relative);
     const OwnedDirectory directory(opendir(folder.c_str()));
     if (!directory) {
         Fail("cannot list", folder);
@@ -148,9 +160,9 @@ bool ListBelow(const std::string& root, const std::string& relative, std::vector
         if (name == "." || name == "..") {
             continue;
         }
-        const std::string child = relative.empty() ? name : relative + "/" + name;
+        const std::string child = JoinPath(relative, name);
         std::uint64_t size = 0;
-        const EntryKind kind = KindOf(folder + "/" + name, size);
+        const EntryKind kind = KindOf(JoinPath(folder, name), size);
         if (kind == EntryKind::Folder && !ListBelow(root, child, files, error)) {
             return false;
         }
@@ -165,10 +177,7 @@ class PosixFileSystem : public FileSystem {
 public:
     std::string Join(const std::string& base, const std::string& relative) const override
     {
-        if (base.empty()) {
-            return relative;
-        }
-        return base.back() == '/' ? base + relative : base + "/" + relative;
+        return JoinPath(base, relative);
     }
 
     bool IsFolder(const std::string& path) const override
@@ -197,7 +206,7 @@ public:
         while (const dirent* entry = readdir(directory.get())) {
             const std::string name = entry->d_name;
             struct stat info {};
-            if (name != "." && name != ".." && lstat((path + "/" + name).c_str(), &info) == 0
+            if (name != "." && name != ".." && lstat(JoinPath(path, name).c_str(), &info) == 0
                 && S_ISDIR(info.st_mode)) {
                 names.push_back(name);
             }

@@ -238,7 +238,8 @@ public:
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
     {
         const bool listed = EachEntry(LongPath(path), [&](const std::wstring& name, const WIN32_FIND_DATAW& found) {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            const DWORD attributes = found.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
                 names.push_back(Narrow(name));
             }
         });

@@ -1,6 +1,8 @@
 // Notices: caption, relabelled button, and no hook left behind.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "WindowDriver.h"
 #include "texts/Notice.h"
 #include "texts/TextTable.h"
@@ -53,9 +55,15 @@ TEST_F(Notices, ShowAComposedTextTheSameWay)
 }
 
 UINT_PTR g_secondNoticeTimer = 0;
+std::atomic<bool> g_firstNoticeSeen{false};
 
+// Opens the second notice once the driver has found the first: with both
+// open before that, which one the driver finds first would be a race.
 void CALLBACK ShowSecondNotice(HWND, UINT, UINT_PTR, DWORD)
 {
+    if (!g_firstNoticeSeen) {
+        return;
+    }
     KillTimer(nullptr, g_secondNoticeTimer);
     ShowNotice(L"second");
 }
@@ -64,20 +72,23 @@ TEST_F(Notices, TwoOpenAtOnceAreBothRelabelledAndLeaveNoHookBehind)
 {
     WindowDriver::Notice first, second;
     std::wstring laterLabel;
+    g_firstNoticeSeen = false;
     WindowDriver::Run(
         [] {
             // The second notice opens from the first one's message loop.
-            g_secondNoticeTimer = SetTimer(nullptr, 0, 50, &ShowSecondNotice);
+            g_secondNoticeTimer = SetTimer(nullptr, 0, 10, &ShowSecondNotice);
             ShowNotice(L"first");
             return LaterBox();
         },
         [&](WindowDriver& driver) {
             first = driver.WaitForNotice();
+            g_firstNoticeSeen = true;
             second = driver.WaitForNotice({first.box});
             driver.CloseNotice(second);
             driver.CloseNotice(first);
             laterLabel = LaterBoxLabel(driver);
         });
+    KillTimer(nullptr, g_secondNoticeTimer);  // already gone, unless the script failed
     EXPECT_EQ(first.text + L"," + second.text, L"first,second");
     EXPECT_EQ(first.button, L"Хорошо");
     EXPECT_EQ(second.button, L"Хорошо");

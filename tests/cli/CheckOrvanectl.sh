@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks orvanectl.exe as Windows would load it: a console program, the
 # C and C++ runtimes linked in, Telvix.dll imported by name, and otherwise
-# only DLLs every Windows has.
+# only DLLs every Windows has (bcrypt.dll, the platform's hashing, and
+# Normaliz.dll, Unicode normalization for names in bags, both since Vista).
 #   CheckOrvanectl.sh OBJDUMP BIN_DIR
 set -u
 OBJDUMP=$1 EXE=$2/orvanectl.exe
@@ -13,7 +14,7 @@ headers=$("$OBJDUMP" -p "$EXE")
 subsystem=$(echo "$headers" | awk '/^Subsystem/ {print $2}')
 [ "$subsystem" = 00000003 ] || bad "subsystem $subsystem, not 3 (console)"
 
-SYSTEM='^(KERNEL32|USER32|ADVAPI32|msvcrt|api-ms-win-.*)\.dll$'
+SYSTEM='^(KERNEL32|USER32|ADVAPI32|bcrypt|Normaliz|msvcrt|api-ms-win-.*)\.dll$'
 dlls=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p')
 for d in $dlls; do
   [ "$d" = Telvix.dll ] && continue

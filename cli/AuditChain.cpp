@@ -1,0 +1,157 @@
+#include "cli/AuditChain.h"
+
+#include <limits>
+
+#include <nlohmann/json.hpp>
+
+#include "core/Hash.h"
+
+const char* const kNoPreviousLine = "0000000000000000000000000000000000000000000000000000000000000000";
+
+namespace {
+
+using json = nlohmann::json;
+
+std::string_view WithoutCarriageReturn(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+bool IsDigestHex(const std::string& text)
+{
+    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// The line as a JSON object; discarded when it is none.
+json ParseObject(std::string_view line)
+{
+    json object = json::parse(line.begin(), line.end(), nullptr, false);
+    return object.is_object() ? object : json(json::value_t::discarded);
+}
+
+bool ReadSeq(const json& object, std::uint64_t& seq)
+{
+    const auto found = object.find("seq");
+    if (found == object.end() || !found->is_number_unsigned()) {
+        return false;
+    }
+    seq = found->get<std::uint64_t>();
+    return seq >= 1;
+}
+
+bool ReadPrev(const json& object, std::string& prev)
+{
+    const auto found = object.find("prev");
+    if (found == object.end() || !found->is_string()) {
+        return false;
+    }
+    prev = found->get<std::string>();
+    return IsDigestHex(prev);
+}
+
+}  // namespace
+
+ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link)
+{
+    if (tail.empty()) {
+        link = ChainLink();
+        return wholeFile ? ChainEnd::Found : ChainEnd::NeedMore;
+    }
+    if (tail.back() != '\n') {
+        return ChainEnd::HalfLine;
+    }
+    tail.remove_suffix(1);
+    const std::size_t newline = tail.rfind('\n');
+    if (newline == std::string_view::npos && !wholeFile) {
+        return ChainEnd::NeedMore;
+    }
+    const std::string_view last =
+        WithoutCarriageReturn(newline == std::string_view::npos ? tail : tail.substr(newline + 1));
+    std::uint64_t seq = 0;
+    if (!ReadSeq(ParseObject(last), seq) || seq == std::numeric_limits<std::uint64_t>::max()) {
+        return ChainEnd::NotChained;
+    }
+    link.seq = seq + 1;
+    link.prev = HashHex(HashAlgorithm::Sha256, last);
+    return link.prev.empty() ? ChainEnd::NoHash : ChainEnd::Found;
+}
+
+void ChainChecker::Feed(std::string_view bytes)
+{
+    while (report_.whole && !bytes.empty()) {
+        const std::size_t newline = bytes.find('\n');
+        if (newline == std::string_view::npos) {
+            if (pending_.size() + bytes.size() > kMaxAuditLineBytes) {
+                Break("longer than any audit line (over 1 MiB without a line ending)");
+                return;
+            }
+            pending_.append(bytes);
+            return;
+        }
+        if (pending_.empty()) {
+            CheckLine(bytes.substr(0, newline));
+        } else {
+            pending_.append(bytes.substr(0, newline));
+            CheckLine(pending_);
+            pending_.clear();
+        }
+        bytes.remove_prefix(newline + 1);
+    }
+}
+
+ChainReport ChainChecker::Finish()
+{
+    if (report_.whole && !pending_.empty()) {
+        Break("half a line: the file ends without a line ending (a write was cut off)");
+    }
+    if (report_.whole) {
+        report_.lastHash = expected_.prev;
+    }
+    return report_;
+}
+
+void ChainChecker::CheckLine(std::string_view line)
+{
+    line = WithoutCarriageReturn(line);
+    const json object = ParseObject(line);
+    if (object.is_discarded()) {
+        return Break("not a JSON object");
+    }
+    std::uint64_t seq = 0;
+    if (!ReadSeq(object, seq)) {
+        return Break("no seq (a number from 1)");
+    }
+    const std::string due = " where " + std::to_string(expected_.seq) + " is due";
+    if (seq > expected_.seq) {
+        return Break("seq is " + std::to_string(seq) + due + ": a line before it was removed or moved");
+    }
+    if (seq < expected_.seq) {
+        return Break("seq is " + std::to_string(seq) + due + ": a line was inserted or moved");
+    }
+    std::string prev;
+    if (!ReadPrev(object, prev)) {
+        return Break("no prev (64 lowercase hex digits)");
+    }
+    if (prev != expected_.prev) {
+        return Break(seq == 1 ? "prev is not 64 zeros, as the first line's must be: the line was edited"
+                              : "prev is not the hash of line " + std::to_string(seq - 1)
+                                    + ": that line was edited, or this one was moved");
+    }
+    const std::string hash = HashHex(HashAlgorithm::Sha256, line);
+    if (hash.empty()) {
+        return Break("the platform's SHA-256 failed");
+    }
+    report_.lines = seq;
+    expected_.seq = seq + 1;
+    expected_.prev = hash;
+}
+
+void ChainChecker::Break(const std::string& why)
+{
+    report_.whole = false;
+    report_.brokenAt = report_.lines + 1;
+    report_.why = why;
+}

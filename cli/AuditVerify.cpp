@@ -1,0 +1,50 @@
+#include "cli/AuditVerify.h"
+
+#include "cli/ExitCodes.h"
+#include "cli/Platform.h"
+
+bool CheckAuditFile(const std::string& path, ChainReport& report)
+{
+    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
+    if (!file) {
+        return false;
+    }
+    const platform::FileLock lock(*file);
+    std::uint64_t size = 0;
+    if (!lock.Held() || !file->Size(size)) {
+        return false;
+    }
+    constexpr std::uint32_t kPiece = 64 * 1024;
+    ChainChecker checker;
+    std::string piece;
+    for (std::uint64_t at = 0; at < size; at += piece.size()) {
+        if (!file->ReadAt(at, kPiece, piece) || piece.empty()) {
+            return false;
+        }
+        checker.Feed(piece);
+    }
+    report = checker.Finish();
+    return true;
+}
+
+int RunAuditVerify(const Output& output, const std::string& path)
+{
+    const std::string file = path.empty() ? platform::DefaultAuditPath() : path;
+    if (file.empty()) {
+        output.Error("no default audit file is known here: give FILE");
+        return kExitUsage;
+    }
+    ChainReport report;
+    if (!CheckAuditFile(file, report)) {
+        output.Error("cannot read the audit file " + file);
+        return kExitUsage;
+    }
+    if (!report.whole) {
+        platform::WriteError(file + ":" + std::to_string(report.brokenAt) + ": " + report.why + "\n");
+        return kExitFailed;
+    }
+    const std::string lines = std::to_string(report.lines) + (report.lines == 1 ? " line" : " lines");
+    output.Result({{"file", file}, {"lines", report.lines}, {"chain", "whole"}, {"last_hash", report.lastHash}},
+                  file + ": " + lines + ", chain whole, last hash " + report.lastHash);
+    return kExitOk;
+}

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The audit trail when two stations write one file: two orvanectl processes
+# append to the same audit file at once, each with its own simulated camera;
+# `audit verify` then finds a whole chain with every line, and names the line
+# where a copy was tampered with. A file that ends in half a line is refused.
+#   AuditJourney.sh BIN_DIR SIM_DIR [WINE_LOADER]
+set -u
+BIN=$1 SIM=$2 WINE=${3:-}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+fails=0
+ROUNDS=${AUDIT_ROUNDS:-12}
+
+if [ -n "$WINE" ]; then
+  TOOL=("$WINE" "$BIN/orvanectl.exe")
+  winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+  export WINEPATH="Z:$SIM"
+else
+  TOOL=("$BIN/orvanectl")
+  winpath() { echo "$1"; }
+  export LD_LIBRARY_PATH="$SIM"
+fi
+export ORVANE_PASSWORD=Zq7Kx9
+unset NVUSB_SIM_FAULTS NVUSB_SIM_LOG
+AUDIT=$WORK/audit.jsonl
+
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+
+# station NAME: ROUNDS sync-times on its own camera, into the shared file.
+station() {
+  printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/$1.state"
+  local i
+  for i in $(seq "$ROUNDS"); do
+    NVUSB_SIM_STATE=$(winpath "$WORK/$1.state") "${TOOL[@]}" --audit "$(winpath "$AUDIT")" sync-time \
+      >>"$WORK/$1.out" 2>&1 </dev/null || echo "exit $?" >>"$WORK/$1.out"
+  done
+}
+
+station east & east=$!
+station west & west=$!
+wait "$east" "$west"
+grep -q '^exit' "$WORK/east.out" "$WORK/west.out" && fail "a station failed: $(grep -h -B1 '^exit' "$WORK"/*.out)"
+
+verify() {  # verify FILE: runs audit verify, output in $WORK/out and $WORK/err
+  "${TOOL[@]}" audit verify "$(winpath "$1")" >"$WORK/out" 2>"$WORK/err" </dev/null
+}
+verify "$AUDIT"; rc=$?
+lines=$((2 * ROUNDS))
+[ "$rc" = 0 ] || fail "verify of the shared file: exit $rc: $(cat "$WORK/err")"
+last=$(tail -1 "$AUDIT" | tr -d '\n' | sha256sum | cut -d' ' -f1)
+grep -Eq "audit\.jsonl: $lines lines, chain whole, last hash $last\$" "$WORK/out" \
+  || fail "verify of the shared file: $(cat "$WORK/out") (expected $lines lines, last hash $last)"
+[ "$(wc -l <"$AUDIT")" = "$lines" ] || fail "$(wc -l <"$AUDIT") lines in the shared file, expected $lines"
+head -1 "$AUDIT" | grep -q '^{"seq":1,"prev":"0\{64\}","time":' || fail "first line: $(head -1 "$AUDIT")"
+
+# Natively: two stations wait for the lock another process holds on the
+# file (the kernel lists them as its waiters), and append only after it.
+if [ -z "$WINE" ]; then
+  exec {held}>>"$AUDIT"
+  flock -x "$held"
+  printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/late.state"
+  for name in north south; do
+    NVUSB_SIM_STATE="$WORK/late.state" "${TOOL[@]}" --audit "$AUDIT" sync-time >"$WORK/$name.out" 2>&1 </dev/null {held}>&- &
+    eval "$name=\$!"
+  done
+  inode=$(stat -c %i "$AUDIT") waiters=0
+  for _ in $(seq 300); do
+    waiters=$(grep -c -- "-> FLOCK .*:$inode " /proc/locks)
+    [ "$waiters" = 2 ] && break
+    sleep 0.1
+  done
+  [ "$waiters" = 2 ] || fail "the stations did not wait for the lock ($waiters waiting)"
+  [ "$(wc -l <"$AUDIT")" = "$lines" ] || fail "a station appended while another process held the lock"
+  flock -u "$held"; exec {held}>&-
+  wait "$north" "$south" || fail "a station failed after the lock was released: $(cat "$WORK/north.out" "$WORK/south.out")"
+  lines=$((lines + 2))
+  verify "$AUDIT" && grep -q "audit\.jsonl: $lines lines, chain whole" "$WORK/out" \
+    || fail "verify after the lock was released: $(cat "$WORK/out" "$WORK/err")"
+fi
+
+# A copy with line 5 edited: verify names line 6, whose prev no longer fits.
+sed '5s/"time.sync"/"time.synd"/' "$AUDIT" >"$WORK/edited.jsonl"
+verify "$WORK/edited.jsonl"; rc=$?
+[ "$rc" = 1 ] && grep -Eq 'edited\.jsonl:6: prev is not the hash of line 5' "$WORK/err" \
+  || fail "verify of an edited copy: exit $rc, $(cat "$WORK/err")"
+[ -s "$WORK/out" ] && fail "verify of an edited copy printed a result: $(cat "$WORK/out")"
+verify "$WORK/missing.jsonl"; rc=$?
+[ "$rc" = 2 ] && grep -q 'cannot read the audit file' "$WORK/err" || fail "verify of no file: exit $rc, $(cat "$WORK/err")"
+
+# Half a line at the end: nothing is glued onto it, and the camera is left alone.
+printf '{"seq":%d,"prev":"' $((lines + 1)) >>"$AUDIT"
+cp "$AUDIT" "$WORK/before.jsonl"
+printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/half.state"
+NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$AUDIT")" sync-time \
+  >"$WORK/out" 2>"$WORK/err" </dev/null; rc=$?
+[ "$rc" != 0 ] && grep -q 'audit file .*audit\.jsonl ends in half a line' "$WORK/err" \
+  || fail "sync-time onto half a line: exit $rc, $(cat "$WORK/err")"
+cmp -s "$AUDIT" "$WORK/before.jsonl" || fail "a line was glued onto half a line: $(tail -c 300 "$AUDIT")"
+grep -q '^clock' "$WORK/half.state" && fail "the camera's clock was set though the audit file cannot be continued"
+verify "$AUDIT"; rc=$?
+[ "$rc" = 1 ] && grep -Eq "audit\.jsonl:$((lines + 1)): half a line" "$WORK/err" \
+  || fail "verify of half a line: exit $rc, $(cat "$WORK/err")"
+
+[ "$fails" = 0 ] && echo "audit journey: $lines lines from two stations, chain whole"
+[ "$fails" = 0 ]

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "core/Hash.h"
+#include "custody/Bag.h"
+#include "custody/BagPaths.h"
+#include "tests/custody/TempFolder.h"
+
+namespace {
+
+using custody::LocalFileSystem;
+using Files = std::map<std::string, std::string>;  // path in the bag -> bytes
+
+// A bag as the test writes it, by hand and apart from WriteBagTags.
+struct BagRecipe {
+    std::string version = "1.0";
+    std::string encoding = "UTF-8";
+    Files payload = {
+        {"data/DCIM/100MEDIA/VID_0001.MP4", "first recording"},
+        {"data/DCIM/100MEDIA/VID_0002.MP4", "second recording"},
+        {"data/empty.txt", ""},
+    };
+    std::vector<std::string> algorithms = {"sha256"};
+    bool sealed = false;  // with tagmanifest-sha256.txt
+};
+
+// The few characters the cases write in single-byte tag files.
+std::string ToSingleByte(std::string text)
+{
+    const std::pair<std::string, std::string> characters[] = {{"\xC3\xA9", "\xE9"}, {"\xE2\x82\xAC", "\x80"}};
+    for (const auto& [utf8, single] : characters) {
+        for (std::size_t at = text.find(utf8); at != std::string::npos; at = text.find(utf8, at)) {
+            text.replace(at, utf8.size(), single);
+        }
+    }
+    return text;
+}
+
+std::string Checksum(const std::string& algorithm, const std::string& bytes)
+{
+    HashAlgorithm hash;
+    return ParseHashName(algorithm, hash) ? HashHex(hash, bytes) : std::string(56, 'a');
+}
+
+Files Build(const BagRecipe& recipe)
+{
+    Files files = recipe.payload;
+    std::uint64_t octets = 0;
+    for (const auto& entry : recipe.payload) {
+        octets += entry.second.size();
+    }
+    const bool singleByte = recipe.encoding != "UTF-8";
+    files["bagit.txt"] = "BagIt-Version: " + recipe.version + "\nTag-File-Character-Encoding: " + recipe.encoding + "\n";
+    files["bag-info.txt"] = "Source-Organization: Test\nPayload-Oxum: " + std::to_string(octets) + "."
+                            + std::to_string(recipe.payload.size()) + "\n";
+    for (const std::string& algorithm : recipe.algorithms) {
+        std::string manifest;
+        for (const auto& [path, bytes] : recipe.payload) {
+            manifest += Checksum(algorithm, bytes) + "  " + custody::EncodeBagPath(path) + "\n";
+        }
+        files["manifest-" + algorithm + ".txt"] = singleByte ? ToSingleByte(manifest) : manifest;
+    }
+    if (recipe.sealed) {
+        std::string tags;
+        for (const auto& [path, bytes] : files) {
+            if (path.find('/') == std::string::npos) {
+                tags += HashHex(HashAlgorithm::Sha256, bytes) + "  " + path + "\n";
+            }
+        }
+        files["tagmanifest-sha256.txt"] = tags;
+    }
+    return files;
+}
+
+void WriteBag(const std::string& root, const Files& files)
+{
+    auto& fs = LocalFileSystem();
+    ASSERT_TRUE(fs.CreateFolders(fs.Join(root, "data")));
+    for (const auto& [path, bytes] : files) {
+        const std::string full = fs.Join(root, path);
+        const std::size_t slash = path.find_last_of('/');
+        ASSERT_TRUE(slash == std::string::npos || fs.CreateFolders(fs.Join(root, path.substr(0, slash))));
+        auto file = fs.CreateNew(full);
+        ASSERT_TRUE(file && file->Write(bytes.data(), bytes.size())) << fs.LastError();
+    }
+}
+
+const std::string kFirst = "data/DCIM/100MEDIA/VID_0001.MP4";
+const std::string kSecond = "data/DCIM/100MEDIA/VID_0002.MP4";
+
+void Append(Files& files, const std::string& file, const std::string& text)
+{
+    files[file] += text;
+}
+
+void Replace(Files& files, const std::string& file, const std::string& from, const std::string& to)
+{
+    std::string& text = files[file];
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+std::string ManifestLine(const std::string& bytes, const std::string& path)
+{
+    return HashHex(HashAlgorithm::Sha256, bytes) + "  " + path + "\n";
+}
+
+struct BagCase {
+    const char* name;
+    std::function<void(BagRecipe&)> recipe;  // before the tag files are made
+    std::function<void(Files&)> edit;    // after
+    std::string verdict;                 // "valid" or the reason
+    std::string warning = "";            // the first, if any
+};
+
+void PrintTo(const BagCase& c, std::ostream* out) { *out << c.name; }
+
+class VerifyBagTest : public ::testing::TestWithParam<BagCase> {};
+
+TEST_P(VerifyBagTest, GivesTheVerdictWithWhichFileAndWhichRule)
+{
+    const BagCase& c = GetParam();
+    BagRecipe recipe;
+    if (c.recipe) {
+        c.recipe(recipe);
+    }
+    Files files = Build(recipe);
+    if (c.edit) {
+        c.edit(files);
+    }
+    TempFolder temp;
+    WriteBag(temp.Path(), files);
+
+    const custody::BagVerdict verdict = custody::VerifyBag(LocalFileSystem(), temp.Path(), 2);
+
+    EXPECT_EQ(c.verdict, verdict.valid ? "valid" : verdict.why);
+    EXPECT_EQ(c.warning, verdict.warnings.empty() ? "" : verdict.warnings.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(Bags, VerifyBagTest, ::testing::Values(
+    BagCase{"Good", nullptr, nullptr, "valid"},
+    BagCase{"GoodWithTagManifest", [](BagRecipe& s) { s.sealed = true; }, nullptr, "valid"},
+    BagCase{"EditedPayload", nullptr, [](Files& f) { f[kFirst] = "first recordinG"; },
+            kFirst + ": sha256 differs from manifest-sha256.txt"},
+    BagCase{"EditedTagFile", [](BagRecipe& s) { s.sealed = true; },
+            [](Files& f) { Append(f, "bag-info.txt", "Contact-Name: someone\n"); },
+            "bag-info.txt: sha256 differs from tagmanifest-sha256.txt"},
+    BagCase{"MissingPayloadFile", nullptr, [](Files& f) { f.erase(kSecond); },
+            kSecond + ": listed in manifest-sha256.txt but missing"},
+    BagCase{"ExtraPayloadFile", nullptr, [](Files& f) { f["data/DCIM/extra.bin"] = "x"; },
+            "data/DCIM/extra.bin: in no payload manifest"},
+    BagCase{"PathWithDotDot", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("x", "data/../../outside.txt")); },
+            "manifest-sha256.txt: line 4: data/../../outside.txt leads outside the bag (..)"},
+    BagCase{"AbsolutePath", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("x", "/etc/passwd")); },
+            "manifest-sha256.txt: line 4: /etc/passwd is absolute"},
+    BagCase{"DriveLetter", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("x", "C:/Windows/win.ini")); },
+            "manifest-sha256.txt: line 4: C:/Windows/win.ini names a drive"},
+    BagCase{"UncPath", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("x", "\\\\server\\share\\x")); },
+            "manifest-sha256.txt: line 4: \\\\server\\share\\x is a network (UNC) path"},
+    BagCase{"TagManifestLeadingOut", [](BagRecipe& s) { s.sealed = true; },
+            [](Files& f) { Append(f, "tagmanifest-sha256.txt", ManifestLine("x", "../bagit.txt")); },
+            "tagmanifest-sha256.txt: line 4: ../bagit.txt leads outside the bag (..)"},
+    BagCase{"DuplicateEntry", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("first recording", kFirst)); },
+            "manifest-sha256.txt: " + kFirst + " listed twice (lines 1 and 4)"},
+    BagCase{"DuplicateEntrySameHashIn097", [](BagRecipe& s) { s.version = "0.97"; },
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("first recording", kFirst)); },
+            "valid", "manifest-sha256.txt: " + kFirst + " listed twice with the same checksum (lines 1 and 4)"},
+    BagCase{"DuplicateEntryOtherHashIn097", [](BagRecipe& s) { s.version = "0.97"; },
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("other", kFirst)); },
+            "manifest-sha256.txt: " + kFirst + " listed twice (lines 1 and 4)"},
+    BagCase{"WrongPayloadOxum", nullptr,
+            [](Files& f) { Replace(f, "bag-info.txt", "Payload-Oxum: 31.3", "Payload-Oxum: 100.3"); },
+            "bag-info.txt: Payload-Oxum 100.3 but the payload holds 31.3"},
+    BagCase{"FetchedFileMissing", [](BagRecipe& s) { s.payload["data/remote.bin"] = "remote"; },
+            [](Files& f) {
+                f.erase("data/remote.bin");
+                f["fetch.txt"] = "https://example.org/remote.bin 6 data/remote.bin\n";
+            },
+            "data/remote.bin: listed in fetch.txt but not present (the bag is incomplete)"},
+    BagCase{"FetchedFilePresent", [](BagRecipe& s) { s.payload["data/remote.bin"] = "remote"; },
+            [](Files& f) { f["fetch.txt"] = "https://example.org/remote.bin - data/remote.bin\n"; }, "valid"},
+    BagCase{"DeclarationWithByteOrderMark", nullptr,
+            [](Files& f) { f["bagit.txt"] = "\xEF\xBB\xBF" + f["bagit.txt"]; },
+            "bagit.txt: starts with a byte-order mark, which it must not"},
+    BagCase{"UnknownVersion", [](BagRecipe& s) { s.version = "0.96"; }, nullptr,
+            "bagit.txt: BagIt-Version 0.96 is not read (1.0 and 0.97 are)"},
+    BagCase{"UnreadableEncoding", [](BagRecipe& s) { s.encoding = "UTF-16"; }, nullptr,
+            "bagit.txt: tag files in UTF-16 cannot be read (UTF-8, US-ASCII, ISO-8859-1 and windows-1252 can)"},
+    BagCase{"ManifestNotUtf8", nullptr,
+            [](Files& f) { Append(f, "manifest-sha256.txt", ManifestLine("x", "data/\xFF.bin")); },
+            "manifest-sha256.txt: line 4: not UTF-8"},
+    BagCase{"Latin1TagFiles",
+            [](BagRecipe& s) {
+                s.encoding = "ISO-8859-1";
+                s.payload["data/Caf\xC3\xA9.mp4"] = "cafe";
+            },
+            nullptr, "valid"},
+    BagCase{"Windows1252TagFiles",
+            [](BagRecipe& s) {
+                s.encoding = "windows-1252";
+                s.payload["data/100 \xE2\x82\xAC.mp4"] = "euro";
+            },
+            nullptr, "valid"},
+    BagCase{"PercentEncodedNames", [](BagRecipe& s) { s.payload["data/100%.txt"] = "percent"; }, nullptr, "valid"},
+#ifndef _WIN32
+    BagCase{"LineBreakInName", [](BagRecipe& s) { s.payload["data/two\nlines\r.txt"] = "lines"; }, nullptr, "valid"},
+    BagCase{"TwoNamesThatAreOneOnWindows", nullptr, [](Files& f) { f["data/dcim/100MEDIA/VID_0001.MP4"] = "x"; },
+            kFirst + " and data/dcim/100MEDIA/VID_0001.MP4: one name on Windows"},
+#endif
+    BagCase{"SeveralManifestsOneIncomplete", [](BagRecipe& s) { s.algorithms = {"md5", "sha256"}; },
+            [](Files& f) { Replace(f, "manifest-md5.txt", Checksum("md5", "second recording") + "  " + kSecond + "\n", ""); },
+            kSecond + ": not in manifest-md5.txt"},
+    BagCase{"SeveralManifestsOneIncompleteIn097",
+            [](BagRecipe& s) {
+                s.algorithms = {"md5", "sha256"};
+                s.version = "0.97";
+            },
+            [](Files& f) { Replace(f, "manifest-md5.txt", Checksum("md5", "second recording") + "  " + kSecond + "\n", ""); },
+            "valid", kSecond + ": not in manifest-md5.txt"},
+    BagCase{"OnlySha224", [](BagRecipe& s) { s.algorithms = {"sha224"}; }, nullptr, "cannot be checked (sha224)"},
+    BagCase{"Sha224BesideSha256", [](BagRecipe& s) { s.algorithms = {"sha224", "sha256"}; }, nullptr, "valid",
+            "manifest-sha224.txt: not checked (sha224 cannot be computed here)"},
+    BagCase{"NoPayloadManifest", [](BagRecipe& s) { s.algorithms = {}; }, nullptr,
+            "manifest-ALGORITHM.txt: missing (no payload manifest)"},
+    BagCase{"Md5sumStarAndDotSlash", nullptr, [](Files& f) { Replace(f, "manifest-sha256.txt", "  data/", " *./data/"); },
+            "valid"},
+    BagCase{"OtherCaseAndDecomposedNames", [](BagRecipe& s) { s.payload["data/Caf\xC3\xA9.mp4"] = "cafe"; },
+            [](Files& f) {
+                Replace(f, "manifest-sha256.txt", kFirst, "data/dcim/100media/vid_0001.mp4");
+                Replace(f, "manifest-sha256.txt", "Caf\xC3\xA9", "CAFE\xCC\x81");
+            },
+            "valid"}),
+    [](const ::testing::TestParamInfo<BagCase>& info) { return info.param.name; });
+
+}  // namespace
