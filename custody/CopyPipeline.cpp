@@ -10,7 +10,7 @@
 
 #include "core/Hash.h"
 #include "custody/BoundedQueue.h"
-#include "custody/FileHash.h"
+#include "custody/FileDigest.h"
 
 namespace custody {
 
@@ -283,14 +283,14 @@ private:
             return false;
         }
         FileDigest readBack;
-        const HashOutcome outcome = HashFile(fs_, copy.temp, buffer,
+        const DigestOutcome outcome = DigestFile(fs_, copy.temp, buffer,
                                              [this](std::size_t count) {
                                                  bytesVerified_ += count;
                                                  return !stopped_;
                                              },
                                              readBack);
-        if (outcome != HashOutcome::Hashed) {
-            if (outcome != HashOutcome::Stopped) {
+        if (outcome != DigestOutcome::Done) {
+            if (outcome != DigestOutcome::Stopped) {
                 Fail("verify", copy.relative + ": the copy cannot be read back from the archive" +
                                    FailureCause(fs_, "was the archive removed?"));
             }

@@ -8,7 +8,7 @@
 
 #include "custody/ArchiveFolders.h"
 #include "custody/CopyPipeline.h"
-#include "custody/FileHash.h"
+#include "custody/FileDigest.h"
 #include "custody/UtcTime.h"
 
 namespace custody {
@@ -138,24 +138,24 @@ public:
     {
         stop_ = false;
         auto archiveSide = std::async(std::launch::async, [&] {
-            return HashFile(fs_, archivePath, archiveBuffer_, [this](std::size_t) { return !stop_; }, archive);
+            return DigestFile(fs_, archivePath, archiveBuffer_, [this](std::size_t) { return !stop_; }, archive);
         });
-        const HashOutcome cardOutcome = HashFile(fs_, cardPath, cardBuffer_, [this](std::size_t) {
+        const DigestOutcome cardOutcome = DigestFile(fs_, cardPath, cardBuffer_, [this](std::size_t) {
             stop_ = stop_ || (request_.interrupted && request_.interrupted());
             return !stop_;
         }, card);
-        if (cardOutcome != HashOutcome::Hashed) {
+        if (cardOutcome != DigestOutcome::Done) {
             stop_ = true;
         }
-        const HashOutcome archiveOutcome = archiveSide.get();
-        if (cardOutcome == HashOutcome::Stopped) {
+        const DigestOutcome archiveOutcome = archiveSide.get();
+        if (cardOutcome == DigestOutcome::Stopped) {
             failure = {"copy", "interrupted while checking " + relative};
-        } else if (cardOutcome != HashOutcome::Hashed) {
+        } else if (cardOutcome != DigestOutcome::Done) {
             failure = {"card", relative + ": cannot be read on the card (was the card removed?)"};
-        } else if (archiveOutcome != HashOutcome::Hashed) {
+        } else if (archiveOutcome != DigestOutcome::Done) {
             failure = {"verify", relative + ": the earlier attempt's copy cannot be read back from the archive"};
         }
-        return cardOutcome == HashOutcome::Hashed && archiveOutcome == HashOutcome::Hashed;
+        return cardOutcome == DigestOutcome::Done && archiveOutcome == DigestOutcome::Done;
     }
 
 private:
@@ -211,7 +211,7 @@ bool PlanResume(FileSystem& fs, const OffloadRequest& request, const std::string
         }
         if (card == onCard.end()) {
             FileDigest digest;
-            if (HashFile(fs, archivePath, buffer, nullptr, digest) != HashOutcome::Hashed) {
+            if (DigestFile(fs, archivePath, buffer, nullptr, digest) != DigestOutcome::Done) {
                 failure = {"verify", file.relativePath + ": the earlier attempt's copy cannot be read back"};
                 return false;
             }

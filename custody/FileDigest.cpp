@@ -1,36 +1,36 @@
-#include "custody/FileHash.h"
+#include "custody/FileDigest.h"
 
 #include "core/Hash.h"
 
 namespace custody {
 
-HashOutcome HashFile(const FileSystem& fs, const std::string& path, std::vector<unsigned char>& buffer,
-                     const std::function<bool(std::size_t)>& block, FileDigest& digest)
+DigestOutcome DigestFile(const FileSystem& fs, const std::string& path, std::vector<unsigned char>& buffer,
+                         const std::function<bool(std::size_t)>& block, FileDigest& digest)
 {
     const std::unique_ptr<ReadStream> file = fs.OpenRead(path);
     if (!file) {
-        return HashOutcome::CannotOpen;
+        return DigestOutcome::CannotOpen;
     }
     Hasher hasher(HashAlgorithm::Sha256);
     digest = FileDigest();
     for (;;) {
         std::size_t count = 0;
         if (!file->Read(buffer.data(), buffer.size(), count)) {
-            return HashOutcome::ReadError;
+            return DigestOutcome::ReadError;
         }
         if (count == 0) {
             break;
         }
         if (!hasher.Update(buffer.data(), count)) {
-            return HashOutcome::HashFailed;
+            return DigestOutcome::HashFailed;
         }
         digest.size += count;
         if (block && !block(count)) {
-            return HashOutcome::Stopped;
+            return DigestOutcome::Stopped;
         }
     }
     digest.sha256 = hasher.FinishHex();
-    return digest.sha256.empty() ? HashOutcome::HashFailed : HashOutcome::Hashed;
+    return digest.sha256.empty() ? DigestOutcome::HashFailed : DigestOutcome::Done;
 }
 
 }  // namespace custody

@@ -1,0 +1,29 @@
+// The size and SHA-256 of one file, streamed through a caller's buffer,
+// stoppable between blocks: the read-back of a copy and the check of an
+// earlier attempt's copies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "custody/FileSystem.h"
+
+namespace custody {
+
+struct FileDigest {
+    std::uint64_t size = 0;
+    std::string sha256;  // lowercase hex
+};
+
+enum class DigestOutcome { Done, CannotOpen, ReadError, Stopped, HashFailed };
+
+// Reads `path` to its end through `buffer` (its size is the block size).
+// `block`, when set, sees each block's byte count and stops the read by
+// returning false.
+DigestOutcome DigestFile(const FileSystem& fs, const std::string& path, std::vector<unsigned char>& buffer,
+                         const std::function<bool(std::size_t)>& block, FileDigest& digest);
+
+}  // namespace custody
