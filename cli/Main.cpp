@@ -154,8 +154,11 @@ CustodyCommands DefineCustody(CLI::App& app, CLI::App* format, CustodyArguments&
     c.offload->add_flag("--format-after", a.offload.formatAfter,
                         "format the card once the bag is complete and the card holds exactly its files");
     auto* watch = c.offload->add_flag("--watch", a.offload.watch, "offload every camera plugged in until Ctrl+C");
-    c.offload->add_option("--count", a.offload.count, "with --watch: stop after N cameras")->needs(watch);
+    c.offload->add_option("--count", a.offload.count, "with --watch: stop after N cameras")
+        ->type_name("N")
+        ->needs(watch);
     c.offload->add_option("--interval-ms", a.offload.intervalMs, "with --watch: how often to look (default 500)")
+        ->type_name("MS")
         ->check(CLI::Range(10u, 60000u))
         ->needs(watch);
     CLI::App* archive = app.add_subcommand("archive", "check an archive's bags");
