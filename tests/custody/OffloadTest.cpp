@@ -343,7 +343,7 @@ TEST_F(OffloadTest, EmptyAndCrowdedCardsMakeValidBags)
     const struct {
         const char* name;
         int files;
-    } cases[] = {{"an empty card", 0}, {"a few thousand small files", 2500}};
+    } cases[] = {{"an empty card", 0}, {"a few thousand small files", 2000}};
     for (const auto& c : cases) {
         TempFolder card, archive;
         for (int i = 0; i < c.files; ++i) {
