@@ -167,10 +167,10 @@ private:
         copy->relative = file.relativePath;
         copy->temp = fs_.Join(data_, temps_.For(file.relativePath, index));
         copy->final = fs_.Join(data_, file.relativePath);
-        if (fs_.Exists(copy->temp)) {
-            fs_.RemoveFile(copy->temp);  // left by an earlier attempt; CreateNew says if it stayed
-        }
         copy->stream = fs_.CreateNew(copy->temp);
+        if (!copy->stream && fs_.Exists(copy->temp) && fs_.RemoveFile(copy->temp)) {
+            copy->stream = fs_.CreateNew(copy->temp);  // one left by an earlier attempt
+        }
         if (!copy->stream) {
             Fail("copy", file.relativePath + ": cannot be created in the archive" + FailureCause(fs_, "is it writable?"));
             return;
