@@ -1,0 +1,56 @@
+#include "cli/Session.h"
+
+#include "cli/ExitCodes.h"
+
+int ConnectCamera(const Session& session)
+{
+    switch (camera::Connect()) {
+    case Connection::NoVendorLibrary:
+        session.output.Error("the camera's USB library (NvUSB) was not found");
+        return kExitNoCamera;
+    case Connection::NoCamera:
+        session.output.Error("no camera found");
+        return kExitNoCamera;
+    case Connection::Refused:
+        session.output.Error("the camera did not accept the connection");
+        return kExitNoCamera;
+    case Connection::Connected:
+        break;
+    }
+    return kExitOk;
+}
+
+int OpenCamera(Session& session)
+{
+    const int connected = ConnectCamera(session);
+    if (connected != kExitOk) {
+        return connected;
+    }
+    if (!camera::SignIn(session.account(), session.password.text())) {
+        session.output.Error("the camera refused the sign-in");
+        return kExitSignInRefused;
+    }
+    return kExitOk;
+}
+
+int BeginChange(const Session& session, const std::string& serial, const std::string& action,
+                const nlohmann::ordered_json& details)
+{
+    if (session.audit.Record(serial, action, "started", details)) {
+        return kExitOk;
+    }
+    session.output.Error("cannot write the audit file " + session.auditPath + ": nothing was changed");
+    return kExitAuditFailed;
+}
+
+int EndChange(const Session& session, const std::string& serial, const std::string& action,
+              const std::string& outcome, const nlohmann::ordered_json& details, int exitCode)
+{
+    if (session.audit.Record(serial, action, outcome, details)) {
+        return exitCode;
+    }
+    session.output.Error(std::string(exitCode == kExitOk ? "the change was made but not recorded"
+                                                         : "the outcome was not recorded")
+                         + ": cannot write the audit file " + session.auditPath);
+    return kExitAuditFailed;
+}
