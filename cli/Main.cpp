@@ -292,7 +292,7 @@ int OpenAudit(Session& session)
 }
 
 // Input first, then the password, then the audit trail; the command last.
-int Dispatch(const Command& command, Arguments& a)
+int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables)
 {
     if (command.prepare) {
         const int prepared = command.prepare(a);
@@ -300,8 +300,7 @@ int Dispatch(const Command& command, Arguments& a)
             return prepared;
         }
     }
-    Session session(a.global);
-    TakePasswordVariables(session.variables);
+    Session session(a.global, variables);
     std::string error;
     if (command.reach != Reach::Nothing
         && !ReadSignInPassword(a.global.passwordFile, session.variables, SignInPrompt(session.account()),
@@ -323,6 +322,8 @@ int Dispatch(const Command& command, Arguments& a)
 
 int Run(int argc, const char* const* argv)
 {
+    PasswordVariables variables;
+    TakePasswordVariables(variables);
     CLI::App app("Scriptable camera tool and provisioning station.", "orvanectl");
     Arguments a;
     const std::map<const CLI::App*, const Command*> commands = Define(app, a);
@@ -334,7 +335,7 @@ int Run(int argc, const char* const* argv)
         }
         return UsageError(std::string(error.what()) + " (see orvanectl --help)");
     }
-    return Dispatch(*commands.at(Chosen(app)), a);
+    return Dispatch(*commands.at(Chosen(app)), a, variables);
 }
 
 }  // namespace

@@ -22,7 +22,10 @@ struct GlobalOptions {
 };
 
 struct Session {
-    explicit Session(const GlobalOptions& options) : options(options), output(options.json) {}
+    Session(const GlobalOptions& options, PasswordVariables& variables)
+        : options(options), output(options.json), variables(variables)
+    {
+    }
 
     Account account() const { return options.user ? Account::User : Account::Administrator; }
 
@@ -30,7 +33,7 @@ struct Session {
     Output output;
     AuditTrail audit;
     std::string auditPath;  // the file the audit trail appends to; empty without one
-    PasswordVariables variables;
+    PasswordVariables& variables;
     Secret password;  // the sign-in password, as the camera takes it
 };
 

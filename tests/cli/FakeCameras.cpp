@@ -21,16 +21,11 @@ FakeCamera* Reach(const char* function, int* status, const std::string& detail =
     FakeCameras& fake = FakeCameras::Current();
     fake.Record(function, detail);
     FakeCamera* camera = fake.Connected();
-    if (camera && camera->failing.count(function) == 0) {
-        if (status) {
-            *status = kStatusSuccess;
-        }
-        return camera;
-    }
+    const bool ok = camera && camera->failing.count(function) == 0;
     if (status) {
-        *status = kStatusFailure;
+        *status = ok ? kStatusSuccess : kStatusFailure;
     }
-    return nullptr;
+    return ok ? camera : nullptr;
 }
 
 int TELVIX_CALL FakeInit(void*, int* status)
@@ -107,61 +102,39 @@ int TELVIX_CALL FakeSetSerial(const void* serial, const char*, int* status)
     return camera ? 1 : 0;
 }
 
-int TELVIX_CALL FakeSyncTime(const char*, int* status)
-{
-    FakeCamera* camera = Reach("SyncDevTime", status);
-    if (camera) {
-        ++camera->clockSets;
-    }
-    return camera ? 1 : 0;
-}
-
 int TELVIX_CALL FakeResolution(int* width, int* height, const char*, int* status)
 {
-    FakeCamera* camera = Reach("ReadDeviceResolution", status);
-    if (camera) {
-        *width = 1920;
-        *height = 1080;
-    }
-    return camera ? 1 : 0;
+    const bool ok = Reach("ReadDeviceResolution", status);
+    *width = ok ? 1920 : *width;
+    *height = ok ? 1080 : *height;
+    return ok ? 1 : 0;
 }
 
 int TELVIX_CALL FakeBattery(int* level, const char*, int* status)
 {
-    FakeCamera* camera = Reach("ReadDeviceBatteryDumpEnergy", status);
-    if (camera) {
-        *level = 85;
-    }
-    return camera ? 1 : 0;
+    const bool ok = Reach("ReadDeviceBatteryDumpEnergy", status);
+    *level = ok ? 85 : *level;
+    return ok ? 1 : 0;
 }
 
-int SetPassword(const char* function, std::string FakeCamera::*password, const char* text, int* status)
+template <std::string FakeCamera::*Password>
+int TELVIX_CALL FakeSetPassword(const char* password, const char*, int* status)
 {
-    FakeCamera* camera = Reach(function, status, text);
+    FakeCamera* camera = Reach(Password == &FakeCamera::adminPassword ? "SetAdminPassWord" : "SetUserPassWord",
+                               status, password);
     if (camera && !camera->keepsOldPassword) {
-        camera->*password = text;
+        camera->*Password = password;
     }
     return camera ? 1 : 0;
 }
 
-int TELVIX_CALL FakeSetAdminPassword(const char* password, const char*, int* status)
-{
-    return SetPassword("SetAdminPassWord", &FakeCamera::adminPassword, password, status);
-}
+// The calls that only change the camera's state, which no test reads back.
+const char* const kPlainCalls[] = {"SyncDevTime", "SetMSDC", "FormatDecTF"};
 
-int TELVIX_CALL FakeSetUserPassword(const char* password, const char*, int* status)
+template <size_t I>
+int TELVIX_CALL FakePlainCall(const char*, int* status)
 {
-    return SetPassword("SetUserPassWord", &FakeCamera::userPassword, password, status);
-}
-
-int TELVIX_CALL FakeStorage(const char*, int* status)
-{
-    return Reach("SetMSDC", status) ? 1 : 0;
-}
-
-int TELVIX_CALL FakeFormat(const char*, int* status)
-{
-    return Reach("FormatDecTF", status) ? 1 : 0;
+    return Reach(kPlainCalls[I], status) ? 1 : 0;
 }
 
 }  // namespace
@@ -182,13 +155,13 @@ FakeCameras::FakeCameras() : library_(TelvixLibrary()), previous_(g_cameraLibrar
     library_.WriteVUZInfo = &FakeWriteIdentity;
     library_.ReadCameraSerialNo = &FakeReadSerial;
     library_.SetCameraSerialNo = &FakeSetSerial;
-    library_.SyncDevTime = &FakeSyncTime;
     library_.ReadDeviceResolution = &FakeResolution;
     library_.ReadDeviceBatteryDumpEnergy = &FakeBattery;
-    library_.SetAdminPassWord = &FakeSetAdminPassword;
-    library_.SetUserPassWord = &FakeSetUserPassword;
-    library_.SetMSDC = &FakeStorage;
-    library_.FormatDecTF = &FakeFormat;
+    library_.SetAdminPassWord = &FakeSetPassword<&FakeCamera::adminPassword>;
+    library_.SetUserPassWord = &FakeSetPassword<&FakeCamera::userPassword>;
+    library_.SyncDevTime = &FakePlainCall<0>;
+    library_.SetMSDC = &FakePlainCall<1>;
+    library_.FormatDecTF = &FakePlainCall<2>;
     g_current = this;
     g_cameraLibrary = &library_;
 }

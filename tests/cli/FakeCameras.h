@@ -23,7 +23,6 @@ struct FakeCamera {
     bool garblesIdentity = false;   // stores a written record with one byte changed
     bool garblesSerial = false;     // stores a written serial number with one character changed
     bool keepsOldPassword = false;  // takes a new password but goes on checking the old one
-    int clockSets = 0;
 };
 
 struct FakeCall {

@@ -137,16 +137,4 @@ TEST(PasswordSet, AsksForTheCurrentPasswordThenTheNewOneTwice)
     }
 }
 
-TEST(PasswordVariables, AreTakenOutOfTheEnvironment)
-{
-    ResetFakeSystem();
-    g_system.environment = {{"ORVANE_PASSWORD", "888888"}, {"ORVANE_NEW_PASSWORD", "Nw4Pq8"}, {"HOME", "/home/a"}};
-    FakeCameras cameras;
-    cameras.Plug();
-
-    EXPECT_EQ(RunTool({"--no-audit", "password", "set", "user"}), 0) << g_system.errors;
-    EXPECT_EQ(cameras.cameras[0].userPassword, "Nw4Pq8");
-    EXPECT_EQ(g_system.environment, (std::map<std::string, std::string>{{"HOME", "/home/a"}}));
-}
-
 }  // namespace
