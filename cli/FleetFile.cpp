@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <type_traits>
 
 #include "cli/CsvReader.h"
 #include "cli/FieldMessages.h"
@@ -15,7 +14,7 @@ namespace {
 // The columns: the serial number, then the identity fields in their table's
 // order.
 constexpr std::size_t kSerialColumn = 0;
-constexpr std::size_t kColumns = 1 + std::extent_v<decltype(kIdentityFields)>;
+constexpr std::size_t kColumns = 1 + kIdentityFieldCount;
 using Positions = std::array<std::size_t, kColumns>;
 
 std::string ColumnName(std::size_t column)

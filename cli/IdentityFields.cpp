@@ -2,7 +2,7 @@
 
 #include "core/CodePages.h"
 
-const IdentityField kIdentityFields[5] = {
+const IdentityField kIdentityFields[kIdentityFieldCount] = {
     {"camera_id", "--camera-id", InputField::CameraId, &IdentityTexts::cameraId},
     {"user_id", "--user-id", InputField::UserId, &IdentityTexts::userId},
     {"user_name", "--user-name", InputField::UserName, &IdentityTexts::userName},

@@ -20,7 +20,8 @@ struct IdentityField {
 };
 
 // In the order the tool shows them.
-extern const IdentityField kIdentityFields[5];
+constexpr size_t kIdentityFieldCount = 5;
+extern const IdentityField kIdentityFields[kIdentityFieldCount];
 
 // The field of `field`; null for the password fields.
 const IdentityField* IdentityFieldOf(InputField field);

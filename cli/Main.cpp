@@ -6,7 +6,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -30,8 +29,8 @@ constexpr std::uint64_t kFleetFileBytes = 64u << 20;
 // command's Prepare reads and checks from it.
 struct Arguments {
     GlobalOptions global;
-    std::string identity[5];  // identity set, by kIdentityFields
-    CLI::Option* identityGiven[5] = {};
+    std::string identity[kIdentityFieldCount];  // identity set, by kIdentityFields
+    CLI::Option* identityGiven[kIdentityFieldCount] = {};
     std::string serial;
     std::string account;
     std::string newPasswordFile;
@@ -69,7 +68,7 @@ int UsageError(const std::string& message)
 
 void IdentitySetOptions(CLI::App& command, Arguments& a)
 {
-    for (size_t i = 0; i < std::size(kIdentityFields); ++i) {
+    for (size_t i = 0; i < kIdentityFieldCount; ++i) {
         const IdentityField& field = kIdentityFields[i];
         a.identityGiven[i] = command.add_option(field.flag, a.identity[i], RuleText(field.field))
                                  ->type_name(RuleOf(field.field).mode == AlnumOnly ? "ID" : "NAME");
@@ -78,7 +77,7 @@ void IdentitySetOptions(CLI::App& command, Arguments& a)
 
 int PrepareIdentitySet(Arguments& a)
 {
-    for (size_t i = 0; i < std::size(kIdentityFields); ++i) {
+    for (size_t i = 0; i < kIdentityFieldCount; ++i) {
         if (a.identityGiven[i]->count() == 0) {
             continue;
         }
@@ -229,7 +228,6 @@ std::map<const CLI::App*, const Command*> Define(CLI::App& app, Arguments& a)
 {
     app.set_version_flag("--version", "orvanectl " ORVANE_VERSION);
     app.require_subcommand(1);
-    app.footer(Help());
     app.add_flag("--json", a.global.json, "one JSON object per result line");
     app.add_flag("--verbose", a.global.verbose, "show the camera library's trace on standard error");
     app.add_flag("--user", a.global.user, "sign in as User instead of Administrator");
@@ -252,7 +250,7 @@ std::map<const CLI::App*, const Command*> Define(CLI::App& app, Arguments& a)
             if (!group) {
                 group = app.add_subcommand(name.substr(0, space))->require_subcommand(1)->fallthrough()->group("");
             }
-            sub = group->add_subcommand(name.substr(space + 1), command.summary);
+            sub = group->add_subcommand(name.substr(space + 1), command.summary)->group("Subcommands");
         }
         sub->fallthrough();
         if (command.options) {
@@ -260,6 +258,7 @@ std::map<const CLI::App*, const Command*> Define(CLI::App& app, Arguments& a)
         }
         commands[sub] = &command;
     }
+    app.footer(Help());  // after the subcommands, which would inherit it
     return commands;
 }
 
