@@ -17,7 +17,6 @@ struct CameraResult {
     std::string failedStep;  // empty when provisioned
     std::string why;
     int exitCode = kExitOk;
-    bool started = false;            // the started line is written: the camera may have been changed
     json details = json::object();  // before and after, for the audit
 };
 
@@ -78,7 +77,6 @@ CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, cons
     if (BeginChange(session, result.serial, kAction, result.details) != kExitOk) {
         return Failed(result, "audit", "nothing was changed", kExitAuditFailed);
     }
-    result.started = true;
     return Change(result, wanted, options);
 }
 
