@@ -68,11 +68,6 @@ enum class FileRead {
 // a caller's reserved buffer for a secret is not copied).
 FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
 
-inline bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    return ReadFile(path, UINT64_MAX, bytes) == FileRead::Ok;
-}
-
 // A file opened for appending whole lines: each one is written in one call
 // and flushed to the disk before the call returns.
 class AppendFile {
