@@ -50,8 +50,9 @@ std::string IdentityLine(const IdentityRecord& record)
     const IdentityTexts texts = ParseIdentityRecord(record);
     std::string line;
     for (const IdentityField& field : kIdentityFields) {
-        const std::string quote = IsQuoted(field) ? "\"" : "";
-        line += (line.empty() ? "" : " ") + std::string(field.key) + "=" + quote + Utf8(texts.*field.text) + quote;
+        const char* quote = IsQuoted(field) ? "\"" : "";
+        line.append(line.empty() ? "" : " ").append(field.key).append("=").append(quote);
+        line.append(Utf8(texts.*field.text)).append(quote);
     }
     return line;
 }
