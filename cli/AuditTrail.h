@@ -27,7 +27,7 @@ public:
                 const nlohmann::ordered_json& details = nlohmann::ordered_json::object()) const;
 
     const std::string& Path() const { return path_; }
-    // Why the last Open or Record failed, as "the audit file PATH ...".
+    // Why the last Open or Record failed, such as "it cannot be locked".
     const std::string& Problem() const { return problem_; }
 
 private:
