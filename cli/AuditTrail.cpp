@@ -67,10 +67,12 @@ bool AuditTrail::ReadChainEnd(ChainLink& next) const
         switch (FindChainEnd(tail, from == 0, next)) {
         case ChainEnd::Found:
             return true;
+        case ChainEnd::Unchained:
+            return ContinueUnchained(size, next);
         case ChainEnd::HalfLine:
             return Fail("it ends in half a line, where a write was cut off");
         case ChainEnd::NotChained:
-            return Fail("it does not end with a chained audit line");
+            return Fail("it does not end with an audit line");
         case ChainEnd::NoHash:
             return Fail("the platform's SHA-256 failed");
         case ChainEnd::NeedMore:
@@ -80,6 +82,28 @@ bool AuditTrail::ReadChainEnd(ChainLink& next) const
             return Fail("it ends in a line longer than any audit line");
         }
     }
+}
+
+// Once, for a file an earlier orvanectl wrote: the chain continues its
+// lines only when they are all such lines, so the whole file is checked.
+bool AuditTrail::ContinueUnchained(std::uint64_t size, ChainLink& next) const
+{
+    constexpr std::uint32_t kPiece = 64 * 1024;
+    ChainChecker checker;
+    std::string piece;
+    for (std::uint64_t at = 0; at < size; at += piece.size()) {
+        if (!file_->ReadAt(at, kPiece, piece) || piece.empty()) {
+            return Fail("it cannot be read");
+        }
+        checker.Feed(piece);
+    }
+    const ChainReport report = checker.Finish();
+    if (!report.whole) {
+        return Fail("its chain is broken at line " + std::to_string(report.brokenAt) + " (" + report.why + ")");
+    }
+    next.seq = report.lines + 1;
+    next.prev = report.lastHash;
+    return true;
 }
 
 bool AuditTrail::Fail(const std::string& why) const

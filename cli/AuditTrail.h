@@ -17,7 +17,7 @@ public:
     // Not opened: recording does nothing.
     AuditTrail() = default;
     // False when the file cannot be opened for appending, or its end cannot
-    // be continued (half a line, or a line that is not a chained audit line);
+    // be continued (half a line, or a last line that is no audit line);
     // Problem() says why.
     bool Open(const std::string& path);
 
@@ -32,6 +32,7 @@ public:
 
 private:
     bool ReadChainEnd(ChainLink& next) const;
+    bool ContinueUnchained(std::uint64_t size, ChainLink& next) const;
     bool Fail(const std::string& why) const;
 
     std::unique_ptr<platform::SharedFile> file_;

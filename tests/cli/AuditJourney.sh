@@ -101,5 +101,14 @@ verify "$AUDIT"; rc=$?
 [ "$rc" = 1 ] && grep -Eq "audit\.jsonl:$((lines + 1)): half a line" "$WORK/err" \
   || fail "verify of half a line: exit $rc, $(cat "$WORK/err")"
 
+# A file an earlier orvanectl wrote, without seq and prev: the chain
+# continues its lines instead of refusing it.
+printf '{"time":"2026-12-01T08:00:00Z","action":"time.sync","outcome":"ok"}\n' >"$WORK/earlier.jsonl"
+NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$WORK/earlier.jsonl")" sync-time \
+  >"$WORK/out" 2>"$WORK/err" </dev/null || fail "sync-time onto an earlier audit file: $(cat "$WORK/err")"
+verify "$WORK/earlier.jsonl" && grep -q 'earlier\.jsonl: 3 lines (the first 1 from before the chain' "$WORK/out" \
+  || fail "verify of a continued earlier file: $(cat "$WORK/out" "$WORK/err")"
+sed -n 2p "$WORK/earlier.jsonl" | grep -q '^{"seq":2,"prev":"' || fail "the chain does not continue the earlier line"
+
 [ "$fails" = 0 ] && echo "audit journey: $lines lines from two stations, chain whole"
 [ "$fails" = 0 ]
