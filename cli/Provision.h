@@ -2,15 +2,20 @@
 // fleet-file row names, sets its clock, and keeps an audit line of each.
 #pragma once
 
+#include <cstdint>
+
 #include "cli/FleetFile.h"
 #include "cli/Session.h"
 
 struct StationOptions {
     bool watch = false;
-    unsigned count = 0;        // with watch: stop after this many cameras; 0 never
-    unsigned intervalMs = 500;
+    unsigned count = 0;  // with watch: stop after this many cameras; 0 never
+    // With watch: Init_Device is never called more often than this.
+    std::uint64_t intervalMs = 500;
     bool syncTime = true;
 };
 
-// Returns an ExitCode: for one camera its own, with watch 0 only when none failed.
+// Returns an ExitCode: for one camera its own; with watch 0 only when none
+// failed, 5 when every failed camera was missing from the fleet file, and 6
+// as soon as an audit line cannot be written (the station stops there).
 int RunProvision(Session& session, const Fleet& fleet, const StationOptions& options);

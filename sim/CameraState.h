@@ -1,6 +1,7 @@
 // Everything the simulated camera remembers from one run to the next.
 #pragma once
 
+#include "CardRecordings.h"
 #include "Faults.h"
 #include "TransferShape.h"
 
@@ -18,6 +19,8 @@ using ClockFields = std::array<int32_t, kClockFieldCount>;
 // Factory passwords of the two account types (0 administrator, 1 user).
 constexpr const char* kDefaultAdminPassword = "888888";
 constexpr const char* kDefaultUserPassword = "000000";
+// The card's folder, beside the state file.
+constexpr const char* kDefaultCardFolder = "card";
 
 struct CameraState {
     bool present = true;
@@ -32,6 +35,8 @@ struct CameraState {
     int formatCount = 0;
     int storageModeCount = 0;
     std::optional<ClockFields> clock;  // unset until the clock is first set
+    std::string card = kDefaultCardFolder;  // as written; relative to the state file's folder
+    CardLayout cardLayout;                  // what a fresh card holds
     Faults faults;
 
     // Camera ID "CAM0001", user ID "000001", department ID "D01", names empty.

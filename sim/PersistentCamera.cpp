@@ -1,5 +1,6 @@
 #include "PersistentCamera.h"
 
+#include "CardFolder.h"
 #include "StateFile.h"
 #include "TransferLog.h"
 
@@ -36,6 +37,7 @@ int PersistentCamera::send(int device, int command, const void* buffer, int leng
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     const bool ok = camera_.send(device, command, bytes, length);
     persistIfChanged();
+    serveCard();
     log(Direction::Send, command, length, bytes, ok);
     return ok ? 1 : 0;
 }
@@ -50,6 +52,18 @@ void PersistentCamera::persistIfChanged() {
     std::string error;
     memoryOnly_ = !writeStateFile(files_.state, camera_.state(), error);
     if (memoryOnly_) report(error + "; keeping the camera's state in memory");
+}
+
+// Done before the transfer returns: whoever switched the camera to storage
+// mode finds the whole card as soon as the call is back.
+void PersistentCamera::serveCard() {
+    const CardRequest request = camera_.takeCardRequest();
+    if (request == CardRequest::None) return;
+    const std::filesystem::path card = resolveCardFolder(camera_.state().card, files_.state);
+    std::string error = cardFolderProblem(card, files_.state);
+    if (error.empty() && request == CardRequest::Present) createCardIfMissing(card, camera_.state().cardLayout, error);
+    if (error.empty() && request == CardRequest::Erase) emptyCard(card, error);
+    if (!error.empty()) report(error);
 }
 
 void PersistentCamera::log(Direction direction, int command, int length, const uint8_t* payload, bool ok) {

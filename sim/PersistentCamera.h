@@ -1,7 +1,8 @@
 // The simulated camera behind the library's entries: reads its state file
 // before every call, writes it after every change and logs every transfer.
 // When the state file cannot be written, the camera goes on from memory
-// (and stops rereading the file) until a write succeeds again.
+// (and stops rereading the file) until a write succeeds again. Storage mode
+// brings the card folder into being; a successful format empties it.
 #pragma once
 
 #include "SimulatedCamera.h"
@@ -40,6 +41,7 @@ public:
 private:
     void delayTransfer();
     void persistIfChanged();
+    void serveCard();
     void log(Direction direction, int command, int length, const uint8_t* payload, bool ok);
     void report(const std::string& problem);
 

@@ -63,6 +63,14 @@ bool SimulatedCamera::takeStateChanged() {
     return changed;
 }
 
+CardRequest SimulatedCamera::takeCardRequest() {
+    const CardRequest request = cardRequest_;
+    cardRequest_ = CardRequest::None;
+    return request;
+}
+
+int32_t SimulatedCamera::formatVerdict() const { return faults().formatVerdict.value_or(state_.formatVerdict); }
+
 int32_t SimulatedCamera::signInVerdict() const {
     if (const auto forced = faults().signInVerdict) return *forced;
     const std::string* expected = nullptr;
@@ -92,6 +100,7 @@ bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) 
     case kCmdStorageMode:
         if (readInt(buffer) != 1) return false;
         ++state_.storageModeCount;
+        cardRequest_ = CardRequest::Present;
         break;
     case kCmdUserPassword:
         state_.userPassword = bytesAsText(buffer, length);
@@ -102,6 +111,7 @@ bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) 
     case kCmdFormat:
         if (readInt(buffer) != 1) return false;
         ++state_.formatCount;
+        if (formatVerdict() == 0) cardRequest_ = CardRequest::Erase;
         break;
     case kCmdSetSerial:
         std::memcpy(state_.serialNumber.data(), buffer, state_.serialNumber.size());
@@ -129,7 +139,7 @@ void SimulatedCamera::answerReceive(int command, uint8_t* buffer) {
         writeInt(buffer, state_.battery);
         break;
     case kCmdFormat:
-        writeInt(buffer, faults().formatVerdict.value_or(state_.formatVerdict));
+        writeInt(buffer, formatVerdict());
         break;
     case kCmdReadSerial:
         std::memcpy(buffer, state_.serialNumber.data(), state_.serialNumber.size());

@@ -15,6 +15,10 @@ constexpr int kDeviceHandle = 0x5A17;
 // The verdict of a sign-in the camera refuses (kLoginAccepted otherwise).
 constexpr int32_t kSignInRefused = 0;
 
+// What a transfer asks of the card: to be there (storage mode), or to be
+// emptied (a format the camera answers with verdict 0).
+enum class CardRequest { None, Present, Erase };
+
 class SimulatedCamera {
 public:
     explicit SimulatedCamera(CameraState state = {});
@@ -33,18 +37,22 @@ public:
 
     // True once after a transfer changed the persistent state.
     bool takeStateChanged();
+    // The card request of the last transfer, once.
+    CardRequest takeCardRequest();
     int transferCount() const { return transferCount_; }
 
 private:
     bool transferAllowed(int device, int command) const;
     bool isPresent() const;
     int32_t signInVerdict() const;
+    int32_t formatVerdict() const;
     bool applySend(int command, const uint8_t* buffer, int length);
     void answerReceive(int command, uint8_t* buffer);
 
     CameraState state_;
     Faults extraFaults_;
     bool stateChanged_ = false;
+    CardRequest cardRequest_ = CardRequest::None;
     int transferCount_ = 0;
     int32_t signInAccount_ = -1;
     std::string signInPassword_;

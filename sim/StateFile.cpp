@@ -66,6 +66,19 @@ bool decodeFlag(const std::string& value, bool& field) {
     return true;
 }
 
+bool decodeText(const std::string& value, std::string& field) {
+    if (value.empty()) return false;
+    field = value;
+    return true;
+}
+
+bool decodeRecordings(const std::string& value, RecordingCount& field) {
+    const std::optional<RecordingCount> count = parseRecordingCount(value);
+    if (!count) return false;
+    field = *count;
+    return true;
+}
+
 bool decodeClock(const std::string& value, std::optional<ClockFields>& clock) {
     std::istringstream in(value);
     ClockFields fields{};
@@ -111,6 +124,14 @@ std::string applyKey(CameraState& state, const std::string& key, const std::stri
         ok = decodeClock(value, state.clock);
     } else if (key == "clock_text") {
         ok = true;  // written for the reader only; "clock" is what counts
+    } else if (key == "card") {
+        ok = decodeText(value, state.card);
+    } else if (key == "card_videos") {
+        ok = decodeRecordings(value, state.cardLayout.videos);
+    } else if (key == "card_photos") {
+        ok = decodeRecordings(value, state.cardLayout.photos);
+    } else if (key == "card_logs") {
+        ok = decodeRecordings(value, state.cardLayout.logs);
     } else if (key == "faults") {
         std::vector<std::string> problems;
         state.faults = parseFaults(value, problems);
@@ -171,6 +192,10 @@ std::string formatStateText(const CameraState& state) {
         out << "\n";
         out << "clock_text = " << formatClock(*state.clock) << "\n";
     }
+    out << "card = " << state.card << "\n";
+    out << "card_videos = " << formatRecordingCount(state.cardLayout.videos) << "\n";
+    out << "card_photos = " << formatRecordingCount(state.cardLayout.photos) << "\n";
+    out << "card_logs = " << formatRecordingCount(state.cardLayout.logs) << "\n";
     out << "faults = " << formatFaults(state.faults) << "\n";
     return out.str();
 }

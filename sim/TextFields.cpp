@@ -35,4 +35,16 @@ std::optional<int> parseInt(const std::string& text) {
     return static_cast<int>(value);
 }
 
+static_assert(sizeof(unsigned long long) == sizeof(std::uint64_t), "strtoull reads a whole 64-bit size");
+
+std::optional<std::uint64_t> parseUint64(const std::string& text) {
+    const std::string trimmed = trimText(text);
+    if (trimmed.empty() || trimmed[0] < '0' || trimmed[0] > '9') return std::nullopt;  // no sign
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(trimmed.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0') return std::nullopt;
+    return static_cast<std::uint64_t>(value);
+}
+
 }  // namespace nvusb_sim

@@ -120,6 +120,16 @@ TEST_F(NvUSBLibraryTest, WritesTheStateFileNamedByTheEnvironment) {
     EXPECT_EQ(firstDevice(), 0);
 }
 
+TEST_F(NvUSBLibraryTest, StorageModeBringsTheCardThatAFormatEmpties) {
+    writeFile(folder / "state.txt", "card_videos = 1 x 3000000\ncard_photos = 0 x 0\n");
+    const int device = firstDevice();
+    int32_t one = 1;
+    ASSERT_NE(setData(device, 5, &one, 4), 0);
+    EXPECT_EQ(std::filesystem::file_size(folder / "card" / "DCIM" / "100MEDIA" / "VID_0001.MP4"), 3000000u);
+    ASSERT_NE(setData(device, 10, &one, 4), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "card"));
+}
+
 TEST_F(NvUSBLibraryTest, FaultsFromTheEnvironmentApplyAtTheNextCall) {
     const int device = firstDevice();
     int32_t level = -1;

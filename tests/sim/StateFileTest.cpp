@@ -25,6 +25,10 @@ CameraState changedState() {
     state.clock = ClockFields{1, 2, 3, 4, 5, 123, 6, 7, 1};
     state.faults.failingCommands = {3, 10};
     state.faults.delayMs = 20;
+    state.card = u8"/media/sd card #1/\u00e9";
+    state.cardLayout.videos = {4, 209715200};
+    state.cardLayout.photos = {1000, 204800};
+    state.cardLayout.logs = {0, 0};
     return state;
 }
 
@@ -41,6 +45,8 @@ void expectSameState(const CameraState& actual, const CameraState& expected) {
     EXPECT_EQ(actual.formatCount, expected.formatCount);
     EXPECT_EQ(actual.storageModeCount, expected.storageModeCount);
     EXPECT_EQ(actual.clock, expected.clock);
+    EXPECT_EQ(actual.card, expected.card);
+    EXPECT_TRUE(actual.cardLayout == expected.cardLayout);
     EXPECT_TRUE(actual.faults == expected.faults) << formatFaults(actual.faults);
 }
 
@@ -106,6 +112,8 @@ TEST_P(MalformedLineTest, NamesFileAndLineAndKeepsTheDefault) {
     EXPECT_EQ(contents.state.serialNumber, CameraState::defaultSerialNumber());
     EXPECT_EQ(contents.state.videoHeight, 1080);
     EXPECT_FALSE(contents.state.clock.has_value());
+    EXPECT_EQ(contents.state.card, kDefaultCardFolder);
+    EXPECT_TRUE(contents.state.cardLayout == CardLayout());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,7 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedCase{"format_count = -1", "bad value for 'format_count'"},
                       MalformedCase{"clock = 1 2 3", "bad value for 'clock'"},
                       MalformedCase{"user_password = hex:4", "bad value for 'user_password'"},
-                      MalformedCase{"faults = sparks", "unknown or malformed fault 'sparks'"}));
+                      MalformedCase{"faults = sparks", "unknown or malformed fault 'sparks'"},
+                      MalformedCase{"card =", "bad value for 'card'"},
+                      MalformedCase{"card_videos = 3", "bad value for 'card_videos'"},
+                      MalformedCase{"card_photos = 10000 x 1", "bad value for 'card_photos'"},
+                      MalformedCase{"card_logs = 1 x -1", "bad value for 'card_logs'"},
+                      MalformedCase{"card_logs = 1 x 18446744073709551616", "bad value for 'card_logs'"}));
 
 TEST(StateFileTest, UnwritableFileReportsWhy) {
     TempFolder folder("unwritable");
