@@ -1,7 +1,7 @@
 // The identity group: the camera's identity record, read into the five
 // fields and written back from them.
 #include "Camera.h"
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 #include "Session.h"
 #include "core/DisplayTexts.h"
 #include "core/IdentityCodec.h"

@@ -1,7 +1,7 @@
 // The network group: the WiFi mode and the six WiFi/4G values, read into
 // their fields and sent back from them.
 #include "Camera.h"
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 #include "Session.h"
 #include "core/NetworkValues.h"
 #include "texts/Notice.h"

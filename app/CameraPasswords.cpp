@@ -1,5 +1,5 @@
 #include "Camera.h"
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 #include "Session.h"
 #include "core/PasswordRules.h"
 #include "texts/Notice.h"

@@ -1,7 +1,7 @@
 // The time and parameter groups: the camera's clock and its status. Their
 // outcomes go to the displays, never to a notice.
 #include "Camera.h"
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 #include "Session.h"
 #include "core/DisplayTexts.h"
 #include "texts/TextTable.h"

@@ -5,7 +5,7 @@
 
 #include "Banner.h"
 #include "Camera.h"
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 #include "LanguageMenu.h"
 #include "LanguageSetting.h"
 #include "Session.h"

@@ -52,6 +52,12 @@ bool ReadPrev(const json& object, std::string& prev)
     return IsDigestHex(prev);
 }
 
+// An audit line of an earlier orvanectl: an object with neither key.
+bool IsUnchainedLine(const json& object)
+{
+    return object.is_object() && !object.contains("seq") && !object.contains("prev");
+}
+
 }  // namespace
 
 ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link)
@@ -70,13 +76,18 @@ ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link)
     }
     const std::string_view last =
         WithoutCarriageReturn(newline == std::string_view::npos ? tail : tail.substr(newline + 1));
+    const json object = ParseObject(last);
     std::uint64_t seq = 0;
-    if (!ReadSeq(ParseObject(last), seq) || seq == std::numeric_limits<std::uint64_t>::max()) {
+    const bool chained = ReadSeq(object, seq) && seq != std::numeric_limits<std::uint64_t>::max();
+    if (!chained && !IsUnchainedLine(object)) {
         return ChainEnd::NotChained;
     }
     link.seq = seq + 1;
     link.prev = HashHex(HashAlgorithm::Sha256, last);
-    return link.prev.empty() ? ChainEnd::NoHash : ChainEnd::Found;
+    if (link.prev.empty()) {
+        return ChainEnd::NoHash;
+    }
+    return chained ? ChainEnd::Found : ChainEnd::Unchained;
 }
 
 void ChainChecker::Feed(std::string_view bytes)
@@ -120,6 +131,9 @@ void ChainChecker::CheckLine(std::string_view line)
     if (object.is_discarded()) {
         return Break("not a JSON object");
     }
+    if (!chained_ && IsUnchainedLine(object)) {
+        return Continue(line, report_.lines + 1);
+    }
     std::uint64_t seq = 0;
     if (!ReadSeq(object, seq)) {
         return Break("no seq (a number from 1)");
@@ -140,12 +154,19 @@ void ChainChecker::CheckLine(std::string_view line)
                               : "prev is not the hash of line " + std::to_string(seq - 1)
                                     + ": that line was edited, or this one was moved");
     }
+    chained_ = true;
+    Continue(line, seq);
+}
+
+void ChainChecker::Continue(std::string_view line, std::uint64_t number)
+{
     const std::string hash = HashHex(HashAlgorithm::Sha256, line);
     if (hash.empty()) {
         return Break("the platform's SHA-256 failed");
     }
-    report_.lines = seq;
-    expected_.seq = seq + 1;
+    report_.lines = number;
+    report_.unchained += chained_ ? 0 : 1;
+    expected_.seq = number + 1;
     expected_.prev = hash;
 }
 

@@ -2,6 +2,10 @@
 // object that begins with "seq" (1, 2, ... in the file) and "prev": the
 // SHA-256, in lowercase hex, of the previous line's bytes without its line
 // ending (64 zeros for the first line). A line ending is "\n" or "\r\n".
+//
+// A file an earlier orvanectl wrote holds audit lines without seq and prev.
+// Such lines may only stand before the first chained line, which continues
+// them: its seq is its line number and its prev the hash of the line before.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +28,9 @@ enum class ChainEnd {
     Found,       // `link` continues the file
     NeedMore,    // the tail holds no whole last line yet: read more of it
     HalfLine,    // the file ends without a line ending: a write was cut off
-    NotChained,  // the last line is not a chained audit line
+    Unchained,   // the last line is an audit line from before the chain:
+                 // check the whole file, whose report continues it
+    NotChained,  // the last line is no audit line at all
     NoHash,      // the platform's SHA-256 failed
 };
 
@@ -37,6 +43,7 @@ ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link);
 struct ChainReport {
     bool whole = true;
     std::uint64_t lines = 0;     // whole: the number of lines
+    std::uint64_t unchained = 0; // whole: how many of them come before the chain
     std::string lastHash;        // whole: the last line's hash (64 zeros when empty)
     std::uint64_t brokenAt = 0;  // broken: the first line that breaks the chain
     std::string why;             // broken: why it does
@@ -52,9 +59,12 @@ public:
 
 private:
     void CheckLine(std::string_view line);
+    // Line `number`, whole: the next must follow it.
+    void Continue(std::string_view line, std::uint64_t number);
     void Break(const std::string& why);
 
     ChainReport report_;
     std::string pending_;  // the start of a line whose end has not come yet
     ChainLink expected_;
+    bool chained_ = false;  // a chained line has been seen: no unchained one may follow
 };

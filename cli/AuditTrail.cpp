@@ -11,13 +11,13 @@ bool AuditTrail::Open(const std::string& path)
     user_ = platform::UserName();
     file_ = platform::OpenSharedFile(path, platform::FileAccess::Append);
     if (!file_) {
-        return Fail("cannot be opened for appending");
+        return Fail("it cannot be opened for appending");
     }
     // A file that cannot be continued is refused now, before any camera is
     // touched, not at the first line.
     const platform::FileLock lock(*file_);
     ChainLink next;
-    return lock.Held() ? ReadChainEnd(next) : Fail("cannot be locked");
+    return lock.Held() ? ReadChainEnd(next) : Fail("it cannot be locked");
 }
 
 bool AuditTrail::Record(const std::string& serial, const std::string& action, const std::string& outcome,
@@ -27,11 +27,11 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
         return true;
     }
     if (!file_) {
-        return Fail("cannot be opened for appending");
+        return Fail("it cannot be opened for appending");
     }
     const platform::FileLock lock(*file_);
     if (!lock.Held()) {
-        return Fail("cannot be locked");
+        return Fail("it cannot be locked");
     }
     ChainLink next;
     if (!ReadChainEnd(next)) {
@@ -47,7 +47,7 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
                                    {"action", action},
                                    {"outcome", outcome}};
     line.update(details);
-    return file_->Append(JsonLine(line)) || Fail("could not be written");
+    return file_->Append(JsonLine(line)) || Fail("the line could not be written");
 }
 
 // Reads back from the end until the tail holds the whole last line: never
@@ -56,35 +56,59 @@ bool AuditTrail::ReadChainEnd(ChainLink& next) const
 {
     std::uint64_t size = 0;
     if (!file_->Size(size)) {
-        return Fail("cannot be read");
+        return Fail("it cannot be read");
     }
     for (std::uint64_t want = 4096;; want *= 4) {
         const std::uint64_t from = size > want ? size - want : 0;
         std::string tail;
         if (!file_->ReadAt(from, static_cast<std::uint32_t>(size - from), tail)) {
-            return Fail("cannot be read");
+            return Fail("it cannot be read");
         }
         switch (FindChainEnd(tail, from == 0, next)) {
         case ChainEnd::Found:
             return true;
+        case ChainEnd::Unchained:
+            return ContinueUnchained(size, next);
         case ChainEnd::HalfLine:
-            return Fail("ends in half a line, where a write was cut off");
+            return Fail("it ends in half a line, where a write was cut off");
         case ChainEnd::NotChained:
-            return Fail("does not end with a chained audit line");
+            return Fail("it does not end with an audit line");
         case ChainEnd::NoHash:
-            return Fail("cannot be continued: the platform's SHA-256 failed");
+            return Fail("the platform's SHA-256 failed");
         case ChainEnd::NeedMore:
             break;
         }
         if (want >= kMaxAuditLineBytes) {
-            return Fail("ends in a line longer than any audit line");
+            return Fail("it ends in a line longer than any audit line");
         }
     }
 }
 
+// Once, for a file an earlier orvanectl wrote: the chain continues its
+// lines only when they are all such lines, so the whole file is checked.
+bool AuditTrail::ContinueUnchained(std::uint64_t size, ChainLink& next) const
+{
+    constexpr std::uint32_t kPiece = 64 * 1024;
+    ChainChecker checker;
+    std::string piece;
+    for (std::uint64_t at = 0; at < size; at += piece.size()) {
+        if (!file_->ReadAt(at, kPiece, piece) || piece.empty()) {
+            return Fail("it cannot be read");
+        }
+        checker.Feed(piece);
+    }
+    const ChainReport report = checker.Finish();
+    if (!report.whole) {
+        return Fail("its chain is broken at line " + std::to_string(report.brokenAt) + " (" + report.why + ")");
+    }
+    next.seq = report.lines + 1;
+    next.prev = report.lastHash;
+    return true;
+}
+
 bool AuditTrail::Fail(const std::string& why) const
 {
-    problem_ = "the audit file " + path_ + " " + why;
+    problem_ = why;
     return false;
 }
 

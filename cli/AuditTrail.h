@@ -17,7 +17,7 @@ public:
     // Not opened: recording does nothing.
     AuditTrail() = default;
     // False when the file cannot be opened for appending, or its end cannot
-    // be continued (half a line, or a line that is not a chained audit line);
+    // be continued (half a line, or a last line that is no audit line);
     // Problem() says why.
     bool Open(const std::string& path);
 
@@ -27,11 +27,12 @@ public:
                 const nlohmann::ordered_json& details = nlohmann::ordered_json::object()) const;
 
     const std::string& Path() const { return path_; }
-    // Why the last Open or Record failed, as "the audit file PATH ...".
+    // Why the last Open or Record failed, such as "it cannot be locked".
     const std::string& Problem() const { return problem_; }
 
 private:
     bool ReadChainEnd(ChainLink& next) const;
+    bool ContinueUnchained(std::uint64_t size, ChainLink& next) const;
     bool Fail(const std::string& why) const;
 
     std::unique_ptr<platform::SharedFile> file_;

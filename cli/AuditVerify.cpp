@@ -44,7 +44,14 @@ int RunAuditVerify(const Output& output, const std::string& path)
         return kExitFailed;
     }
     const std::string lines = std::to_string(report.lines) + (report.lines == 1 ? " line" : " lines");
-    output.Result({{"file", file}, {"lines", report.lines}, {"chain", "whole"}, {"last_hash", report.lastHash}},
-                  file + ": " + lines + ", chain whole, last hash " + report.lastHash);
+    const std::string before = report.unchained == 0 ? ""
+                                                     : " (the first " + std::to_string(report.unchained)
+                                                           + " from before the chain, not covered by it)";
+    output.Result({{"file", file},
+                   {"lines", report.lines},
+                   {"unchained", report.unchained},
+                   {"chain", "whole"},
+                   {"last_hash", report.lastHash}},
+                  file + ": " + lines + before + ", chain whole, last hash " + report.lastHash);
     return kExitOk;
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "camera/CameraLibrary.h"
+
 namespace camera {
 namespace {
 
@@ -9,31 +11,10 @@ namespace {
 // to calls that do not need it.
 constexpr const char* kNoCredential = "";
 
-}  // namespace
-
-Connection Connect()
+bool WriteIdentity(const IdentityRecord& record)
 {
-    int status = 0;  // left as it is when the vendor library is missing
-    if (Init_Device(nullptr, &status) == 1) {
-        return Connection::Connected;
-    }
-    return status == 0 ? Connection::NoVendorLibrary : Connection::NoCamera;
-}
-
-bool SignIn(Account account, const std::string& password)
-{
-    return client_login(static_cast<int>(account), password.c_str()) == 1;
-}
-
-bool ReadSerial(std::string& serial)
-{
-    char bytes[kSerialNoLength] = {};
     int status = 0;
-    if (ReadCameraSerialNo(bytes, kNoCredential, &status) != 1) {
-        return false;
-    }
-    serial.assign(bytes, strnlen(bytes, sizeof bytes));
-    return true;
+    return CameraCalls().WriteVUZInfo(record.bytes, kNoCredential, &status) == 1;
 }
 
 bool WriteSerial(const std::string& serial)
@@ -41,19 +22,41 @@ bool WriteSerial(const std::string& serial)
     char bytes[kSerialNoLength] = {};
     serial.copy(bytes, sizeof bytes - 1);  // the rest stays zero
     int status = 0;
-    return SetCameraSerialNo(bytes, kNoCredential, &status) == 1;
+    return CameraCalls().SetCameraSerialNo(bytes, kNoCredential, &status) == 1;
+}
+
+}  // namespace
+
+Connection Connect()
+{
+    int status = 0;  // left as it is when the vendor library is missing
+    if (CameraCalls().Init_Device(nullptr, &status) == 1) {
+        // A camera was found; the status says whether it let us connect.
+        return status == kStatusFailure ? Connection::Refused : Connection::Connected;
+    }
+    return status == 0 ? Connection::NoVendorLibrary : Connection::NoCamera;
+}
+
+bool SignIn(Account account, const std::string& password)
+{
+    return CameraCalls().client_login(static_cast<int>(account), password.c_str()) == 1;
+}
+
+bool ReadSerial(std::string& serial)
+{
+    char bytes[kSerialNoLength] = {};
+    int status = 0;
+    if (CameraCalls().ReadCameraSerialNo(bytes, kNoCredential, &status) != 1) {
+        return false;
+    }
+    serial.assign(bytes, strnlen(bytes, sizeof bytes));
+    return true;
 }
 
 bool ReadIdentity(IdentityRecord& record)
 {
     int status = 0;
-    return GetVUZInfo(record.bytes, kNoCredential, &status) == 1;
-}
-
-bool WriteIdentity(const IdentityRecord& record)
-{
-    int status = 0;
-    return WriteVUZInfo(record.bytes, kNoCredential, &status) == 1;
+    return CameraCalls().GetVUZInfo(record.bytes, kNoCredential, &status) == 1;
 }
 
 VerifiedWrite WriteIdentityAndVerify(const IdentityRecord& wanted, IdentityRecord& after)
@@ -68,56 +71,67 @@ VerifiedWrite WriteIdentityAndVerify(const IdentityRecord& wanted, IdentityRecor
                                                                            : VerifiedWrite::Differs;
 }
 
-const char* Describe(VerifiedWrite outcome)
+VerifiedWrite WriteSerialAndVerify(const std::string& wanted, std::string& after)
+{
+    if (!WriteSerial(wanted)) {
+        return VerifiedWrite::Refused;
+    }
+    if (!ReadSerial(after)) {
+        return VerifiedWrite::ReadBackFailed;
+    }
+    return after == wanted ? VerifiedWrite::Ok : VerifiedWrite::Differs;
+}
+
+std::string Describe(VerifiedWrite outcome, const std::string& what)
 {
     switch (outcome) {
     case VerifiedWrite::Ok:
         return "";
     case VerifiedWrite::Refused:
-        return "the camera refused the identity record";
+        return "the camera refused the " + what;
     case VerifiedWrite::ReadBackFailed:
-        return "could not read the identity record back";
+        return "could not read the " + what + " back";
     case VerifiedWrite::Differs:
         break;
     }
-    return "the identity read back differs from the one written";
+    return "the " + what + " read back differs from the one written";
 }
 
 bool SyncTime()
 {
     int status = 0;
-    return SyncDevTime(kNoCredential, &status) == 1;
+    return CameraCalls().SyncDevTime(kNoCredential, &status) == 1;
 }
 
 bool ReadResolution(Resolution& resolution)
 {
     int status = 0;
-    return ReadDeviceResolution(&resolution.width, &resolution.height, kNoCredential, &status) == 1;
+    return CameraCalls().ReadDeviceResolution(&resolution.width, &resolution.height, kNoCredential, &status) == 1;
 }
 
 bool ReadBattery(int& percent)
 {
     int status = 0;
-    return ReadDeviceBatteryDumpEnergy(&percent, kNoCredential, &status) == 1;
+    return CameraCalls().ReadDeviceBatteryDumpEnergy(&percent, kNoCredential, &status) == 1;
 }
 
 bool SetPassword(Account account, const std::string& password)
 {
+    const auto set = account == Account::Administrator ? CameraCalls().SetAdminPassWord : CameraCalls().SetUserPassWord;
     int status = 0;
-    return account == Account::Administrator ? SetAdminPassWord(password.c_str(), kNoCredential, &status) == 1
-                                             : SetUserPassWord(password.c_str(), kNoCredential, &status) == 1;
+    return set(password.c_str(), kNoCredential, &status) == 1;
 }
 
 bool EnterUsbStorage()
 {
     int status = 0;
-    return SetMSDC(kNoCredential, &status) == 1;
+    return CameraCalls().SetMSDC(kNoCredential, &status) == 1;
 }
 
 bool Format()
 {
     int status = 0;
-    return FormatDecTF(kNoCredential, &status) == 1;
+    return CameraCalls().FormatDecTF(kNoCredential, &status) == 1;
 }
 
 }  // namespace camera

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/ExitCodes.h"
+#include "cli/IdentityFields.h"
 
 namespace {
 
@@ -20,6 +21,21 @@ std::string AuditSerial()
     return serial;
 }
 
+const char* Outcome(camera::VerifiedWrite written)
+{
+    switch (written) {
+    case camera::VerifiedWrite::Ok:
+        return "ok";
+    case camera::VerifiedWrite::Refused:
+        return "failed: write";
+    case camera::VerifiedWrite::ReadBackFailed:
+        return "failed: read-back";
+    case camera::VerifiedWrite::Differs:
+        break;
+    }
+    return "failed: read-back differs";
+}
+
 // Runs one operation that changes the camera, records it and reports it.
 int RunChange(Session& session, const std::string& action, bool (*operation)(), const std::string& done)
 {
@@ -28,44 +44,20 @@ int RunChange(Session& session, const std::string& action, bool (*operation)(), 
         return opened;
     }
     const std::string serial = AuditSerial();
-    const bool ok = operation();
-    const bool recorded = session.audit.Record(serial, action, ok ? "ok" : "failed");
-    if (!ok) {
-        return Fail(session, "the camera refused: " + action);
+    const int started = BeginChange(session, serial, action);
+    if (started != kExitOk) {
+        return started;
     }
-    session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, done);
-    return recorded ? kExitOk : Fail(session, "the audit line could not be written");
+    const bool ok = operation();
+    if (ok) {
+        session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, done);
+    } else {
+        session.output.Error("the camera refused: " + action);
+    }
+    return EndChange(session, serial, action, ok ? "ok" : "failed", json::object(), ok ? kExitOk : kExitFailed);
 }
 
 }  // namespace
-
-int ConnectCamera(const Session& session)
-{
-    switch (camera::Connect()) {
-    case Connection::NoVendorLibrary:
-        session.output.Error("the camera's USB library (NvUSB) was not found");
-        return kExitNoCamera;
-    case Connection::NoCamera:
-        session.output.Error("no camera found");
-        return kExitNoCamera;
-    case Connection::Connected:
-        break;
-    }
-    return kExitOk;
-}
-
-int OpenCamera(Session& session)
-{
-    const int connected = ConnectCamera(session);
-    if (connected != kExitOk) {
-        return connected;
-    }
-    if (!camera::SignIn(session.account(), session.password)) {
-        session.output.Error("the camera refused the sign-in");
-        return kExitSignInRefused;
-    }
-    return kExitOk;
-}
 
 int RunStatus(Session& session)
 {
@@ -128,35 +120,35 @@ int RunIdentitySet(Session& session, const IdentityChanges& changes)
         return opened;
     }
     const std::string serial = AuditSerial();
+    const std::string action = "identity.set";
     IdentityRecord before{};
     if (!camera::ReadIdentity(before)) {
-        session.audit.Record(serial, "identity.set", "failed: read");
-        return Fail(session, "could not read the identity record");
+        session.output.Error("could not read the identity record");
+        return EndChange(session, serial, action, "failed: read", json::object(), kExitFailed);
     }
     IdentityRecord wanted = before;
     for (const auto& change : changes) {
-        PutIdentityField(wanted, change.first, change.second);
+        PutIdentityText(wanted, PlaceOf(change.first), change.second);
     }
-    const json beforeJson = IdentityJson(before);
+    const json beforeJson = {{"before", IdentityJson(before)}};
+    const int started = BeginChange(session, serial, action, beforeJson);
+    if (started != kExitOk) {
+        return started;
+    }
     IdentityRecord after{};
     const camera::VerifiedWrite written = camera::WriteIdentityAndVerify(wanted, after);
-    if (written == camera::VerifiedWrite::Refused) {
-        session.audit.Record(serial, "identity.set", "failed: write", {{"before", beforeJson}});
-        return Fail(session, camera::Describe(written));
+    json details = beforeJson;
+    if (written != camera::VerifiedWrite::Refused) {
+        details["after"] = IdentityJson(written == camera::VerifiedWrite::ReadBackFailed ? wanted : after);
     }
-    if (written == camera::VerifiedWrite::ReadBackFailed) {
-        session.audit.Record(serial, "identity.set", "failed: read-back",
-                             {{"before", beforeJson}, {"after", IdentityJson(wanted)}});
-        return Fail(session, camera::Describe(written));
+    if (written == camera::VerifiedWrite::Ok) {
+        session.output.Result(IdentityJson(after), IdentityLine(after));
+    } else {
+        const bool shown = written == camera::VerifiedWrite::Differs;
+        session.output.Error(camera::Describe(written, "identity record") + (shown ? ": " + IdentityLine(after) : ""));
     }
-    const bool same = written == camera::VerifiedWrite::Ok;
-    const bool recorded = session.audit.Record(serial, "identity.set", same ? "ok" : "failed: read-back differs",
-                                               {{"before", beforeJson}, {"after", IdentityJson(after)}});
-    if (!same) {
-        return Fail(session, std::string(camera::Describe(written)) + ": " + IdentityLine(after));
-    }
-    session.output.Result(IdentityJson(after), IdentityLine(after));
-    return recorded ? kExitOk : Fail(session, "the audit line could not be written");
+    const bool ok = written == camera::VerifiedWrite::Ok;
+    return EndChange(session, serial, action, Outcome(written), details, ok ? kExitOk : kExitFailed);
 }
 
 int RunSerialGet(Session& session)
@@ -180,18 +172,21 @@ int RunSerialSet(Session& session, const std::string& serial)
         return opened;
     }
     const std::string before = AuditSerial();
-    std::string after;
-    const bool written = camera::WriteSerial(serial);
-    const bool readBack = written && camera::ReadSerial(after);
-    const bool ok = readBack && after == serial;
-    const std::string outcome = ok ? "ok" : !written ? "failed: write" : !readBack ? "failed: read-back"
-                                                                                  : "failed: read-back differs";
-    const bool recorded = session.audit.Record(before, "serial.set", outcome, {{"before", before}, {"after", after}});
-    if (!ok) {
-        return Fail(session, "serial number not set (" + outcome + ")");
+    const std::string action = "serial.set";
+    const int started = BeginChange(session, before, action, {{"before", before}});
+    if (started != kExitOk) {
+        return started;
     }
-    session.output.Result({{"serial", after}}, after);
-    return recorded ? kExitOk : Fail(session, "the audit line could not be written");
+    std::string after;
+    const camera::VerifiedWrite written = camera::WriteSerialAndVerify(serial, after);
+    const bool ok = written == camera::VerifiedWrite::Ok;
+    if (ok) {
+        session.output.Result({{"serial", after}}, after);
+    } else {
+        session.output.Error("serial number not set: " + camera::Describe(written, "serial number"));
+    }
+    return EndChange(session, before, action, Outcome(written), {{"before", before}, {"after", after}},
+                     ok ? kExitOk : kExitFailed);
 }
 
 int RunPasswordSet(Session& session, Account account, const std::string& newPassword)
@@ -202,11 +197,18 @@ int RunPasswordSet(Session& session, Account account, const std::string& newPass
     }
     const std::string serial = AuditSerial();
     const std::string action = account == Account::Administrator ? "password.set.admin" : "password.set.user";
-    const bool ok = camera::SetPassword(account, newPassword);
-    const bool recorded = session.audit.Record(serial, action, ok ? "ok" : "failed");
-    if (!ok) {
-        return Fail(session, "the camera refused the new password");
+    const int started = BeginChange(session, serial, action);
+    if (started != kExitOk) {
+        return started;
     }
-    session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, "password changed");
-    return recorded ? kExitOk : Fail(session, "the audit line could not be written");
+    const bool sent = camera::SetPassword(account, newPassword);
+    const bool confirmed = sent && camera::SignIn(account, newPassword);
+    if (confirmed) {
+        session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, "changed and confirmed");
+    } else {
+        session.output.Error(sent ? "sent, but the camera does not accept the new password"
+                                  : "the camera refused the new password");
+    }
+    const char* outcome = confirmed ? "ok" : sent ? "failed: not confirmed" : "failed";
+    return EndChange(session, serial, action, outcome, json::object(), confirmed ? kExitOk : kExitFailed);
 }

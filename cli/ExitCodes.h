@@ -5,7 +5,7 @@ enum ExitCode : int {
     kExitOk = 0,
     kExitFailed = 1,         // the camera refused, an operation failed, or a read-back differs
     kExitUsage = 2,          // usage or input error, before any camera is touched
-    kExitNoCamera = 3,       // no vendor library or no camera
+    kExitNoCamera = 3,       // no vendor library, no camera, or the camera refused the connection
     kExitSignInRefused = 4,
     kExitUnknownSerial = 5,  // provision: the camera is not in the fleet file
     kExitAuditFailed = 6,    // the audit file could not be written

@@ -22,6 +22,3 @@ struct Fleet {
 
 // Reads and checks the whole file; a fleet with problems must not be used.
 Fleet ParseFleet(std::string_view text);
-
-// 1 to 20 printable ASCII characters: what a serial number may be.
-bool IsValidSerial(const std::string& serial);

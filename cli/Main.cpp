@@ -1,9 +1,14 @@
 // orvanectl: the camera tool for the command line and the provisioning
-// station. Checks every input before it touches a camera.
+// station. One table of commands, walked by one dispatcher; every input is
+// read and checked before a camera is touched.
+#include "cli/Main.h"
+
 #include <CLI/CLI.hpp>
 
-#include <optional>
+#include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/ArchiveVerify.h"
@@ -11,71 +16,281 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/FieldMessages.h"
+#include "cli/IdentityFields.h"
 #include "cli/Offload.h"
 #include "cli/Platform.h"
 #include "cli/Provision.h"
 #include "cli/Secrets.h"
-
-#ifdef _WIN32
-#include "core/CodePages.h"
-#include <cwchar>
-#endif
+#include "cli/ShownText.h"
 
 namespace {
 
-struct IdentityOptions {
-    std::string values[5];
-    CLI::Option* given[5] = {};
-};
+// The largest fleet file read.
+constexpr std::uint64_t kFleetFileBytes = 64u << 20;
 
-const InputField kIdentityFields[5] = {InputField::CameraId, InputField::UserId, InputField::UserName,
-                                       InputField::DepartmentId, InputField::DepartmentName};
-const char* const kIdentityFlags[5] = {"--camera-id", "--user-id", "--user-name", "--department-id",
-                                       "--department-name"};
-
-struct Command {
-    CLI::App* status;
-    CLI::App* syncTime;
-    CLI::App* identityGet;
-    CLI::App* identitySet;
-    CLI::App* serialGet;
-    CLI::App* serialSet;
-    CLI::App* passwordSet;
-    CLI::App* usbStorage;
-    CLI::App* format;
-    CLI::App* provision;
-    CLI::App* auditVerify;
-};
-
+// Everything the command line says, as the parser fills it; and what a
+// command's Prepare reads and checks from it.
 struct Arguments {
     GlobalOptions global;
-    IdentityOptions identity;
+    std::string identity[kIdentityFieldCount];  // identity set, by kIdentityFields
+    CLI::Option* identityGiven[kIdentityFieldCount] = {};
     std::string serial;
     std::string account;
     std::string newPasswordFile;
     bool formatConfirmed = false;
     std::string fleetFile;
-    StationOptions station;
+    ProvisionOptions provision;
     bool noSyncTime = false;
-    std::string auditFile;
+    std::string auditFile;  // audit verify's FILE
+    OffloadOptions offload;
+    std::string offloadedTo;               // format --offloaded-to ARCHIVE
+    std::vector<std::string> verifyPaths;  // archive verify's PATHs
+
+    IdentityChanges changes;
+    Fleet fleet;
+};
+
+enum class Reach {
+    Nothing,        // no camera: no password is asked
+    ReadsCamera,    // signs in
+    ChangesCamera,  // signs in, is audited, finishes its step after Ctrl+C or a closed console
+};
+
+struct Command {
+    const char* name;     // its words: "identity set"
+    const char* summary;  // for --help
+    Reach reach;
+    void (*options)(CLI::App& command, Arguments& a);  // its own options and operands; may be null
+    int (*prepare)(Arguments& a);                      // reads and checks its input first; may be null
+    int (*run)(Session& session, Arguments& a);
 };
 
 int UsageError(const std::string& message)
 {
-    platform::WriteError("orvanectl: " + message + "\n");
+    WriteErrorLine(message);
     return kExitUsage;
 }
 
-Command Define(CLI::App& app, Arguments& a)
+// ---- the commands' options, checks and runs
+
+void IdentitySetOptions(CLI::App& command, Arguments& a)
+{
+    for (size_t i = 0; i < kIdentityFieldCount; ++i) {
+        const IdentityField& field = kIdentityFields[i];
+        a.identityGiven[i] = command.add_option(field.flag, a.identity[i], RuleText(field.field))
+                                 ->type_name(RuleOf(field.field).mode == AlnumOnly ? "ID" : "NAME");
+    }
+}
+
+int PrepareIdentitySet(Arguments& a)
+{
+    for (size_t i = 0; i < kIdentityFieldCount; ++i) {
+        if (a.identityGiven[i]->count() == 0) {
+            continue;
+        }
+        const IdentityField& field = kIdentityFields[i];
+        const FieldProblem problem = CheckField(field.field, a.identity[i]);
+        if (problem != FieldProblem::None) {
+            return UsageError(FieldMessage(field.field, a.identity[i], problem));
+        }
+        WideString text;
+        DecodeStrictUtf8(a.identity[i], text);
+        a.changes.emplace_back(field.text, text);
+    }
+    return a.changes.empty() ? UsageError("identity set: give at least one field to change") : kExitOk;
+}
+
+void SerialSetOptions(CLI::App& command, Arguments& a)
+{
+    command.add_option("SERIAL", a.serial, SerialRuleText())->required();
+}
+
+int PrepareSerialSet(Arguments& a)
+{
+    return IsValidSerial(a.serial) ? kExitOk : UsageError(SerialMessage());
+}
+
+void PasswordSetOptions(CLI::App& command, Arguments& a)
+{
+    command.add_option("ACCOUNT", a.account, "admin or user")->required()->check(CLI::IsMember({"admin", "user"}));
+    command.add_option("--new-password-file", a.newPasswordFile, "the new password: the file's first line")
+        ->type_name("FILE");
+}
+
+int PreparePasswordSet(Arguments& a)
+{
+    if (a.account == "admin" && a.global.user) {
+        return UsageError("signed in as User, the administrator password cannot be changed");
+    }
+    return kExitOk;
+}
+
+int PasswordSet(Session& session, Arguments& a)
+{
+    const bool admin = a.account == "admin";
+    Secret newPassword;
+    std::string error;
+    if (!ReadNewPassword(a.newPasswordFile, session.variables, admin ? "administrator password" : "user password",
+                         newPassword, error)) {
+        return UsageError(error);
+    }
+    return RunPasswordSet(session, admin ? Account::Administrator : Account::User, newPassword.text());
+}
+
+void FormatOptions(CLI::App& command, Arguments& a)
+{
+    command.add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
+    command.add_option("--offloaded-to", a.offloadedTo, "format only when ARCHIVE holds a verified bag of this camera")
+        ->type_name("ARCHIVE");
+}
+
+int PrepareFormat(Arguments& a)
+{
+    if (!a.formatConfirmed) {
+        return UsageError("format erases the card: confirm with --yes");
+    }
+    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(a.offloadedTo);
+}
+
+void OffloadCommandOptions(CLI::App& command, Arguments& a)
+{
+    OffloadOptions& o = a.offload;
+    command.add_option("--to", o.archive, "the archive folder")->type_name("ARCHIVE")->required();
+    command.add_option("--from", o.from, "the card's folder (default: the drive that appears)")->type_name("FOLDER");
+    command.add_option("--card-wait", o.cardWaitSeconds, "how long to wait for the card (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1u, 3600u));
+    command.add_flag("--format-after", o.formatAfter,
+                     "format the card once the bag is complete and the card holds exactly its files");
+    auto* watch = command.add_flag("--watch", o.station.watch, "offload every camera plugged in until Ctrl+C");
+    command.add_option("--count", o.station.count, "with --watch: stop after N cameras")->type_name("N")->needs(watch);
+    command.add_option("--interval-ms", o.station.intervalMs, "with --watch: look for a camera at most this often (default 500)")
+        ->type_name("MS")
+        ->check(CLI::Range(10u, 60000u))
+        ->needs(watch);
+}
+
+int PrepareOffload(Arguments& a)
+{
+    return CheckOffloadInput(a.offload);
+}
+
+void ArchiveVerifyOptions(CLI::App& command, Arguments& a)
+{
+    command.add_option("PATH", a.verifyPaths, "a bag, or a folder searched for bags")->required();
+}
+
+void ProvisionOptions(CLI::App& command, Arguments& a)
+{
+    command.add_option("FLEET", a.fleetFile, "the fleet file (CSV)")->required();
+    auto* watch = command.add_flag("--watch", a.provision.station.watch, "provision every camera plugged in until Ctrl+C");
+    command.add_option("--count", a.provision.station.count, "with --watch: stop after N cameras")->needs(watch);
+    command.add_option("--interval-ms", a.provision.station.intervalMs, "with --watch: look for a camera at most this often (default 500)")
+        ->check(CLI::Range(10u, 60000u))
+        ->needs(watch);
+    command.add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
+}
+
+int PrepareProvision(Arguments& a)
+{
+    a.provision.syncTime = !a.noSyncTime;
+    std::string text;
+    const platform::FileRead read = platform::ReadFile(a.fleetFile, kFleetFileBytes, text);
+    if (read != platform::FileRead::Ok) {
+        return UsageError(ReadProblem(read, "fleet file", a.fleetFile));
+    }
+    a.fleet = ParseFleet(text);
+    for (const std::string& problem : a.fleet.problems) {
+        platform::WriteError(Shown(a.fleetFile + ":" + problem) + "\n");
+    }
+    return a.fleet.problems.empty() ? kExitOk : kExitUsage;
+}
+
+void AuditVerifyOptions(CLI::App& command, Arguments& a)
+{
+    command.add_option("FILE", a.auditFile, "the audit file (default: --audit, else the default one)")
+        ->type_name("FILE");
+}
+
+int AuditVerify(Session& session, Arguments& a)
+{
+    return RunAuditVerify(session.output, a.auditFile.empty() ? a.global.auditPath : a.auditFile);
+}
+
+int Status(Session& session, Arguments&) { return RunStatus(session); }
+int SyncTime(Session& session, Arguments&) { return RunSyncTime(session); }
+int IdentityGet(Session& session, Arguments&) { return RunIdentityGet(session); }
+int IdentitySet(Session& session, Arguments& a) { return RunIdentitySet(session, a.changes); }
+int SerialGet(Session& session, Arguments&) { return RunSerialGet(session); }
+int SerialSet(Session& session, Arguments& a) { return RunSerialSet(session, a.serial); }
+int UsbStorage(Session& session, Arguments&) { return RunUsbStorage(session); }
+int Format(Session& session, Arguments& a)
+{
+    return a.offloadedTo.empty() ? RunFormat(session) : RunFormatOffloaded(session, a.offloadedTo);
+}
+int Offload(Session& session, Arguments& a) { return RunOffload(session, a.offload); }
+int ArchiveVerify(Session& session, Arguments& a) { return RunArchiveVerify(a.verifyPaths, session.output); }
+int Provision(Session& session, Arguments& a) { return RunProvision(session, a.fleet, a.provision); }
+
+// ---- the table: one row per command, in the order --help lists them. A
+// new command is a row, with a run function (and options and a prepare
+// function where it has them) and the fields they fill in Arguments; the
+// dispatcher needs nothing else.
+
+const Command kCommands[] = {
+    {"status", "serial number, resolution, battery and identity of the camera", Reach::ReadsCamera, nullptr, nullptr,
+     Status},
+    {"sync-time", "set the camera's clock to this computer's local time", Reach::ChangesCamera, nullptr, nullptr,
+     SyncTime},
+    {"identity get", "show the identity record", Reach::ReadsCamera, nullptr, nullptr, IdentityGet},
+    {"identity set", "change the fields given, then read them back and compare", Reach::ChangesCamera,
+     IdentitySetOptions, PrepareIdentitySet, IdentitySet},
+    {"serial get", "show the serial number", Reach::ReadsCamera, nullptr, nullptr, SerialGet},
+    {"serial set", "set the serial number, then read it back and compare", Reach::ChangesCamera, SerialSetOptions,
+     PrepareSerialSet, SerialSet},
+    {"password set", "change the admin or user password, then sign in with it", Reach::ChangesCamera,
+     PasswordSetOptions, PreparePasswordSet, PasswordSet},
+    {"usb-storage", "switch the camera to USB storage", Reach::ChangesCamera, nullptr, nullptr, UsbStorage},
+    {"format", "format the camera's card (with --yes; --offloaded-to: only when its recordings are in a verified bag)",
+     Reach::ChangesCamera, FormatOptions, PrepareFormat, Format},
+    {"provision", "give cameras their identities from a fleet file", Reach::ChangesCamera, ProvisionOptions,
+     PrepareProvision, Provision},
+    {"offload", "copy the camera's card into a verified bag in an archive", Reach::ChangesCamera,
+     OffloadCommandOptions, PrepareOffload, Offload},
+    {"archive verify", "check every bag in each PATH in full (no camera)", Reach::Nothing, ArchiveVerifyOptions,
+     nullptr, ArchiveVerify},
+    {"audit verify", "check that no line of the audit file was changed, removed, inserted or moved",
+     Reach::Nothing, AuditVerifyOptions, nullptr, AuditVerify},
+};
+
+// ---- the dispatcher
+
+std::string Help()
+{
+    std::string text = "Commands (each with its own --help):\n";
+    for (const Command& command : kCommands) {
+        std::string name = command.name;
+        name.resize(std::max<size_t>(name.size() + 2, 16), ' ');
+        text += "  " + name + command.summary + "\n";
+    }
+    return text
+           + "\nThe sign-in password comes from --password-file, else ORVANE_PASSWORD, else a prompt\n"
+             "without echo; never from an argument.\n"
+             "Every change is audited: a line with \"outcome\":\"started\" before the camera is changed,\n"
+             "and a line with the outcome after. Each line carries seq (1, 2, ...) and prev, the SHA-256\n"
+             "of the line before; orvanectl audit verify [FILE] checks the chain.\n"
+             "Exit codes: 0 done; 1 the camera refused or an operation failed; 2 usage or input\n"
+             "error (no camera touched); 3 no vendor library, no camera, or the camera refused the\n"
+             "connection; 4 sign-in refused; 5 the camera's serial number is not in the fleet file;\n"
+             "6 the audit file could not be written.";
+}
+
+// Every command of the table as a subcommand (its first words a group);
+// returns the one each subcommand runs.
+std::map<const CLI::App*, const Command*> Define(CLI::App& app, Arguments& a)
 {
     app.set_version_flag("--version", "orvanectl " ORVANE_VERSION);
     app.require_subcommand(1);
-    app.fallthrough();
-    app.footer("The sign-in password comes from --password-file, else ORVANE_PASSWORD, else a prompt\n"
-               "without echo; never from an argument.\n"
-               "Exit codes: 0 done; 1 the camera refused or an operation failed; 2 usage or input\n"
-               "error (no camera touched); 3 no vendor library or no camera; 4 sign-in refused;\n"
-               "5 the camera's serial number is not in the fleet file.");
     app.add_flag("--json", a.global.json, "one JSON object per result line");
     app.add_flag("--verbose", a.global.verbose, "show the camera library's trace on standard error");
     app.add_flag("--user", a.global.user, "sign in as User instead of Administrator");
@@ -84,130 +299,44 @@ Command Define(CLI::App& app, Arguments& a)
     auto* audit = app.add_option("--audit", a.global.auditPath, "append the audit trail to FILE")->type_name("FILE");
     app.add_flag("--no-audit", a.global.noAudit, "keep no audit trail")->excludes(audit);
 
-    Command c{};
-    c.status = app.add_subcommand("status", "serial number, resolution, battery and identity of the camera");
-    c.syncTime = app.add_subcommand("sync-time", "set the camera's clock to this computer's local time");
-    CLI::App* identity = app.add_subcommand("identity", "read or change the identity record");
-    identity->require_subcommand(1)->fallthrough();
-    c.identityGet = identity->add_subcommand("get", "show the identity record");
-    c.identitySet = identity->add_subcommand("set", "change the fields given, then read them back");
-    for (int i = 0; i < 5; ++i) {
-        a.identity.given[i] = c.identitySet->add_option(kIdentityFlags[i], a.identity.values[i]);
-    }
-    CLI::App* serial = app.add_subcommand("serial", "read or set the serial number");
-    serial->require_subcommand(1)->fallthrough();
-    c.serialGet = serial->add_subcommand("get", "show the serial number");
-    c.serialSet = serial->add_subcommand("set", "set the serial number (1 to 20 printable ASCII)");
-    c.serialSet->add_option("SERIAL", a.serial)->required();
-    CLI::App* password = app.add_subcommand("password", "change a sign-in password");
-    password->require_subcommand(1)->fallthrough();
-    c.passwordSet = password->add_subcommand("set", "set the admin or user password");
-    c.passwordSet->add_option("ACCOUNT", a.account)->required()->check(CLI::IsMember({"admin", "user"}));
-    c.passwordSet->add_option("--new-password-file", a.newPasswordFile, "the new password: the file's first line")
-        ->type_name("FILE");
-    c.usbStorage = app.add_subcommand("usb-storage", "switch the camera to USB storage");
-    c.format = app.add_subcommand("format", "format the camera's card");
-    c.format->add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
-    c.provision = app.add_subcommand("provision", "give cameras their identities from a fleet file");
-    c.provision->add_option("FLEET", a.fleetFile, "the fleet file (CSV)")->required();
-    auto* watch = c.provision->add_flag("--watch", a.station.watch, "provision every camera plugged in until Ctrl+C");
-    c.provision->add_option("--count", a.station.count, "with --watch: stop after N cameras")->needs(watch);
-    c.provision->add_option("--interval-ms", a.station.intervalMs, "with --watch: how often to look (default 500)")
-        ->check(CLI::Range(10u, 60000u))
-        ->needs(watch);
-    c.provision->add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
-    CLI::App* auditCommand = app.add_subcommand("audit", "check the audit trail");
-    auditCommand->require_subcommand(1)->fallthrough();
-    c.auditVerify = auditCommand->add_subcommand("verify", "check that no line of the audit file was changed, "
-                                                           "removed, inserted or moved");
-    c.auditVerify->add_option("FILE", a.auditFile, "the audit file (default: --audit, else the default one)")
-        ->type_name("FILE");
-    for (CLI::App* sub : {c.status, c.syncTime, c.identityGet, c.identitySet, c.serialGet, c.serialSet,
-                          c.passwordSet, c.usbStorage, c.format, c.provision, c.auditVerify}) {
+    std::map<std::string, CLI::App*> groups;
+    std::map<const CLI::App*, const Command*> commands;
+    for (const Command& command : kCommands) {
+        const std::string name = command.name;
+        const size_t space = name.rfind(' ');
+        // The top level is listed by Help(); a group lists its own.
+        CLI::App* sub = nullptr;
+        if (space == std::string::npos) {
+            sub = app.add_subcommand(name, command.summary)->group("");
+        } else {
+            CLI::App*& group = groups[name.substr(0, space)];
+            if (!group) {
+                group = app.add_subcommand(name.substr(0, space))->require_subcommand(1)->fallthrough()->group("");
+            }
+            sub = group->add_subcommand(name.substr(space + 1), command.summary)->group("Subcommands");
+        }
         sub->fallthrough();
-    }
-    return c;
-}
-
-// The dock's commands: offload, archive verify, format --offloaded-to.
-struct CustodyCommands {
-    CLI::App* offload;
-    CLI::App* archiveVerify;
-};
-
-struct CustodyArguments {
-    OffloadOptions offload;
-    std::vector<std::string> verifyPaths;
-    std::string offloadedTo;
-};
-
-CustodyCommands DefineCustody(CLI::App& app, CLI::App* format, CustodyArguments& a)
-{
-    CustodyCommands c{};
-    c.offload = app.add_subcommand("offload", "copy the camera's card into a verified bag in the archive");
-    c.offload->add_option("--to", a.offload.archive, "the archive folder")->type_name("ARCHIVE")->required();
-    c.offload->add_option("--from", a.offload.from, "the card's folder (default: the drive that appears)")
-        ->type_name("FOLDER");
-    c.offload->add_option("--card-wait", a.offload.cardWaitSeconds, "how long to wait for the card (default 30)")
-        ->type_name("SECONDS")
-        ->check(CLI::Range(1u, 3600u));
-    c.offload->add_flag("--format-after", a.offload.formatAfter,
-                        "format the card once the bag is complete and the card holds exactly its files");
-    auto* watch = c.offload->add_flag("--watch", a.offload.watch, "offload every camera plugged in until Ctrl+C");
-    c.offload->add_option("--count", a.offload.count, "with --watch: stop after N cameras")
-        ->type_name("N")
-        ->needs(watch);
-    c.offload->add_option("--interval-ms", a.offload.intervalMs, "with --watch: how often to look (default 500)")
-        ->type_name("MS")
-        ->check(CLI::Range(10u, 60000u))
-        ->needs(watch);
-    CLI::App* archive = app.add_subcommand("archive", "check an archive's bags");
-    archive->require_subcommand(1)->fallthrough();
-    c.archiveVerify = archive->add_subcommand("verify", "check every bag in each PATH in full (no camera)");
-    c.archiveVerify->add_option("PATH", a.verifyPaths, "a bag, or a folder searched for bags")->required();
-    format->add_option("--offloaded-to", a.offloadedTo,
-                       "format only when ARCHIVE holds a verified bag of this camera")
-        ->type_name("ARCHIVE");
-    c.offload->fallthrough();
-    c.archiveVerify->fallthrough();
-    return c;
-}
-
-bool Changes(const Command& c, const CLI::App* chosen)
-{
-    return chosen != c.status && chosen != c.identityGet && chosen != c.serialGet;
-}
-
-int CheckIdentityChanges(const IdentityOptions& options, IdentityChanges& changes)
-{
-    for (int i = 0; i < 5; ++i) {
-        if (options.given[i]->count() == 0) {
-            continue;
+        if (command.options) {
+            command.options(*sub, a);
         }
-        const FieldProblem problem = CheckField(kIdentityFields[i], options.values[i]);
-        if (problem != FieldProblem::None) {
-            return UsageError(FieldMessage(kIdentityFields[i], options.values[i], problem));
-        }
-        WideString text;
-        DecodeStrictUtf8(options.values[i], text);
-        changes.emplace_back(kIdentityFields[i], text);
+        commands[sub] = &command;
     }
-    return changes.empty() ? UsageError("identity set: give at least one field to change") : kExitOk;
+    app.footer(Help());  // after the subcommands, which would inherit it
+    return commands;
 }
 
-int LoadFleet(const std::string& path, Fleet& fleet)
+const CLI::App* Chosen(const CLI::App& app)
 {
-    std::string text;
-    if (!platform::ReadWholeFile(path, text)) {
-        return UsageError("cannot read the fleet file " + path);
+    const CLI::App* chosen = app.get_subcommands().front();
+    while (!chosen->get_subcommands().empty()) {
+        chosen = chosen->get_subcommands().front();
     }
-    fleet = ParseFleet(text);
-    for (const std::string& problem : fleet.problems) {
-        std::string line = path;
-        line += ":" + problem + "\n";
-        platform::WriteError(line);
-    }
-    return fleet.problems.empty() ? kExitOk : kExitUsage;
+    return chosen;
+}
+
+std::string SignInPrompt(Account account)
+{
+    return account == Account::User ? "User password: " : "Administrator password: ";
 }
 
 int OpenAudit(Session& session)
@@ -215,35 +344,52 @@ int OpenAudit(Session& session)
     if (session.options.noAudit) {
         return kExitOk;
     }
-    std::string path = session.options.auditPath;
-    if (path.empty()) {
-        path = platform::DefaultAuditPath();
+    session.auditPath = session.options.auditPath.empty() ? platform::DefaultAuditPath() : session.options.auditPath;
+    if (!session.auditPath.empty() && session.audit.Open(session.auditPath)) {
+        return kExitOk;
     }
-    if (path.empty()) {
-        return UsageError("no default audit file is known here (give --audit FILE or --no-audit)");
-    }
-    if (!session.audit.Open(path)) {
-        return UsageError(session.audit.Problem() + " (give another --audit FILE, or --no-audit)");
-    }
-    return kExitOk;
+    const std::string& why = session.audit.Problem();
+    WriteErrorLine("cannot write the audit file " + session.auditPath + (why.empty() ? "" : ": " + why)
+                   + "; nothing was changed (give --audit FILE elsewhere, or --no-audit)");
+    return kExitAuditFailed;
 }
 
-CLI::App* Chosen(CLI::App& app)
+// Input first, then the password, then the audit trail; the command last.
+int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables)
 {
-    CLI::App* chosen = app.get_subcommands().front();
-    while (!chosen->get_subcommands().empty()) {
-        chosen = chosen->get_subcommands().front();
+    if (command.prepare) {
+        const int prepared = command.prepare(a);
+        if (prepared != kExitOk) {
+            return prepared;
+        }
     }
-    return chosen;
+    Session session(a.global, variables);
+    std::string error;
+    if (command.reach != Reach::Nothing
+        && !ReadSignInPassword(a.global.passwordFile, session.variables, SignInPrompt(session.account()),
+                               session.password, error)) {
+        return UsageError(error);
+    }
+    if (command.reach == Reach::ChangesCamera) {
+        const int opened = OpenAudit(session);
+        if (opened != kExitOk) {
+            return opened;
+        }
+        platform::CatchInterrupt();
+    }
+    platform::DivertStandardOutput(a.global.verbose);
+    const int result = command.run(session, a);
+    platform::ReadyToEnd();
+    return result;
 }
 
 int Run(int argc, const char* const* argv)
 {
+    PasswordVariables variables;
+    TakePasswordVariables(variables);
     CLI::App app("Scriptable camera tool and provisioning station.", "orvanectl");
     Arguments a;
-    const Command c = Define(app, a);
-    CustodyArguments ca;
-    const CustodyCommands custody = DefineCustody(app, c.format, ca);
+    const std::map<const CLI::App*, const Command*> commands = Define(app, a);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -252,87 +398,20 @@ int Run(int argc, const char* const* argv)
         }
         return UsageError(std::string(error.what()) + " (see orvanectl --help)");
     }
-    CLI::App* chosen = Chosen(app);
-    if (chosen == c.auditVerify) {
-        return RunAuditVerify(Output(a.global.json), a.auditFile.empty() ? a.global.auditPath : a.auditFile);
-    }
-
-    // Everything the command needs from outside is read and checked here,
-    // before any camera is touched.
-    IdentityChanges changes;
-    Fleet fleet;
-    std::string newPassword;
-    std::string error;
-    if (chosen == c.identitySet && CheckIdentityChanges(a.identity, changes) != kExitOk) return kExitUsage;
-    if (chosen == c.serialSet && !IsValidSerial(a.serial)) return UsageError(SerialMessage());
-    if (chosen == c.format && !a.formatConfirmed) return UsageError("format erases the card: confirm with --yes");
-    if (chosen == c.provision && LoadFleet(a.fleetFile, fleet) != kExitOk) return kExitUsage;
-    if (chosen == custody.archiveVerify) return RunArchiveVerify(ca.verifyPaths, Output(a.global.json));
-    if (chosen == custody.offload && CheckOffloadInput(ca.offload, Output(a.global.json)) != kExitOk) return kExitUsage;
-    const bool offloadedTo = chosen == c.format && !ca.offloadedTo.empty();
-    if (offloadedTo && CheckOffloadedTo(ca.offloadedTo, Output(a.global.json)) != kExitOk) return kExitUsage;
-    if (chosen == c.passwordSet) {
-        if (a.account == "admin" && a.global.user) {
-            return UsageError("signed in as User, the administrator password cannot be changed");
-        }
-        if (!ReadNewPassword(a.newPasswordFile, newPassword, error)) return UsageError(error);
-        const FieldProblem problem = CheckField(InputField::AdminPassword, newPassword);
-        if (problem != FieldProblem::None) return UsageError(FieldMessage(InputField::AdminPassword, "", problem));
-    }
-    Session session(a.global);
-    if (!ReadSignInPassword(a.global.passwordFile, session.password, error)) return UsageError(error);
-    if (Changes(c, chosen) && OpenAudit(session) != kExitOk) return kExitUsage;
-
-    platform::DivertStandardOutput(a.global.verbose);
-    if (chosen == c.status) return RunStatus(session);
-    if (chosen == c.syncTime) return RunSyncTime(session);
-    if (chosen == c.identityGet) return RunIdentityGet(session);
-    if (chosen == c.identitySet) return RunIdentitySet(session, changes);
-    if (chosen == c.serialGet) return RunSerialGet(session);
-    if (chosen == c.serialSet) return RunSerialSet(session, a.serial);
-    if (chosen == c.passwordSet) {
-        return RunPasswordSet(session, a.account == "admin" ? Account::Administrator : Account::User, newPassword);
-    }
-    if (chosen == c.usbStorage) return RunUsbStorage(session);
-    if (chosen == custody.offload) return RunOffload(session, ca.offload);
-    if (offloadedTo) return RunFormatOffloaded(session, ca.offloadedTo);
-    if (chosen == c.format) return RunFormat(session);
-    a.station.syncTime = !a.noSyncTime;
-    return RunProvision(session, fleet, a.station);
-}
-
-// No exception ends the tool without a word.
-int RunGuarded(int argc, const char* const* argv)
-{
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& error) {
-        platform::WriteError(std::string("orvanectl: ") + error.what() + "\n");
-    } catch (...) {
-        platform::WriteError("orvanectl: unexpected failure\n");
-    }
-    return kExitFailed;
+    return Dispatch(*commands.at(Chosen(app)), a, variables);
 }
 
 }  // namespace
 
-#ifdef _WIN32
-// Arguments arrive as UTF-16 and are handed on as UTF-8.
-int wmain(int argc, wchar_t** argv)
+// No exception ends the tool without a word.
+int Orvanectl(int argc, const char* const* argv)
 {
-    std::vector<std::string> texts;
-    for (int i = 0; i < argc; ++i) {
-        texts.push_back(EncodeUtf8(argv[i], std::wcslen(argv[i])));
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        WriteErrorLine(std::string("unexpected failure: ") + error.what());
+    } catch (...) {
+        WriteErrorLine("unexpected failure");
     }
-    std::vector<const char*> pointers;
-    for (const std::string& text : texts) {
-        pointers.push_back(text.c_str());
-    }
-    return RunGuarded(argc, pointers.data());
+    return kExitFailed;
 }
-#else
-int main(int argc, char** argv)
-{
-    return RunGuarded(argc, argv);
-}
-#endif

@@ -7,6 +7,7 @@
 #include "cli/CardSearch.h"
 #include "cli/ExitCodes.h"
 #include "cli/OffloadReport.h"
+#include "cli/Output.h"
 #include "cli/Platform.h"
 #include "core/CodePages.h"
 #include "core/IdentityCodec.h"
@@ -17,33 +18,21 @@
 
 namespace {
 
+const char* const kAction = "offload";
 constexpr unsigned kCardPollMs = 250;
 constexpr std::uint64_t kProgressEveryMs = 200;
 
-// Sleeps in short slices so that Ctrl+C is seen at once.
-class SystemPacer : public Pacer {
+// The card's wait on the platform's clock; Pause returns at once on Ctrl+C.
+class PlatformPacer : public Pacer {
 public:
-    std::uint64_t NowMs() override { return platform::MonotonicMs(); }
-    bool Sleep(unsigned ms) override
-    {
-        const std::uint64_t until = NowMs() + ms;
-        for (;;) {
-            if (platform::Interrupted()) {
-                return false;
-            }
-            const std::uint64_t now = NowMs();
-            if (now >= until) {
-                return true;
-            }
-            platform::SleepMs(static_cast<unsigned>(std::min<std::uint64_t>(until - now, 10)));
-        }
-    }
+    std::uint64_t NowMs() override { return platform::SteadyMilliseconds(); }
+    bool Sleep(unsigned ms) override { return platform::Pause(ms); }
 };
 
 // One line on standard error, rewritten in place, when it is a console.
 class ProgressDisplay {
 public:
-    ProgressDisplay() : shown_(platform::ErrorIsConsole()), start_(platform::MonotonicMs()) {}
+    ProgressDisplay() : shown_(platform::ErrorIsConsole()), start_(platform::SteadyMilliseconds()) {}
     ~ProgressDisplay() { Clear(); }
 
     void Show(const custody::OffloadProgress& progress)
@@ -51,7 +40,7 @@ public:
         if (!shown_) {
             return;
         }
-        const std::uint64_t now = platform::MonotonicMs();
+        const std::uint64_t now = platform::SteadyMilliseconds();
         if (width_ != 0 && now - last_ < kProgressEveryMs) {
             return;
         }
@@ -144,9 +133,10 @@ CardLook LookForFolder(const std::string& folder)
 }
 
 // After the switch to USB storage: the card's root folder, or why none.
-bool FindCard(const OffloadOptions& options, const std::vector<std::string>& drivesBefore, Pacer& pacer,
-              CameraOffload& offload, std::string& card)
+bool FindCard(const OffloadOptions& options, const std::vector<std::string>& drivesBefore, CameraOffload& offload,
+              std::string& card)
 {
+    PlatformPacer pacer;
     const std::function<CardLook()> look = options.from.empty()
         ? std::function<CardLook()>([&] { return ChooseNewDrive(drivesBefore, platform::DriveRoots()); })
         : std::function<CardLook()>([&] { return LookForFolder(options.from); });
@@ -175,10 +165,10 @@ bool FindCard(const OffloadOptions& options, const std::vector<std::string>& dri
 
 // Sign-in to the complete bag. The started line is written before the
 // camera is switched; `card` receives the card's folder.
-CameraOffload CopyCard(Session& session, const OffloadOptions& options, Pacer& pacer, std::string& card)
+CameraOffload CopyCard(const Session& session, const OffloadOptions& options, std::string& card)
 {
     CameraOffload offload;
-    if (!camera::SignIn(session.account(), session.password)) {
+    if (!camera::SignIn(session.account(), session.password.text())) {
         return Failed(offload, "sign-in", "the camera refused the sign-in", kExitSignInRefused);
     }
     if (!camera::ReadSerial(offload.serial)) {
@@ -190,9 +180,8 @@ CameraOffload CopyCard(Session& session, const OffloadOptions& options, Pacer& p
     }
     const IdentityTexts texts = ParseIdentityRecord(record);
     offload.cameraId = Utf8(texts.cameraId);
-    if (!session.audit.Record(offload.serial, "offload", "started", {{"archive", options.archive}})) {
-        return Failed(offload, "audit", session.audit.Problem() + "; nothing was changed",
-                      kExitAuditFailed);
+    if (BeginChange(session, offload.serial, kAction, {{"archive", options.archive}}) != kExitOk) {
+        return Failed(offload, "audit", "nothing was changed", kExitAuditFailed);
     }
     const std::vector<std::string> drivesBefore = options.from.empty() ? platform::DriveRoots()
                                                                       : std::vector<std::string>{};
@@ -202,7 +191,7 @@ CameraOffload CopyCard(Session& session, const OffloadOptions& options, Pacer& p
     if (!camera::EnterUsbStorage()) {
         return Failed(offload, "usb-storage", "the camera refused to switch to USB storage");
     }
-    if (!FindCard(options, drivesBefore, pacer, offload, card)) {
+    if (!FindCard(options, drivesBefore, offload, card)) {
         return offload;
     }
     ProgressDisplay display;
@@ -223,7 +212,7 @@ CameraOffload CopyCard(Session& session, const OffloadOptions& options, Pacer& p
 
 // Formats the card once it holds exactly the bag's files, with the
 // format's own audit lines around it.
-void FormatAfterOffload(Session& session, const OffloadOptions& options, const std::string& card,
+void FormatAfterOffload(const Session& session, const OffloadOptions& options, const std::string& card,
                         CameraOffload& offload)
 {
     std::string why;
@@ -234,127 +223,75 @@ void FormatAfterOffload(Session& session, const OffloadOptions& options, const s
         return;
     }
     const nlohmann::ordered_json bag = {{"offloaded_to", offload.copy.bag}};
-    if (!session.audit.Record(offload.serial, "format", "started", bag)) {
-        offload.format = FormatAfter::NotFormatted;
-        offload.formatWhy = session.audit.Problem() + "; the card was not formatted";
+    offload.format = FormatAfter::NotFormatted;
+    if (BeginChange(session, offload.serial, "format", bag) != kExitOk) {
+        offload.formatWhy = "the audit file could not be written";
         offload.exitCode = kExitAuditFailed;
         return;
     }
     const bool formatted = camera::Format();
     std::string serial;
     const bool answers = formatted || camera::ReadSerial(serial);
-    const std::string outcome = formatted ? "ok" : answers ? "failed" : "failed: the camera did not answer";
-    const bool recorded = session.audit.Record(offload.serial, "format", outcome, bag);
-    offload.format = formatted ? FormatAfter::Formatted : FormatAfter::NotFormatted;
-    if (!answers) {
+    if (formatted) {
+        offload.format = FormatAfter::Formatted;
+    } else if (answers) {
+        offload.formatWhy = "the camera refused the format";
+    } else {
         offload.formatWhy = "the camera does not answer in USB storage mode; the recordings are safe in the bag, and"
                             " orvanectl format --yes --offloaded-to " + options.archive
                             + " clears the card once the camera is connected again";
-    } else if (!formatted) {
-        offload.formatWhy = "the camera refused the format";
     }
-    offload.exitCode = !recorded ? kExitAuditFailed : formatted ? kExitOk : kExitFailed;
-    if (!recorded) {
-        offload.formatWhy += (offload.formatWhy.empty() ? "" : "; ") + session.audit.Problem() + ": the format was "
-                             + (formatted ? "done" : "tried") + " but is not recorded";
-    }
+    offload.exitCode = EndChange(session, offload.serial, "format",
+                                 formatted ? "ok" : answers ? "failed" : "failed: the camera did not answer", bag,
+                                 formatted ? kExitOk : kExitFailed);
 }
 
 // One camera, connected: copied, recorded, formatted when asked, reported.
-CameraOffload OffloadConnected(Session& session, const OffloadOptions& options, Pacer& pacer)
+// Its exit code.
+int OffloadConnected(const Session& session, const OffloadOptions& options)
 {
     std::string card;
-    CameraOffload offload = CopyCard(session, options, pacer, card);
-    std::string unrecorded;
-    if (offload.exitCode != kExitAuditFailed
-        && !session.audit.Record(offload.serial, "offload", OffloadAuditOutcome(offload), OffloadAuditDetails(offload))) {
-        offload.exitCode = kExitAuditFailed;
-        unrecorded = session.audit.Problem() + ": this offload was "
-                     + (offload.failedStep.empty() ? "done" : "tried") + " but is not recorded";
-    } else if (offload.failedStep.empty() && options.formatAfter) {
+    CameraOffload offload = CopyCard(session, options, card);
+    if (offload.exitCode != kExitAuditFailed) {  // else BeginChange has said why
+        offload.exitCode = EndChange(session, offload.serial, kAction, OffloadAuditOutcome(offload),
+                                     OffloadAuditDetails(offload), offload.exitCode);
+    }
+    // A format needs its bag recorded first.
+    if (offload.exitCode == kExitOk && options.formatAfter) {
         FormatAfterOffload(session, options, card, offload);
     }
     session.output.Result(OffloadJson(offload), OffloadLine(offload));
-    if (!unrecorded.empty()) {
-        session.output.Error(unrecorded);
-    }
-    return offload;
+    return offload.exitCode;
 }
 
-enum class Arrival { Camera, Interrupted, NoVendorLibrary };
-
-// Waits for a camera to appear, trying every `intervalMs`.
-Arrival WaitForCamera(unsigned intervalMs, Pacer& pacer)
-{
-    for (;;) {
-        if (platform::Interrupted()) {
-            return Arrival::Interrupted;
-        }
-        const Connection connection = camera::Connect();
-        if (connection == Connection::Connected) {
-            return Arrival::Camera;
-        }
-        if (connection == Connection::NoVendorLibrary) {
-            return Arrival::NoVendorLibrary;
-        }
-        if (!pacer.Sleep(intervalMs)) {
-            return Arrival::Interrupted;
-        }
-    }
-}
-
-// Gone means the library finds no camera; a failed read is not gone. The
-// first look comes an interval after the result, so no camera is tried
-// more often than that.
-bool WaitForUnplug(unsigned intervalMs, Pacer& pacer)
-{
-    for (;;) {
-        if (!pacer.Sleep(intervalMs)) {
-            return false;
-        }
-        if (camera::Connect() != Connection::Connected) {
-            return true;
-        }
-    }
-}
-
-int RunDock(Session& session, const OffloadOptions& options, Pacer& pacer)
+// The dock: every camera plugged in is offloaded, then the operator is asked
+// to unplug it.
+int RunDock(const Session& session, const OffloadOptions& options)
 {
     unsigned offloaded = 0;
     unsigned failed = 0;
-    int exitCode = kExitOk;
-    while (options.count == 0 || offloaded + failed < options.count) {
-        platform::WriteError("waiting for a camera (Ctrl+C stops the dock)\n");
-        const Arrival arrival = WaitForCamera(options.intervalMs, pacer);
-        if (arrival == Arrival::NoVendorLibrary) {
-            return ConnectCamera(session);  // no camera can ever come
-        }
-        if (arrival == Arrival::Interrupted) {
-            break;
-        }
-        const CameraOffload offload = OffloadConnected(session, options, pacer);
-        if (offload.exitCode == kExitOk) {
-            ++offloaded;
-        } else {
-            ++failed;
-            exitCode = kExitFailed;
-        }
-        // A station that cannot record must not go on changing cameras.
-        if (offload.exitCode == kExitAuditFailed) {
-            exitCode = kExitAuditFailed;
-            break;
-        }
-        if (options.count != 0 && offloaded + failed >= options.count) {
-            break;
-        }
-        platform::WriteError("unplug the camera " + (offload.serial.empty() ? std::string("-") : offload.serial) + "\n");
-        if (!WaitForUnplug(options.intervalMs, pacer)) {
-            break;
-        }
+    const int stopped = WatchCameras(
+        session, options.station,
+        [&](bool refused) {
+            int exitCode = kExitNoCamera;
+            if (refused) {
+                CameraOffload offload;
+                Failed(offload, "connect", "the camera did not accept the connection", kExitNoCamera);
+                session.output.Result(OffloadJson(offload), OffloadLine(offload));
+            } else {
+                exitCode = OffloadConnected(session, options);
+            }
+            ++(exitCode == kExitOk ? offloaded : failed);
+            platform::WriteError("unplug the camera\n");
+            return exitCode;
+        },
+        [] { platform::WriteError("waiting for a camera (Ctrl+C stops the dock)\n"); });
+    if (stopped == kExitNoCamera) {
+        return stopped;
     }
     session.output.Result({{"offloaded", offloaded}, {"failed", failed}},
                           std::to_string(offloaded) + " offloaded, " + std::to_string(failed) + " failed");
-    return exitCode;
+    return stopped != kExitOk ? stopped : failed == 0 ? kExitOk : kExitFailed;
 }
 
 // The name of an unfinished offload of `serial` newer than its newest bag:
@@ -371,18 +308,40 @@ std::string UnfinishedOffload(const std::string& archive, const std::string& ser
     return partial && (!bag || partial->NewerThan(*bag)) ? partial->Text() : "";
 }
 
+// The newest bag of `serial` when it is valid in full; empty, with `why`,
+// otherwise.
+std::string VerifiedOffload(const std::string& archive, const std::string& serial, std::string& why)
+{
+    const std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
+    if (bag.empty()) {
+        why = "no bag of it";
+        return "";
+    }
+    const std::string unfinished = UnfinishedOffload(archive, serial);
+    if (!unfinished.empty()) {
+        why = "the newer offload " + unfinished + " is unfinished: offload again to finish it";
+        return "";
+    }
+    const custody::BagVerdict verdict = custody::VerifyBag(custody::LocalFileSystem(), bag, HashThreads());
+    if (!verdict.valid) {
+        why = bag + ": invalid: " + verdict.why;
+        return "";
+    }
+    return bag;
+}
+
 }  // namespace
 
-int CheckOffloadInput(const OffloadOptions& options, const Output& output)
+int CheckOffloadInput(const OffloadOptions& options)
 {
     if (options.from.empty() && !platform::HasDriveLetters()) {
-        output.Error("offload: this system has no drive letters; name the card's folder with --from");
+        WriteErrorLine("offload: this system has no drive letters; name the card's folder with --from");
         return kExitUsage;
     }
-    const std::string problem = ArchiveProblem(custody::LocalFileSystem(), options.archive, platform::MonotonicMs(),
-                                               platform::RemoveEmptyFolder);
+    const std::string problem = ArchiveProblem(custody::LocalFileSystem(), options.archive,
+                                               platform::SteadyMilliseconds(), platform::RemoveEmptyFolder);
     if (!problem.empty()) {
-        output.Error(problem);
+        WriteErrorLine(problem);
         return kExitUsage;
     }
     return kExitOk;
@@ -392,23 +351,18 @@ int RunOffload(Session& session, const OffloadOptions& given)
 {
     OffloadOptions options = given;
     options.archive = platform::FullPath(given.archive);
-    platform::CatchInterrupt();
-    SystemPacer pacer;
-    if (options.watch) {
-        return RunDock(session, options, pacer);
+    if (options.station.watch) {
+        return RunDock(session, options);
     }
     const int connected = ConnectCamera(session);
-    if (connected != kExitOk) {
-        return connected;
-    }
-    return OffloadConnected(session, options, pacer).exitCode;
+    return connected != kExitOk ? connected : OffloadConnected(session, options);
 }
 
-int CheckOffloadedTo(const std::string& archive, const Output& output)
+int CheckOffloadedTo(const std::string& archive)
 {
     const std::string problem = ArchiveFolderProblem(custody::LocalFileSystem(), archive);
     if (!problem.empty()) {
-        output.Error(problem);
+        WriteErrorLine(problem);
         return kExitUsage;
     }
     return kExitOk;
@@ -426,40 +380,25 @@ int RunFormatOffloaded(Session& session, const std::string& given)
         session.output.Error("could not read the serial number");
         return kExitFailed;
     }
-    const std::string refused = "no verified offload of " + serial + " in " + archive;
-    const std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
+    std::string why;
+    const std::string bag = VerifiedOffload(archive, serial, why);
     if (bag.empty()) {
-        session.output.Error(refused + " (no bag of it); the card was not formatted");
-        return kExitFailed;
-    }
-    const std::string unfinished = UnfinishedOffload(archive, serial);
-    if (!unfinished.empty()) {
-        session.output.Error(refused + " (the newer offload " + unfinished
-                             + " is unfinished: offload again to finish it); the card was not formatted");
-        return kExitFailed;
-    }
-    const custody::BagVerdict verdict = custody::VerifyBag(custody::LocalFileSystem(), bag, HashThreads());
-    if (!verdict.valid) {
-        session.output.Error(refused + " (" + bag + ": invalid: " + verdict.why + "); the card was not formatted");
+        session.output.Error("no verified offload of " + serial + " in " + archive + " (" + why
+                             + "); the card was not formatted");
         return kExitFailed;
     }
     const nlohmann::ordered_json details = {{"offloaded_to", bag}};
-    if (!session.audit.Record(serial, "format", "started", details)) {
-        session.output.Error(session.audit.Problem() + "; nothing was changed");
-        return kExitAuditFailed;
+    const int started = BeginChange(session, serial, "format", details);
+    if (started != kExitOk) {
+        return started;
     }
     const bool formatted = camera::Format();
-    const bool recorded = session.audit.Record(serial, "format", formatted ? "ok" : "failed", details);
-    if (!formatted) {
-        session.output.Error("the camera refused: format");
-    } else {
+    if (formatted) {
         session.output.Result({{"serial", serial}, {"action", "format"}, {"outcome", "ok"}, {"offloaded_to", bag}},
                               "card formatted; its recordings are in " + bag);
+    } else {
+        session.output.Error("the camera refused: format");
     }
-    if (!recorded) {
-        session.output.Error(session.audit.Problem() + ": the format was "
-                             + (formatted ? "done" : "tried") + " but is not recorded");
-        return kExitAuditFailed;
-    }
-    return formatted ? kExitOk : kExitFailed;
+    return EndChange(session, serial, "format", formatted ? "ok" : "failed", details,
+                     formatted ? kExitOk : kExitFailed);
 }

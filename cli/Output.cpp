@@ -1,44 +1,37 @@
 #include "cli/Output.h"
 
 #include "cli/Platform.h"
-#include "core/CodePages.h"
-#include "core/IdentityCodec.h"
-
-namespace {
-
-std::string Utf8(const WideString& text)
-{
-    return EncodeUtf8(text.data(), text.size());
-}
-
-}  // namespace
+#include "cli/ShownText.h"
 
 void Output::Result(const nlohmann::ordered_json& object, const std::string& humanLine) const
 {
-    platform::WriteOutput(json_ ? JsonLine(object) : humanLine + "\n");
+    platform::WriteOutput(json_ ? JsonLine(object) : Shown(humanLine) + "\n");
 }
 
 void Output::Error(const std::string& message) const
 {
-    platform::WriteError("orvanectl: " + message + "\n");
+    WriteErrorLine(message);
 }
 
-nlohmann::ordered_json IdentityJson(const IdentityRecord& record)
+void WriteErrorLine(const std::string& message)
 {
-    const IdentityTexts texts = ParseIdentityRecord(record);
-    return {{"camera_id", Utf8(texts.cameraId)},
-            {"user_id", Utf8(texts.userId)},
-            {"user_name", Utf8(texts.userName)},
-            {"department_id", Utf8(texts.departmentId)},
-            {"department_name", Utf8(texts.departmentName)}};
+    platform::WriteError("orvanectl: " + Shown(message) + "\n");
 }
 
-std::string IdentityLine(const IdentityRecord& record)
+std::string ReadProblem(platform::FileRead problem, const std::string& what, const std::string& path)
 {
-    const IdentityTexts texts = ParseIdentityRecord(record);
-    return "camera_id=" + Utf8(texts.cameraId) + " user_id=" + Utf8(texts.userId) + " user_name=\""
-           + Utf8(texts.userName) + "\" department_id=" + Utf8(texts.departmentId) + " department_name=\""
-           + Utf8(texts.departmentName) + "\"";
+    switch (problem) {
+    case platform::FileRead::IsFolder:
+        return path + " is a folder, not a " + what;
+    case platform::FileRead::TooLarge:
+        return "the " + what + " " + path + " is too large";
+    case platform::FileRead::Failed:
+        return "the " + what + " " + path + " could not be read to its end";
+    case platform::FileRead::Ok:
+    case platform::FileRead::CannotOpen:
+        break;
+    }
+    return "cannot read the " + what + " " + path;
 }
 
 std::string JsonLine(const nlohmann::ordered_json& object)

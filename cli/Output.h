@@ -1,18 +1,19 @@
 // Results on standard output, one line each: a human line, or with --json
-// one JSON object. Errors go to standard error.
+// one JSON object. Errors go to standard error. A human line and an error
+// show their control characters escaped, whatever the camera or a file put
+// into them.
 #pragma once
 
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "telvix/Telvix.h"
+#include "cli/Platform.h"
 
 class Output {
 public:
     explicit Output(bool json) : json_(json) {}
 
-    bool Json() const { return json_; }
     void Result(const nlohmann::ordered_json& object, const std::string& humanLine) const;
     void Error(const std::string& message) const;
 
@@ -20,11 +21,12 @@ private:
     bool json_;
 };
 
-// The record's five texts, keyed camera_id, user_id, user_name,
-// department_id, department_name.
-nlohmann::ordered_json IdentityJson(const IdentityRecord& record);
-// The same as one line of key=value pairs, names quoted.
-std::string IdentityLine(const IdentityRecord& record);
+// A message on standard error, as Output::Error writes it, for where there
+// is no Output yet.
+void WriteErrorLine(const std::string& message);
+
+// Why the `what` (such as "fleet file") at `path` could not be read.
+std::string ReadProblem(platform::FileRead problem, const std::string& what, const std::string& path);
 
 // One JSON line, with any bytes that are not UTF-8 replaced.
 std::string JsonLine(const nlohmann::ordered_json& object);

@@ -1,7 +1,10 @@
-// What the tool needs of the operating system, one implementation for
-// Windows and one elsewhere. Texts and paths are UTF-8.
+// What the tool needs of the operating system: the console, the clock,
+// files and the environment. One implementation for Windows, one elsewhere,
+// and one the tests link instead (tests/cli/FakePlatform.cpp). Texts and
+// paths are UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,14 +20,37 @@ void DivertStandardOutput(bool traceToError);
 void WriteOutput(const std::string& text);
 void WriteError(const std::string& text);
 
+enum class SecretRead {
+    Ok,
+    NoConsole,    // nobody to ask
+    Failed,       // the console could not be read
+    Interrupted,  // Ctrl+C while asking; echo is back on
+};
 // Reads one line typed on the console without showing it, after writing
-// `prompt` to standard error. False when there is no console to ask.
-bool ReadSecret(const std::string& prompt, std::string& secret);
+// `prompt` to standard error. `secret` gets the line without its ending.
+SecretRead ReadSecret(const std::string& prompt, std::string& secret);
 
-// Ctrl+C (and a termination request) sets a flag instead of ending the
-// process, so that a running step can finish.
+// From this call on, Ctrl+C and Ctrl+Break, closing the console window,
+// logoff and shutdown (elsewhere SIGINT and SIGTERM) set a flag instead of
+// ending the process, so that the step in hand finishes and is recorded.
+// Windows ends the process once the handler of a close, logoff or shutdown
+// returns, and at the latest about 5 s after: that handler waits, up to
+// 4.5 s, for ReadyToEnd.
 void CatchInterrupt();
 bool Interrupted();
+// Everything the tool had to write is written: the process may end.
+void ReadyToEnd();
+
+// Milliseconds of a clock that only goes forward.
+std::uint64_t SteadyMilliseconds();
+// Waits `ms` milliseconds. False, at once, when an interrupt has come.
+bool Pause(std::uint64_t ms);
+
+// The variable's value, which is then removed from the environment and
+// wiped there (it may hold a secret). False when it is unset or empty.
+bool TakeEnvironment(const char* name, std::string& value);
+// Overwrites `size` bytes in a way the compiler keeps.
+void WipeMemory(void* bytes, std::size_t size);
 
 std::string UserName();
 std::string ComputerName();
@@ -32,7 +58,16 @@ std::string ComputerName();
 // folder is created. Empty when no such place is known.
 std::string DefaultAuditPath();
 
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+enum class FileRead {
+    Ok,
+    CannotOpen,
+    IsFolder,
+    TooLarge,  // more than the caller's limit
+    Failed,    // a read failed part-way: the bytes so far are not the file
+};
+// Reads the whole file into `bytes` (whose capacity it uses first, so that
+// a caller's reserved buffer for a secret is not copied).
+FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
 
 // A file of lines that several processes share, such as an audit trail
 // that two stations keep on one network share. Each writer locks the whole
@@ -57,6 +92,22 @@ enum class FileAccess { Read, Append };
 // opened.
 std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access);
 
+// What the offload needs: drives, the time of day, the console, folders.
+//
+// The roots ("E:\\") of the removable and fixed drives that hold a readable
+// file system now, looked at letter by letter: a running program under Wine
+// sees no change in GetLogicalDrives. Empty where there are no drive letters.
+std::vector<std::string> DriveRoots();
+bool HasDriveLetters();
+// Seconds since 1970 UTC, 64 bits wide everywhere.
+std::int64_t UtcSeconds();
+// True when standard error is a console (not a file or a pipe).
+bool ErrorIsConsole();
+// Removes a folder that is empty.
+bool RemoveEmptyFolder(const std::string& path);
+// `path` from the root, as the operator's results and the audit name it.
+std::string FullPath(const std::string& path);
+
 // Holds a shared file's lock for its own lifetime.
 class FileLock {
 public:
@@ -76,24 +127,5 @@ private:
     SharedFile& file_;
     bool held_;
 };
-
-// Drives, the clock and the console, for the offload.
-//
-// The roots ("E:\\") of the removable and fixed drives that hold a readable
-// file system now, looked at letter by letter: a running program under Wine
-// sees no change in GetLogicalDrives. Empty where there are no drive letters.
-std::vector<std::string> DriveRoots();
-bool HasDriveLetters();
-// Milliseconds of a clock that only goes forward; sleeping.
-std::uint64_t MonotonicMs();
-void SleepMs(unsigned ms);
-// Seconds since 1970 UTC, 64 bits wide everywhere.
-std::int64_t UtcSeconds();
-// True when standard error is a console (not a file or a pipe).
-bool ErrorIsConsole();
-// Removes a folder that is empty.
-bool RemoveEmptyFolder(const std::string& path);
-// `path` from the root, as the operator's results and the audit name it.
-std::string FullPath(const std::string& path);
 
 }  // namespace platform

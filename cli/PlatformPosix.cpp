@@ -6,21 +6,24 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 namespace platform {
 namespace {
 
 int g_output = STDOUT_FILENO;
 volatile sig_atomic_t g_interrupted = 0;
+
+// Pause's longest sleep: a signal that arrives just before the sleep starts
+// is seen this late at most.
+constexpr std::uint64_t kPauseSliceMs = 20;
 
 void WriteAll(int fd, const std::string& text)
 {
@@ -40,6 +43,37 @@ void OnInterrupt(int)
 {
     g_interrupted = 1;
 }
+
+// Catches SIGINT and SIGTERM; `saved`, when given, gets the handlers before.
+// With `restart`, a call under way (an open, a write) goes on, so that the
+// step it belongs to finishes or stops at its next check and never fails
+// half-way; without, a blocked read returns.
+void Catch(bool restart, struct sigaction* savedInterrupt, struct sigaction* savedTerminate)
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = restart ? SA_RESTART : 0;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, savedInterrupt);
+    sigaction(SIGTERM, &action, savedTerminate);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 static_assert(sizeof(off_t) == 8, "file offsets are 64-bit");
 
@@ -125,42 +159,103 @@ void WriteError(const std::string& text)
     WriteAll(STDERR_FILENO, text);
 }
 
-bool ReadSecret(const std::string& prompt, std::string& secret)
+SecretRead ReadSecret(const std::string& prompt, std::string& secret)
 {
-    if (!isatty(STDIN_FILENO)) {
-        return false;
-    }
-    WriteError(prompt);
+    secret.clear();
     termios saved{};
-    tcgetattr(STDIN_FILENO, &saved);
+    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved) != 0) {
+        return SecretRead::NoConsole;
+    }
+    // Ctrl+C while echo is off must not end the process before echo is back.
+    struct sigaction savedInterrupt {};
+    struct sigaction savedTerminate {};
+    Catch(false, &savedInterrupt, &savedTerminate);
+    WriteError(prompt);
     termios quiet = saved;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    secret.clear();
+    SecretRead result = SecretRead::Ok;
     char c = 0;
-    while (read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
-        secret += c;
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n == 1 && c != '\n') {
+            secret += c;
+            continue;
+        }
+        if (n == 1) {
+            break;
+        }
+        if (n < 0 && errno == EINTR && !g_interrupted) {
+            continue;
+        }
+        result = g_interrupted ? SecretRead::Interrupted : SecretRead::Failed;  // also at the end of input
+        break;
     }
+    c = 0;
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     WriteError("\n");
-    return true;
+    sigaction(SIGINT, &savedInterrupt, nullptr);
+    sigaction(SIGTERM, &savedTerminate, nullptr);
+    if (result != SecretRead::Ok) {
+        WipeMemory(&secret[0], secret.size());
+        secret.clear();
+    }
+    return result;
 }
 
 void CatchInterrupt()
 {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    // A call under way (an open, a write) goes on: the step it belongs to
-    // finishes or stops at its next check, never fails half-way.
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    Catch(true, nullptr, nullptr);
 }
 
 bool Interrupted()
 {
     return g_interrupted != 0;
+}
+
+void ReadyToEnd()
+{
+    // A caught signal ends nothing here: the process ends when it returns.
+}
+
+std::uint64_t SteadyMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+bool Pause(std::uint64_t ms)
+{
+    const std::uint64_t until = SteadyMilliseconds() + ms;
+    while (!Interrupted()) {
+        const std::uint64_t now = SteadyMilliseconds();
+        if (now >= until) {
+            return true;
+        }
+        const std::uint64_t slice = std::min(until - now, kPauseSliceMs);
+        timespec wait{};
+        wait.tv_nsec = static_cast<long>(slice * 1000000u);
+        nanosleep(&wait, nullptr);  // a signal cuts it short
+    }
+    return false;
+}
+
+bool TakeEnvironment(const char* name, std::string& value)
+{
+    char* found = std::getenv(name);
+    if (found == nullptr) {
+        return false;
+    }
+    value = found;
+    WipeMemory(found, std::strlen(found));
+    unsetenv(name);
+    return !value.empty();
+}
+
+void WipeMemory(void* bytes, std::size_t size)
+{
+    explicit_bzero(bytes, size);
 }
 
 std::string UserName()
@@ -196,16 +291,42 @@ std::string DefaultAuditPath()
     return folder + "/orvanectl-audit.jsonl";
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes)
+FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
+    bytes.clear();
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || fstat(file.get(), &status) != 0) {
+        return FileRead::CannotOpen;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    bytes = content.str();
-    return !file.bad();
+    if (S_ISDIR(status.st_mode)) {
+        return FileRead::IsFolder;
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+        return FileRead::TooLarge;
+    }
+    bytes.reserve(static_cast<size_t>(status.st_size) + 1);  // + 1: the end is seen without growing
+    for (;;) {
+        if (bytes.size() == bytes.capacity()) {
+            bytes.reserve(bytes.capacity() * 2);
+        }
+        const size_t at = bytes.size();
+        bytes.resize(bytes.capacity());
+        const ssize_t n = read(file.get(), &bytes[at], bytes.size() - at);
+        bytes.resize(at + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return FileRead::Failed;
+        }
+        if (bytes.size() > maxBytes) {
+            return FileRead::TooLarge;
+        }
+        if (n == 0) {
+            return FileRead::Ok;
+        }
+    }
 }
 
 std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
@@ -227,17 +348,6 @@ std::vector<std::string> DriveRoots()
 bool HasDriveLetters()
 {
     return false;
-}
-
-std::uint64_t MonotonicMs()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-void SleepMs(unsigned ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 static_assert(sizeof(std::time_t) == 8, "UTC seconds beyond 2038");

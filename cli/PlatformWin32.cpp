@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cwchar>
 #include <ctime>
+#include <cwchar>
 #include <vector>
 
 #include "core/CodePages.h"
@@ -17,9 +18,29 @@ struct HandleCloser {
 };
 using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
+// After a close, logoff or shutdown, Windows ends the process about 5 s
+// after the event, or as soon as the handler returns: the handler gives the
+// main thread this long to finish the step in hand and write what it must.
+constexpr DWORD kGraceAfterCloseMs = 4500;
+
 HANDLE g_output = INVALID_HANDLE_VALUE;
 OwnedHandle g_nul;
 volatile LONG g_interrupted = 0;
+volatile LONG g_catching = 0;
+
+// Manual-reset events: an interrupt came (wakes Pause); the main thread is
+// ready for the process to end (releases the handler of a close).
+HANDLE InterruptEvent()
+{
+    static const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    return event.get();
+}
+
+HANDLE ReadyEvent()
+{
+    static const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    return event.get();
+}
 
 std::wstring Wide(const std::string& text)
 {
@@ -27,9 +48,9 @@ std::wstring Wide(const std::string& text)
     return std::wstring(wide.begin(), wide.end());
 }
 
-std::string Narrow(const wchar_t* text)
+std::string Narrow(const wchar_t* text, size_t count)
 {
-    return EncodeUtf8(text, std::wcslen(text));
+    return EncodeUtf8(text, count);
 }
 
 void WriteAll(HANDLE handle, const std::string& text)
@@ -40,11 +61,22 @@ void WriteAll(HANDLE handle, const std::string& text)
 
 BOOL WINAPI OnControl(DWORD event)
 {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
         InterlockedExchange(&g_interrupted, 1);
+        SetEvent(InterruptEvent());
         return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        InterlockedExchange(&g_interrupted, 1);
+        SetEvent(InterruptEvent());
+        WaitForSingleObject(ReadyEvent(), kGraceAfterCloseMs);
+        return TRUE;
+    default:
+        return FALSE;
     }
-    return FALSE;
 }
 
 // Offsets in OVERLAPPED: a lock's range, or where a read starts.
@@ -88,7 +120,7 @@ public:
         while (got < count) {
             OVERLAPPED at = At(offset + got);
             DWORD read = 0;
-            if (!ReadFile(file_.get(), &bytes[got], count - got, &read, &at)) {
+            if (!::ReadFile(file_.get(), &bytes[got], count - got, &read, &at)) {
                 if (GetLastError() == ERROR_HANDLE_EOF) {
                     break;
                 }
@@ -143,31 +175,43 @@ void WriteError(const std::string& text)
     WriteAll(GetStdHandle(STD_ERROR_HANDLE), text);
 }
 
-bool ReadSecret(const std::string& prompt, std::string& secret)
+SecretRead ReadSecret(const std::string& prompt, std::string& secret)
 {
+    secret.clear();
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
     if (!GetConsoleMode(input, &mode)) {
-        return false;
+        return SecretRead::NoConsole;
     }
+    // Ctrl+C while echo is off must not end the process before echo is back.
+    const bool caughtBefore = InterlockedCompareExchange(&g_catching, 0, 0) != 0;
+    SetConsoleCtrlHandler(OnControl, TRUE);
     WriteError(prompt);
-    SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
+    SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
     wchar_t buffer[256] = {};
     DWORD read = 0;
-    ReadConsoleW(input, buffer, 255, &read, nullptr);
+    const BOOL ok = ReadConsoleW(input, buffer, 255, &read, nullptr);
     SetConsoleMode(input, mode);
     WriteError("\n");
+    if (!caughtBefore) {
+        SetConsoleCtrlHandler(OnControl, FALSE);
+    }
+    // A line typed whole ends with its line break; Ctrl+C gives none.
+    const bool wholeLine = ok && read > 0 && buffer[read - 1] == L'\n';
+    SecretRead result = Interrupted() ? SecretRead::Interrupted : wholeLine ? SecretRead::Ok : SecretRead::Failed;
     while (read > 0 && (buffer[read - 1] == L'\n' || buffer[read - 1] == L'\r')) {
         --read;
     }
-    buffer[read] = L'\0';
-    secret = Narrow(buffer);
+    if (result == SecretRead::Ok) {
+        secret = Narrow(buffer, read);
+    }
     SecureZeroMemory(buffer, sizeof buffer);
-    return true;
+    return result;
 }
 
 void CatchInterrupt()
 {
+    InterlockedExchange(&g_catching, 1);
     SetConsoleCtrlHandler(OnControl, TRUE);
 }
 
@@ -176,18 +220,57 @@ bool Interrupted()
     return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0;
 }
 
+void ReadyToEnd()
+{
+    SetEvent(ReadyEvent());
+}
+
+std::uint64_t SteadyMilliseconds()
+{
+    return GetTickCount64();
+}
+
+bool Pause(std::uint64_t ms)
+{
+    if (Interrupted()) {
+        return false;
+    }
+    const DWORD wait = ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1;
+    return WaitForSingleObject(InterruptEvent(), wait) == WAIT_TIMEOUT;
+}
+
+bool TakeEnvironment(const char* name, std::string& value)
+{
+    const std::wstring wideName = Wide(name);
+    wchar_t* found = _wgetenv(wideName.c_str());
+    if (found == nullptr) {
+        return false;
+    }
+    const size_t length = std::wcslen(found);
+    value = Narrow(found, length);
+    SecureZeroMemory(found, length * sizeof(wchar_t));
+    _wputenv((wideName + L"=").c_str());  // "NAME=" removes it, here and in the process's environment
+    SetEnvironmentVariableW(wideName.c_str(), nullptr);
+    return !value.empty();
+}
+
+void WipeMemory(void* bytes, std::size_t size)
+{
+    SecureZeroMemory(bytes, size);
+}
+
 std::string UserName()
 {
     wchar_t name[257] = {};
     DWORD size = 257;
-    return GetUserNameW(name, &size) ? Narrow(name) : "";
+    return GetUserNameW(name, &size) ? Narrow(name, std::wcslen(name)) : "";
 }
 
 std::string ComputerName()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    return GetComputerNameW(name, &size) ? Narrow(name) : "";
+    return GetComputerNameW(name, &size) ? Narrow(name, std::wcslen(name)) : "";
 }
 
 std::string DefaultAuditPath()
@@ -198,24 +281,55 @@ std::string DefaultAuditPath()
     }
     const std::wstring folder = std::wstring(local) + L"\\Kestrava";
     CreateDirectoryW(folder.c_str(), nullptr);
-    return Narrow((folder + L"\\orvanectl-audit.jsonl").c_str());
+    const std::wstring path = folder + L"\\orvanectl-audit.jsonl";
+    return Narrow(path.c_str(), path.size());
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes)
+FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
-    OwnedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    bytes.clear();
+    const std::wstring widePath = Wide(path);
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return FileRead::IsFolder;
+    }
+    OwnedHandle file(CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
-        return false;
+        return FileRead::CannotOpen;
     }
-    bytes.clear();
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        bytes.append(chunk, read);
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return FileRead::Failed;
     }
-    return true;
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+        return FileRead::TooLarge;
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) >= bytes.max_size()) {
+        return FileRead::TooLarge;  // more than this process can hold
+    }
+    bytes.reserve(static_cast<size_t>(size.QuadPart) + 1);  // + 1: the end is seen without growing
+    for (;;) {
+        if (bytes.size() == bytes.capacity()) {
+            bytes.reserve(bytes.capacity() * 2);
+        }
+        const size_t at = bytes.size();
+        bytes.resize(bytes.capacity());
+        const DWORD room = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
+        DWORD read = 0;
+        const BOOL ok = ::ReadFile(file.get(), &bytes[at], room, &read, nullptr);
+        bytes.resize(at + read);
+        if (!ok) {
+            return FileRead::Failed;
+        }
+        if (bytes.size() > maxBytes) {
+            return FileRead::TooLarge;
+        }
+        if (read == 0) {
+            return FileRead::Ok;
+        }
+    }
 }
 
 std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
@@ -248,7 +362,7 @@ std::vector<std::string> DriveRoots()
         if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
             continue;  // a reader without a card, or a drive just pulled
         }
-        roots.push_back(Narrow(root));
+        roots.push_back(Narrow(root, 3));
     }
     SetThreadErrorMode(oldMode, nullptr);
     return roots;
@@ -257,16 +371,6 @@ std::vector<std::string> DriveRoots()
 bool HasDriveLetters()
 {
     return true;
-}
-
-std::uint64_t MonotonicMs()
-{
-    return GetTickCount64();
-}
-
-void SleepMs(unsigned ms)
-{
-    Sleep(ms);
 }
 
 static_assert(sizeof(__time64_t) == 8, "UTC seconds beyond 2038");
@@ -298,7 +402,7 @@ std::string FullPath(const std::string& path)
     if (GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) >= length) {
         return path;
     }
-    return Narrow(full.data());
+    return Narrow(full.data(), std::wcslen(full.data()));
 }
 
 }  // namespace platform

@@ -1,16 +1,15 @@
 #include "cli/Provision.h"
 
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
 #include "cli/ExitCodes.h"
+#include "cli/IdentityFields.h"
 #include "cli/Platform.h"
 #include "core/CodePages.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
+
+const char* const kAction = "provision";
 
 struct CameraResult {
     std::string serial;
@@ -29,11 +28,33 @@ CameraResult Failed(CameraResult result, const char* step, const std::string& wh
     return result;
 }
 
-// Everything after the connect, in order; stops at the first step that fails.
-CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, const StationOptions& options)
+// The steps that change the camera, once its started line is written.
+CameraResult Change(CameraResult result, const IdentityRecord& wanted, const ProvisionOptions& options)
+{
+    if (options.syncTime && !camera::SyncTime()) {
+        return Failed(result, "sync-time", "the camera refused the clock");
+    }
+    IdentityRecord after{};
+    const camera::VerifiedWrite written = camera::WriteIdentityAndVerify(wanted, after);
+    if (written == camera::VerifiedWrite::Refused) {
+        return Failed(result, "identity.write", camera::Describe(written, "identity record"));
+    }
+    if (written == camera::VerifiedWrite::ReadBackFailed) {
+        return Failed(result, "identity.verify", camera::Describe(written, "identity record"));
+    }
+    result.details["after"] = IdentityJson(after);
+    if (written == camera::VerifiedWrite::Differs) {
+        return Failed(result, "identity.verify", camera::Describe(written, "identity record"));
+    }
+    return result;
+}
+
+// Everything after the connect, in order; stops at the first step that
+// fails. Nothing is sent that changes the camera before its started line.
+CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, const ProvisionOptions& options)
 {
     CameraResult result;
-    if (!camera::SignIn(session.account(), session.password)) {
+    if (!camera::SignIn(session.account(), session.password.text())) {
         return Failed(result, "sign-in", "the camera refused the sign-in", kExitSignInRefused);
     }
     if (!camera::ReadSerial(result.serial)) {
@@ -44,34 +65,24 @@ CameraResult ProvisionConnected(const Session& session, const Fleet& fleet, cons
         return Failed(result, "lookup", "serial number not in the fleet file", kExitUnknownSerial);
     }
     result.cameraId = EncodeUtf8(row->second.identity.cameraId.data(), row->second.identity.cameraId.size());
-    if (options.syncTime && !camera::SyncTime()) {
-        return Failed(result, "sync-time", "the camera refused the clock");
+    IdentityRecord wanted{};
+    if (BuildIdentityRecord(row->second.identity, wanted) != BuildResult::Ok) {
+        return Failed(result, "identity.build", "the row's identity does not fit the record");
     }
     IdentityRecord before{};
     if (!camera::ReadIdentity(before)) {
         return Failed(result, "identity.read", "could not read the identity record");
     }
     result.details["before"] = IdentityJson(before);
-    IdentityRecord wanted{};
-    if (BuildIdentityRecord(row->second.identity, wanted) != BuildResult::Ok) {
-        return Failed(result, "identity.build", "the row's identity does not fit the record");
+    if (BeginChange(session, result.serial, kAction, result.details) != kExitOk) {
+        return Failed(result, "audit", "nothing was changed", kExitAuditFailed);
     }
-    IdentityRecord after{};
-    const camera::VerifiedWrite written = camera::WriteIdentityAndVerify(wanted, after);
-    if (written == camera::VerifiedWrite::Refused) {
-        return Failed(result, "identity.write", camera::Describe(written));
-    }
-    if (written == camera::VerifiedWrite::ReadBackFailed) {
-        return Failed(result, "identity.verify", camera::Describe(written));
-    }
-    result.details["after"] = IdentityJson(after);
-    if (written == camera::VerifiedWrite::Differs) {
-        return Failed(result, "identity.verify", camera::Describe(written));
-    }
-    return result;
+    return Change(result, wanted, options);
 }
 
-void Report(const Session& session, const CameraResult& result)
+// Shows the camera's line and writes its outcome line; the exit code of the
+// camera, kExitAuditFailed when the line could not be written.
+int Report(const Session& session, const CameraResult& result)
 {
     const bool ok = result.failedStep.empty();
     const std::string outcome = ok ? "ok" : "failed at " + result.failedStep + ": " + result.why;
@@ -83,104 +94,69 @@ void Report(const Session& session, const CameraResult& result)
     const std::string shown = result.serial.empty() ? "-" : result.serial;
     const std::string id = result.cameraId.empty() ? "-" : result.cameraId;
     session.output.Result(line, shown + " " + id + " " + outcome);
-    if (!session.audit.Record(result.serial, "provision", outcome, result.details)) {
-        session.output.Error("the audit line for " + shown + " could not be written");
+    if (result.exitCode == kExitAuditFailed) {
+        return kExitAuditFailed;  // BeginChange has said why
     }
+    return EndChange(session, result.serial, kAction, outcome, result.details, result.exitCode);
 }
 
-// Sleeps `ms` in short slices; false when interrupted.
-bool Wait(unsigned ms)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
-        if (platform::Interrupted()) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 10u)));
-    }
-    return !platform::Interrupted();
-}
-
-enum class Arrival { Camera, Interrupted, NoVendorLibrary };
-
-// Waits for a camera to appear, trying every `intervalMs`.
-Arrival WaitForCamera(unsigned intervalMs)
-{
-    for (;;) {
-        if (platform::Interrupted()) {
-            return Arrival::Interrupted;
-        }
-        const Connection connection = camera::Connect();
-        if (connection == Connection::Connected) {
-            return Arrival::Camera;
-        }
-        if (connection == Connection::NoVendorLibrary) {
-            return Arrival::NoVendorLibrary;
-        }
-        if (!Wait(intervalMs)) {
-            return Arrival::Interrupted;
-        }
-    }
-}
-
-// A camera is unplugged once a read fails.
-void WaitForUnplug(unsigned intervalMs)
-{
-    std::string serial;
-    while (camera::ReadSerial(serial) && Wait(intervalMs)) {
-    }
-}
-
-int RunOnce(Session& session, const Fleet& fleet, const StationOptions& options)
+int RunOnce(Session& session, const Fleet& fleet, const ProvisionOptions& options)
 {
     const int connected = ConnectCamera(session);
     if (connected != kExitOk) {
         return connected;
     }
-    const CameraResult result = ProvisionConnected(session, fleet, options);
-    Report(session, result);
-    return result.exitCode;
+    return Report(session, ProvisionConnected(session, fleet, options));
+}
+
+struct Tally {
+    unsigned provisioned = 0;
+    unsigned failed = 0;
+    bool onlyUnknown = true;  // every failed camera was missing from the fleet file
+
+    void Add(const CameraResult& result)
+    {
+        if (result.failedStep.empty()) {
+            ++provisioned;
+            return;
+        }
+        ++failed;
+        onlyUnknown = onlyUnknown && result.exitCode == kExitUnknownSerial;
+    }
+    int ExitCode() const
+    {
+        if (failed == 0) {
+            return kExitOk;
+        }
+        return onlyUnknown ? kExitUnknownSerial : kExitFailed;
+    }
+};
+
+// Provisions every camera plugged in, one after the other.
+int Watch(Session& session, const Fleet& fleet, const ProvisionOptions& options)
+{
+    Tally tally;
+    // A camera under way is finished even after Ctrl+C: its steps take
+    // well under a second, and a half-written camera helps nobody.
+    const int stopped = WatchCameras(session, options.station, [&](bool refused) {
+        const CameraResult result = refused
+            ? Failed({}, "connect", "the camera did not accept the connection", kExitNoCamera)
+            : ProvisionConnected(session, fleet, options);
+        tally.Add(result);
+        return Report(session, result);
+    });
+    if (stopped == kExitNoCamera) {
+        return stopped;
+    }
+    const std::string summary = std::to_string(tally.provisioned) + " provisioned, " + std::to_string(tally.failed)
+                                + " failed";
+    session.output.Result({{"provisioned", tally.provisioned}, {"failed", tally.failed}}, summary);
+    return stopped != kExitOk ? stopped : tally.ExitCode();
 }
 
 }  // namespace
 
-int RunProvision(Session& session, const Fleet& fleet, const StationOptions& options)
+int RunProvision(Session& session, const Fleet& fleet, const ProvisionOptions& options)
 {
-    if (!options.watch) {
-        return RunOnce(session, fleet, options);
-    }
-    platform::CatchInterrupt();
-    unsigned provisioned = 0;
-    unsigned failed = 0;
-    bool onlyUnknown = true;
-    while (options.count == 0 || provisioned + failed < options.count) {
-        const Arrival arrival = WaitForCamera(options.intervalMs);
-        if (arrival == Arrival::NoVendorLibrary) {
-            // No camera can ever come: the station cannot work here.
-            return ConnectCamera(session);
-        }
-        if (arrival == Arrival::Interrupted) {
-            break;
-        }
-        // A camera already under way is finished even after Ctrl+C: its steps
-        // take well under a second, and a half-written camera helps nobody.
-        const CameraResult result = ProvisionConnected(session, fleet, options);
-        Report(session, result);
-        if (result.failedStep.empty()) {
-            ++provisioned;
-        } else {
-            ++failed;
-            onlyUnknown = onlyUnknown && result.exitCode == kExitUnknownSerial;
-        }
-        if (options.count != 0 && provisioned + failed >= options.count) {
-            break;
-        }
-        WaitForUnplug(options.intervalMs);
-    }
-    const std::string summary = std::to_string(provisioned) + " provisioned, " + std::to_string(failed) + " failed";
-    session.output.Result({{"provisioned", provisioned}, {"failed", failed}}, summary);
-    if (failed == 0) {
-        return kExitOk;
-    }
-    return onlyUnknown ? kExitUnknownSerial : kExitFailed;
+    return options.station.watch ? Watch(session, fleet, options) : RunOnce(session, fleet, options);
 }

@@ -4,13 +4,14 @@
 
 #include "cli/FleetFile.h"
 #include "cli/Session.h"
+#include "cli/Station.h"
 
-struct StationOptions {
-    bool watch = false;
-    unsigned count = 0;        // with watch: stop after this many cameras; 0 never
-    unsigned intervalMs = 500;
+struct ProvisionOptions {
+    StationOptions station;
     bool syncTime = true;
 };
 
-// Returns an ExitCode: for one camera its own, with watch 0 only when none failed.
-int RunProvision(Session& session, const Fleet& fleet, const StationOptions& options);
+// Returns an ExitCode: for one camera its own; with watch 0 only when none
+// failed, 5 when every failed camera was missing from the fleet file, and 6
+// as soon as an audit line cannot be written (the station stops there).
+int RunProvision(Session& session, const Fleet& fleet, const ProvisionOptions& options);

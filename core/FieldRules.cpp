@@ -1,49 +1,6 @@
 #include "core/FieldRules.h"
 
-#include <cstring>
-
 #include "core/CodePages.h"
-#include "core/TextConversions.h"
-
-namespace {
-
-struct FieldPlace {
-    size_t offset;
-    size_t length;
-    InputField field;
-    bool exactLength;  // an ID of a fixed length
-};
-
-const FieldPlace kIdentityPlaces[] = {
-    {kCameraIdOffset, kCameraIdLength, InputField::CameraId, true},
-    {kUserIdOffset, kUserIdLength, InputField::UserId, true},
-    {kDepartmentIdOffset, kDepartmentIdLength, InputField::DepartmentId, false},
-    {kUserNameOffset, kUserNameLength, InputField::UserName, false},
-    {kDepartmentNameOffset, kDepartmentNameLength, InputField::DepartmentName, false},
-};
-
-const FieldPlace* PlaceOf(InputField field)
-{
-    for (const FieldPlace& place : kIdentityPlaces) {
-        if (place.field == field) {
-            return &place;
-        }
-    }
-    return nullptr;  // a password: no place in the record
-}
-
-bool IsName(InputField field)
-{
-    return field == InputField::UserName || field == InputField::DepartmentName;
-}
-
-bool MustFillLimit(InputField field)
-{
-    const FieldPlace* place = PlaceOf(field);
-    return place ? place->exactLength : true;  // passwords are exact too
-}
-
-}  // namespace
 
 bool DecodeStrictUtf8(const std::string& text, WideString& wide)
 {
@@ -56,40 +13,46 @@ bool DecodeStrictUtf8(const std::string& text, WideString& wide)
     return false;
 }
 
+bool IsControlCharacter(std::uint32_t character)
+{
+    return character < 0x20 || (character >= 0x7F && character <= 0x9F);
+}
+
 FieldProblem CheckField(InputField field, const std::string& text)
 {
     WideString wide;
     if (!DecodeStrictUtf8(text, wide)) {
         return FieldProblem::InvalidUtf8;
     }
-    const InputFieldRule& limits = RuleOf(field);
+    const InputFieldRule& rule = RuleOf(field);
     for (WideChar unit : wide) {
         // Backspace passes the window's filter only as an editing key.
-        const bool editingKey = unit == '\b' && limits.mode == AlnumOnly;
-        if (unit == 0 || editingKey || !AcceptsCharacter(limits.mode, unit)) {
+        const bool editingKey = unit == '\b' && rule.mode == AlnumOnly;
+        if (unit == 0 || editingKey || !AcceptsCharacter(rule.mode, unit)) {
             return FieldProblem::BadCharacter;
         }
     }
-    if (wide.size() > limits.maxChars || (MustFillLimit(field) && wide.size() != limits.maxChars)) {
+    for (WideChar unit : wide) {
+        if (IsControlCharacter(unit)) {
+            return FieldProblem::ControlCharacter;
+        }
+    }
+    if (wide.size() > rule.maxChars || (rule.exactChars && wide.size() != rule.maxChars)) {
         return FieldProblem::WrongLength;
     }
-    if (IsName(field) && text.size() > kNameBytes) {
-        return FieldProblem::WrongLength;
-    }
-    return FieldProblem::None;
+    return text.size() > rule.maxBytes ? FieldProblem::WrongLength : FieldProblem::None;
 }
 
-void PutIdentityField(IdentityRecord& record, InputField field, const WideString& text)
+bool IsValidSerial(const std::string& serial)
 {
-    const FieldPlace* place = PlaceOf(field);
-    if (!place) {
-        return;
+    if (serial.empty() || serial.size() > kSerialChars) {
+        return false;
     }
-    char* bytes = reinterpret_cast<char*>(record.bytes + place->offset);
-    std::memset(bytes, 0, place->length);
-    if (IsName(field)) {
-        WideToUtf8(text.c_str(), bytes);
-    } else {
-        NarrowIntoTerminated(text.c_str(), bytes, place->length);
+    for (const char c : serial) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < kSerialFirst || byte > kSerialLast) {
+            return false;
+        }
     }
+    return true;
 }

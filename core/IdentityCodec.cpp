@@ -4,6 +4,14 @@
 
 #include "core/TextConversions.h"
 
+const IdentityPlace kIdentityPlaces[5] = {
+    {&IdentityTexts::cameraId, kCameraIdOffset, kCameraIdLength, false},
+    {&IdentityTexts::userId, kUserIdOffset, kUserIdLength, false},
+    {&IdentityTexts::userName, kUserNameOffset, kUserNameLength, true},
+    {&IdentityTexts::departmentId, kDepartmentIdOffset, kDepartmentIdLength, false},
+    {&IdentityTexts::departmentName, kDepartmentNameOffset, kDepartmentNameLength, true},
+};
+
 namespace {
 
 char* FieldAt(IdentityRecord& record, size_t offset)
@@ -23,47 +31,31 @@ size_t MeasureField(const char* field, size_t length)
     return zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : length;
 }
 
-size_t NarrowIntoField(const WideString& text, IdentityRecord& record, size_t offset, size_t length)
+size_t StoredLength(const IdentityRecord& record, WideString IdentityTexts::*text)
 {
-    char* field = FieldAt(record, offset);
-    NarrowInto(text.c_str(), field, length);
-    return MeasureField(field, length);
-}
-
-// An empty name leaves its field zero; any other must fit whole.
-bool EncodeName(const WideString& name, IdentityRecord& record, size_t offset)
-{
-    static_assert(kUserNameLength == kWideToUtf8Limit && kDepartmentNameLength == kWideToUtf8Limit,
-                  "a name field holds exactly what WideToUtf8 may write");
-    if (name.empty()) {
-        return true;
-    }
-    return WideToUtf8(name.c_str(), FieldAt(record, offset)) != 0;
+    const IdentityPlace& place = PlaceOf(text);
+    return MeasureField(FieldAt(record, place.offset), place.length);
 }
 
 // Copies a field up to its first zero into a terminated buffer, so that the
 // conversions, which read up to a terminator, stay inside the field.
 template <size_t Size>
-void CopyField(const IdentityRecord& record, size_t offset, size_t length, char (&buffer)[Size])
+void CopyField(const IdentityRecord& record, const IdentityPlace& place, char (&buffer)[Size])
 {
     static_assert(Size > kDepartmentNameLength, "room for the longest field and a zero");
-    const char* field = FieldAt(record, offset);
-    const size_t used = MeasureField(field, length);
+    const char* field = FieldAt(record, place.offset);
+    const size_t used = MeasureField(field, place.length);
     std::memcpy(buffer, field, used);
     buffer[used] = '\0';
 }
 
-WideString ParseSingleByteField(const IdentityRecord& record, size_t offset, size_t length)
+WideString ParseField(const IdentityRecord& record, const IdentityPlace& place)
 {
     char buffer[kDepartmentNameLength + 1];
-    CopyField(record, offset, length, buffer);
-    return AnsiToWide(buffer);
-}
-
-WideString ParseName(const IdentityRecord& record, size_t offset, size_t length)
-{
-    char buffer[kDepartmentNameLength + 1];
-    CopyField(record, offset, length, buffer);
+    CopyField(record, place, buffer);
+    if (!place.utf8) {
+        return AnsiToWide(buffer);
+    }
     WideChar name[kUtf8ToWideLimit] = {};
     Utf8ToWide(buffer, name);
     return WideString(name);
@@ -71,28 +63,51 @@ WideString ParseName(const IdentityRecord& record, size_t offset, size_t length)
 
 }  // namespace
 
+const IdentityPlace& PlaceOf(WideString IdentityTexts::*text)
+{
+    for (const IdentityPlace& place : kIdentityPlaces) {
+        if (place.text == text) {
+            return place;
+        }
+    }
+    return kIdentityPlaces[0];  // unreachable: every text is in the table
+}
+
+bool PutIdentityText(IdentityRecord& record, const IdentityPlace& place, const WideString& text)
+{
+    static_assert(kUserNameLength == kWideToUtf8Limit && kDepartmentNameLength == kWideToUtf8Limit,
+                  "a name field holds exactly what WideToUtf8 may write");
+    char* field = FieldAt(record, place.offset);
+    std::memset(field, 0, place.length);
+    if (!place.utf8) {
+        NarrowInto(text.c_str(), field, place.length);
+        return true;
+    }
+    // An empty name leaves its field zero; any other must fit whole.
+    return text.empty() || WideToUtf8(text.c_str(), field) != 0;
+}
+
 BuildResult BuildIdentityRecord(const IdentityTexts& texts, IdentityRecord& record)
 {
     std::memset(record.bytes, 0, sizeof record.bytes);
-    if (NarrowIntoField(texts.cameraId, record, kCameraIdOffset, kCameraIdLength) != kCameraIdChars) {
+    bool namesFit = true;
+    for (const IdentityPlace& place : kIdentityPlaces) {
+        namesFit = PutIdentityText(record, place, texts.*place.text) && namesFit;
+    }
+    if (StoredLength(record, &IdentityTexts::cameraId) != kCameraIdChars) {
         return BuildResult::CameraIdLength;
     }
-    if (NarrowIntoField(texts.userId, record, kUserIdOffset, kUserIdLength) != kUserIdChars) {
+    if (StoredLength(record, &IdentityTexts::userId) != kUserIdChars) {
         return BuildResult::UserIdLength;
     }
-    NarrowIntoField(texts.departmentId, record, kDepartmentIdOffset, kDepartmentIdLength);
-    const bool userNameFits = EncodeName(texts.userName, record, kUserNameOffset);
-    const bool departmentNameFits = EncodeName(texts.departmentName, record, kDepartmentNameOffset);
-    return userNameFits && departmentNameFits ? BuildResult::Ok : BuildResult::NameTooLong;
+    return namesFit ? BuildResult::Ok : BuildResult::NameTooLong;
 }
 
 IdentityTexts ParseIdentityRecord(const IdentityRecord& record)
 {
     IdentityTexts texts;
-    texts.cameraId = ParseSingleByteField(record, kCameraIdOffset, kCameraIdLength);
-    texts.userId = ParseSingleByteField(record, kUserIdOffset, kUserIdLength);
-    texts.departmentId = ParseSingleByteField(record, kDepartmentIdOffset, kDepartmentIdLength);
-    texts.departmentName = ParseName(record, kDepartmentNameOffset, kDepartmentNameLength);
-    texts.userName = ParseName(record, kUserNameOffset, kUserNameLength);
+    for (const IdentityPlace& place : kIdentityPlaces) {
+        texts.*place.text = ParseField(record, place);
+    }
     return texts;
 }

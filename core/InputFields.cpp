@@ -5,15 +5,15 @@ static_assert(kCameraIdChars == kCameraIdLength - 1 && kUserIdChars == kUserIdLe
 static_assert(kNameBytes == 32, "a name is at most 32 bytes of UTF-8");
 
 const InputFieldRule kInputFields[9] = {
-    {InputField::AdminPassword, kPasswordChars, AlnumOnly},
-    {InputField::AdminPasswordAgain, kPasswordChars, AlnumOnly},
-    {InputField::UserPassword, kPasswordChars, AlnumOnly},
-    {InputField::UserPasswordAgain, kPasswordChars, AlnumOnly},
-    {InputField::CameraId, kCameraIdChars, AlnumOnly},
-    {InputField::UserId, kUserIdChars, AlnumOnly},
-    {InputField::DepartmentId, kDepartmentIdChars, AlnumOnly},
-    {InputField::UserName, kNameChars, AnyChar},
-    {InputField::DepartmentName, kNameChars, NoLineBreaks},
+    {InputField::AdminPassword, kPasswordChars, AlnumOnly, true, kPasswordChars},
+    {InputField::AdminPasswordAgain, kPasswordChars, AlnumOnly, true, kPasswordChars},
+    {InputField::UserPassword, kPasswordChars, AlnumOnly, true, kPasswordChars},
+    {InputField::UserPasswordAgain, kPasswordChars, AlnumOnly, true, kPasswordChars},
+    {InputField::CameraId, kCameraIdChars, AlnumOnly, true, kCameraIdChars},
+    {InputField::UserId, kUserIdChars, AlnumOnly, true, kUserIdChars},
+    {InputField::DepartmentId, kDepartmentIdChars, AlnumOnly, false, kDepartmentIdChars},
+    {InputField::UserName, kNameChars, AnyChar, false, kNameBytes},
+    {InputField::DepartmentName, kNameChars, NoLineBreaks, false, kNameBytes},
 };
 
 bool AcceptsCharacter(int mode, std::uint32_t character)

@@ -46,6 +46,10 @@ struct InputFieldRule {
     InputField field;
     size_t maxChars;  // the edit's limit, in UTF-16 units
     int mode;         // an InputMode
+    // What a whole value must also be to be stored and read back whole
+    // (the window's handlers check these when a value is sent).
+    bool exactChars;  // exactly maxChars: the IDs of fixed length, the passwords
+    size_t maxBytes;  // its UTF-8 length at most
 };
 
 // Every filtered field, in the window's order.

@@ -11,6 +11,7 @@
 #include "core/Hash.h"
 #include "custody/BoundedQueue.h"
 #include "custody/FileDigest.h"
+#include "custody/NameKey.h"
 
 namespace custody {
 
@@ -40,16 +41,6 @@ std::string ParentOf(const std::string& relative)
 std::string WithParent(const std::string& parent, const std::string& name)
 {
     return parent.empty() ? name : parent + "/" + name;
-}
-
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 struct Block {
@@ -167,10 +158,10 @@ private:
         copy->relative = file.relativePath;
         copy->temp = fs_.Join(data_, temps_.For(file.relativePath, index));
         copy->final = fs_.Join(data_, file.relativePath);
-        if (fs_.Exists(copy->temp)) {
-            fs_.RemoveFile(copy->temp);  // left by an earlier attempt; CreateNew says if it stayed
-        }
         copy->stream = fs_.CreateNew(copy->temp);
+        if (!copy->stream && fs_.Exists(copy->temp) && fs_.RemoveFile(copy->temp)) {
+            copy->stream = fs_.CreateNew(copy->temp);  // one left by an earlier attempt
+        }
         if (!copy->stream) {
             Fail("copy", file.relativePath + ": cannot be created in the archive" + FailureCause(fs_, "is it writable?"));
             return;
@@ -381,7 +372,7 @@ std::string FailureCause(const FileSystem& fs, const char* likely)
 TempNames::TempNames(const std::vector<FileEntry>& cardFiles) : count_(cardFiles.empty() ? 1 : cardFiles.size())
 {
     for (const FileEntry& file : cardFiles) {
-        cardPaths_.insert(AsciiLower(file.relativePath));
+        cardPaths_.insert(NameKey(file.relativePath));
     }
 }
 
@@ -390,7 +381,7 @@ std::string TempNames::For(const std::string& relative, std::size_t index) const
     const std::string parent = ParentOf(relative);
     for (std::uint64_t number = index;; number += count_) {
         std::string candidate = WithParent(parent, std::string(kTempPrefix) + std::to_string(number));
-        if (cardPaths_.count(AsciiLower(candidate)) == 0) {
+        if (cardPaths_.count(NameKey(candidate)) == 0) {
             return candidate;
         }
     }

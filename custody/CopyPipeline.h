@@ -42,7 +42,7 @@ public:
     static bool IsTemp(std::string_view relative);
 
 private:
-    std::unordered_set<std::string> cardPaths_;  // ASCII letters lowercased, as Windows compares
+    std::unordered_set<std::string> cardPaths_;  // NameKey: as Windows compares them
     std::size_t count_;
 };
 

@@ -9,6 +9,7 @@
 #include "custody/ArchiveFolders.h"
 #include "custody/CopyPipeline.h"
 #include "custody/FileDigest.h"
+#include "custody/NameKey.h"
 #include "custody/UtcTime.h"
 
 namespace custody {
@@ -32,14 +33,6 @@ constexpr const char* kTagFiles[] = {"bagit.txt", "bag-info.txt", "manifest-sha2
 
 constexpr std::size_t kCheckBlockSize = std::size_t{1} << 20;
 
-bool SameAscii(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 bool InSkippedRootFolder(const std::string& relative)
 {
     const std::string first = relative.substr(0, relative.find('/'));
@@ -47,7 +40,7 @@ bool InSkippedRootFolder(const std::string& relative)
         return false;  // a file at the root
     }
     return std::any_of(std::begin(kSkippedRootFolders), std::end(kSkippedRootFolders),
-                       [&first](const char* skipped) { return SameAscii(first, skipped); });
+                       [&first](const char* skipped) { return NameKey(first) == NameKey(skipped); });
 }
 
 bool ListCard(const FileSystem& fs, const std::string& card, std::vector<FileEntry>& files, std::string& why)

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/FleetFile.h"
+#include "core/FieldRules.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 ; Per-machine installer of Orvane. scripts/package passes:
 ;   PRODUCT  display name (ProductName of the version resource)
 ;   VERSION  four-part version (1.0.0.1)
-;   SOURCE   folder holding Orvane.exe, Telvix.dll, README.txt, camera-sim\
-;   CLI      defined when SOURCE holds orvanectl.exe, the command-line tool
+;   SOURCE   folder holding Orvane.exe, orvanectl.exe (the command-line
+;            tool), Telvix.dll, README.txt, camera-sim\
 ;   SIGNER   defined to sign the uninstaller: a command taking the file and
 ;            a description
 ;   OUTFILE  the installer to write
@@ -59,9 +59,7 @@ Section
   File "${SOURCE}\Orvane.exe"
   File "${SOURCE}\Telvix.dll"
   File "${SOURCE}\README.txt"
-!ifdef CLI
   File "${SOURCE}\orvanectl.exe"
-!endif
   ; Never beside the program: a real camera's library goes there.
   SetOutPath "$INSTDIR\camera-sim"
   File "${SOURCE}\camera-sim\NvUSB.dll"

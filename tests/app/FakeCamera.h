@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 
 using FakeClock = std::chrono::steady_clock;
 

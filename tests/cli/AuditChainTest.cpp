@@ -39,6 +39,11 @@ std::string Join(const std::vector<std::string>& lines, const char* ending = "\n
     return text;
 }
 
+// Audit lines of an earlier orvanectl, and a chain that continues them.
+const std::vector<std::string> earlier = {"{\"action\":\"time.sync\"}", "{\"action\":\"format\"}"};
+const std::vector<std::string> continuing = {Line(3, Sha256(earlier[1]), "serial.set"),
+                                             Line(4, Sha256(Line(3, Sha256(earlier[1]), "serial.set")), "format")};
+
 std::string Edited(std::vector<std::string> lines, std::size_t index, const std::string& line)
 {
     lines[index] = line;
@@ -87,7 +92,10 @@ TEST(AuditChain, FindsTheFirstLineThatBreaksTheChainAndWhy)
         {"a line that is not JSON", Edited(good, 1, "serial.set ok"), 2, "not a JSON object"},
         {"a blank line", Edited(good, 3, ""), 4, "not a JSON object"},
         {"a JSON array", Edited(good, 0, "[1,2]"), 1, "not a JSON object"},
-        {"a line without seq", Edited(good, 0, "{\"action\":\"time.sync\"}"), 1, "no seq"},
+        {"a line without seq", Edited(good, 2, "{\"action\":\"time.sync\"}"), 3, "no seq"},
+        {"lines from before the chain, continued by it", Join(earlier) + Join(continuing), 0, ""},
+        {"a chain that does not continue the lines before it", Join(earlier) + Join(good), 3,
+         "seq is 1 where 3 is due"},
         {"seq as text", Edited(good, 0, "{\"seq\":\"1\",\"prev\":\"" + std::string(kNoPreviousLine) + "\"}"), 1,
          "no seq"},
         {"prev in capitals", Edited(good, 0, Line(1, std::string(64, 'A'), "x")), 1, "no prev"},
@@ -111,6 +119,7 @@ TEST(AuditChain, AWholeChainReportsItsLinesAndTheLastLinesHash)
     EXPECT_EQ(4u, report.lines);
     EXPECT_EQ(Sha256(good.back()), report.lastHash);
     EXPECT_EQ(kNoPreviousLine, Check("", 1).lastHash);
+    EXPECT_EQ(2u, Check(Join(earlier) + Join(continuing), 4096).unchained);
 }
 
 TEST(AuditChain, ALineLongerThanAnyAuditLineIsRefusedWithoutHoldingIt)
@@ -147,7 +156,7 @@ TEST(AuditChain, AFileThatCannotBeContinuedIsNamedSo)
         ChainEnd end;
     } cases[] = {
         {"half a line", good + "{\"seq\":5", true, ChainEnd::HalfLine},
-        {"an unchained last line", good + "{\"action\":\"format\"}\n", true, ChainEnd::NotChained},
+        {"a last line from before the chain", good + "{\"action\":\"format\"}\n", true, ChainEnd::Unchained},
         {"a last line that is not JSON", good + "oops\n", true, ChainEnd::NotChained},
         {"a tail without the start of its last line", good.substr(good.size() - 20), false, ChainEnd::NeedMore},
         {"a good file", good, true, ChainEnd::Found},

@@ -45,7 +45,7 @@ verify() {  # verify FILE: runs audit verify, output in $WORK/out and $WORK/err
   "${TOOL[@]}" audit verify "$(winpath "$1")" >"$WORK/out" 2>"$WORK/err" </dev/null
 }
 verify "$AUDIT"; rc=$?
-lines=$((2 * ROUNDS))
+lines=$((4 * ROUNDS))  # two stations, each sync-time a started and an outcome line
 [ "$rc" = 0 ] || fail "verify of the shared file: exit $rc: $(cat "$WORK/err")"
 last=$(tail -1 "$AUDIT" | tr -d '\n' | sha256sum | cut -d' ' -f1)
 grep -Eq "audit\.jsonl: $lines lines, chain whole, last hash $last\$" "$WORK/out" \
@@ -73,7 +73,7 @@ if [ -z "$WINE" ]; then
   [ "$(wc -l <"$AUDIT")" = "$lines" ] || fail "a station appended while another process held the lock"
   flock -u "$held"; exec {held}>&-
   wait "$north" "$south" || fail "a station failed after the lock was released: $(cat "$WORK/north.out" "$WORK/south.out")"
-  lines=$((lines + 2))
+  lines=$((lines + 4))
   verify "$AUDIT" && grep -q "audit\.jsonl: $lines lines, chain whole" "$WORK/out" \
     || fail "verify after the lock was released: $(cat "$WORK/out" "$WORK/err")"
 fi
@@ -93,13 +93,22 @@ cp "$AUDIT" "$WORK/before.jsonl"
 printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/half.state"
 NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$AUDIT")" sync-time \
   >"$WORK/out" 2>"$WORK/err" </dev/null; rc=$?
-[ "$rc" != 0 ] && grep -q 'audit file .*audit\.jsonl ends in half a line' "$WORK/err" \
+[ "$rc" != 0 ] && grep -q 'audit file .*audit\.jsonl: it ends in half a line' "$WORK/err" \
   || fail "sync-time onto half a line: exit $rc, $(cat "$WORK/err")"
 cmp -s "$AUDIT" "$WORK/before.jsonl" || fail "a line was glued onto half a line: $(tail -c 300 "$AUDIT")"
 grep -q '^clock' "$WORK/half.state" && fail "the camera's clock was set though the audit file cannot be continued"
 verify "$AUDIT"; rc=$?
 [ "$rc" = 1 ] && grep -Eq "audit\.jsonl:$((lines + 1)): half a line" "$WORK/err" \
   || fail "verify of half a line: exit $rc, $(cat "$WORK/err")"
+
+# A file an earlier orvanectl wrote, without seq and prev: the chain
+# continues its lines instead of refusing it.
+printf '{"time":"2026-12-01T08:00:00Z","action":"time.sync","outcome":"ok"}\n' >"$WORK/earlier.jsonl"
+NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$WORK/earlier.jsonl")" sync-time \
+  >"$WORK/out" 2>"$WORK/err" </dev/null || fail "sync-time onto an earlier audit file: $(cat "$WORK/err")"
+verify "$WORK/earlier.jsonl" && grep -q 'earlier\.jsonl: 3 lines (the first 1 from before the chain' "$WORK/out" \
+  || fail "verify of a continued earlier file: $(cat "$WORK/out" "$WORK/err")"
+sed -n 2p "$WORK/earlier.jsonl" | grep -q '^{"seq":2,"prev":"' || fail "the chain does not continue the earlier line"
 
 [ "$fails" = 0 ] && echo "audit journey: $lines lines from two stations, chain whole"
 [ "$fails" = 0 ]

@@ -87,7 +87,11 @@ TEST(FieldRules, HoldsValuesToTheWindowsLimits)
         {InputField::UserName, cyrillic16, FieldProblem::None},         // 16 characters, 32 bytes
         {InputField::UserName, "x" + cyrillic16, FieldProblem::WrongLength},
         {InputField::UserName, "abcdefghijklmnopq", FieldProblem::WrongLength},  // would read back empty
-        {InputField::UserName, "a\nb", FieldProblem::None},
+        {InputField::UserName, "a\nb", FieldProblem::ControlCharacter},
+        {InputField::UserName, "a\x1b" "b", FieldProblem::ControlCharacter},
+        {InputField::DepartmentName, "a\x7f", FieldProblem::ControlCharacter},
+        {InputField::DepartmentName, "a\xC2\x9B", FieldProblem::ControlCharacter},  // C1
+        {InputField::DepartmentName, "a\xC2\xA0", FieldProblem::None},
         {InputField::DepartmentName, "a\rb", FieldProblem::BadCharacter},
         {InputField::DepartmentName, "\xED\xA0\x80", FieldProblem::InvalidUtf8},  // a surrogate
         {InputField::AdminPassword, "abc123", FieldProblem::None},
@@ -98,6 +102,21 @@ TEST(FieldRules, HoldsValuesToTheWindowsLimits)
     }
 }
 
+TEST(FieldRules, TakesSerialNumbersOfPrintableAscii)
+{
+    const struct {
+        std::string serial;
+        bool valid;
+    } cases[] = {
+        {" ", true}, {"~", true}, {"12345678901234567890", true},
+        {"", false}, {"123456789012345678901", false},
+        {"SN\x1f", false}, {"SN\x7f", false}, {"SN\x80", false}, {"SN\xC3\xA9", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValidSerial(c.serial), c.valid) << c.serial;
+    }
+}
+
 TEST(FieldRules, PutsOneFieldAndLeavesTheOthers)
 {
     IdentityRecord record;
@@ -105,7 +124,7 @@ TEST(FieldRules, PutsOneFieldAndLeavesTheOthers)
         record.bytes[i] = static_cast<unsigned char>(0x41 + i % 26);
     }
     const IdentityRecord original = record;
-    PutIdentityField(record, InputField::UserName, WIDE("Ann"));
+    PutIdentityText(record, PlaceOf(&IdentityTexts::userName), WIDE("Ann"));
     for (size_t i = 0; i < sizeof record.bytes; ++i) {
         const bool inName = i >= kUserNameOffset && i < kUserNameOffset + kUserNameLength;
         const unsigned char expected = !inName ? original.bytes[i] : i < kUserNameOffset + 3 ? "Ann"[i - kUserNameOffset] : 0;

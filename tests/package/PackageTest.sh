@@ -36,8 +36,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The files every package holds, as paths inside it.
-WANT=$'README.txt\nOrvane.exe\nTelvix.dll\ncamera-sim/NvUSB.dll'
-[ -f "$BIN/orvanectl.exe" ] && WANT+=$'\norvanectl.exe'
+WANT=$'README.txt\nOrvane.exe\norvanectl.exe\nTelvix.dll\ncamera-sim/NvUSB.dll'
 rc_value() { sed -n "s/^[[:space:]]*VALUE \"$1\", \"\\(.*\\)\".*/\\1/p" "$ROOT/app/res/Orvane.rc" | head -1; }
 VERSION=$(rc_value ProductVersion) PRODUCT=$(rc_value ProductName)
 # The one UpgradeCode of the product: changing it breaks every upgrade in the field.
@@ -129,13 +128,12 @@ contents() {
   openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Orvane package test" -addext extendedKeyUsage=codeSigning \
     -keyout "$keys/key.pem" -passout "file:$keys/password" -out "$keys/cert.pem" >"$keys/log" 2>&1 \
     || die "openssl cannot make a certificate: $(tail -3 "$keys/log")"
-  cp "$BIN/Orvane.exe" "$BIN/Telvix.dll" "$T/signbin/" && cp "$BIN/camera-sim/NvUSB.dll" "$T/signbin/camera-sim/" \
-    || die "cannot copy the binaries"
-  cp "$BIN/orvanectl.exe" "$T/signbin/" 2>/dev/null || cp "$BIN/Orvane.exe" "$T/signbin/orvanectl.exe"
+  cp "$BIN/Orvane.exe" "$BIN/orvanectl.exe" "$BIN/Telvix.dll" "$T/signbin/" \
+    && cp "$BIN/camera-sim/NvUSB.dll" "$T/signbin/camera-sim/" || die "cannot copy the binaries"
   ORVANE_SIGN_CERT=$keys/cert.pem ORVANE_SIGN_KEY=$keys/key.pem ORVANE_SIGN_PASSWORD_FILE=$keys/password \
     pack "$T/signbin" "$T/signed" "$VERSION"
   grep -q "$password" "$T/signed.log" && bad "scripts/package printed the key's password"
-  unpack "$T/signed" "$(sort -u <<<"$WANT"$'\norvanectl.exe')"
+  unpack "$T/signed" "$WANT"
   [ "$(msi_value Property ProductCode)" = "$product_code" ] || bad "two builds of one version have different ProductCodes"
   local f
   for f in "$T"/signed/zip/*.exe "$T"/signed/zip/*.dll "$T"/signed/zip/camera-sim/*.dll "$T/signed/setup/Uninstall.exe" \

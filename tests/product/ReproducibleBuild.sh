@@ -14,7 +14,7 @@ case $ARCH in
   win64) TOOLCHAIN=mingw-x86_64 OBJDUMP=x86_64-w64-mingw32-objdump ;;
   *) die "the architecture is win32 or win64, not '$ARCH'" ;;
 esac
-SHIPPED=(Orvane.exe Telvix.dll camera-sim/NvUSB.dll)
+SHIPPED=(Orvane.exe orvanectl.exe Telvix.dll camera-sim/NvUSB.dll)
 
 T=$(mktemp -d /tmp/orvane-reproducible.XXXXXX)
 trap 'rm -rf "$T"' EXIT
@@ -26,11 +26,9 @@ copy_sources() {
 }
 
 build() {
-  local src=$1 dir=$1/build/$ARCH targets=(Orvane Telvix NvUSB)
+  local src=$1 dir=$1/build/$ARCH targets=(Orvane orvanectl Telvix NvUSB)
   cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$TOOLCHAIN.cmake" \
     -DORVANE_TESTS=OFF >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; die "configure failed in $src"; }
-  # The command-line tool, where the sources have it.
-  [ -f "$src/cli/CMakeLists.txt" ] && targets+=(orvanectl)
   cmake --build "$dir" -j "$JOBS" --target "${targets[@]}" >"$dir.build.log" 2>&1 \
     || { tail -40 "$dir.build.log"; die "build failed in $src"; }
 }
@@ -43,7 +41,6 @@ build "$A"
 build "$B"
 
 fail=0
-[ -f "$A/build/$ARCH/bin/orvanectl.exe" ] && SHIPPED+=(orvanectl.exe)
 for f in "${SHIPPED[@]}"; do
   a=$A/build/$ARCH/bin/$f b=$B/build/$ARCH/bin/$f
   if cmp -s "$a" "$b"; then

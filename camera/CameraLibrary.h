@@ -1,6 +1,6 @@
-// The 26 library functions the windows call, as one table owned by the
-// program. The program binds it to Telvix's own exports; window tests put
-// a fake behind it for the calls the simulated camera cannot fail.
+// The camera seam: Telvix's functions as one table, shared by the window
+// program and the command-line tool. Each binds it to Telvix's exports;
+// tests put fakes behind it.
 #pragma once
 
 #include <telvix/Telvix.h>
@@ -37,14 +37,24 @@ struct CameraLibrary {
     decltype(&::SetUserPassWord) SetUserPassWord;
     decltype(&::SetMSDC) SetMSDC;
     decltype(&::FormatDecTF) FormatDecTF;
+    // The serial number, which only the command-line tool reads and sets.
+    decltype(&::ReadCameraSerialNo) ReadCameraSerialNo;
+    decltype(&::SetCameraSerialNo) SetCameraSerialNo;
 };
 
-static_assert(sizeof(CameraLibrary) == 26 * sizeof(void (*)()), "one entry per function the windows call");
+static_assert(sizeof(CameraLibrary) == 28 * sizeof(void (*)()),
+              "one entry per function the windows call, and the serial-number pair");
 
-// Telvix's exports, imported by name.
+// Telvix's exports, imported by name: the 26 the windows call. The
+// serial-number pair are stand-ins that fail, so that the window program
+// does not import those two functions.
 const CameraLibrary& TelvixLibrary();
 
-// The table the windows call through: TelvixLibrary() unless replaced.
+// The same with the serial-number pair bound to Telvix as well (in a file
+// of its own, so that only a program that calls this imports the pair).
+const CameraLibrary& TelvixLibraryWithSerialNumbers();
+
+// The table the program calls through: TelvixLibrary() unless replaced.
 extern const CameraLibrary* g_cameraLibrary;
 
 inline const CameraLibrary& CameraCalls()

@@ -1,6 +1,26 @@
-#include "CameraLibrary.h"
+#include "camera/CameraLibrary.h"
 
 namespace {
+
+// The window program never reads or sets the serial number: these fail as
+// Telvix fails a call it cannot make.
+int Unbound(int* status)
+{
+    if (status) {
+        *status = kStatusFailure;
+    }
+    return 0;
+}
+
+int TELVIX_CALL ReadSerialUnbound(void*, const char*, int* status)
+{
+    return Unbound(status);
+}
+
+int TELVIX_CALL SetSerialUnbound(const void*, const char*, int* status)
+{
+    return Unbound(status);
+}
 
 CameraLibrary BindTelvix()
 {
@@ -31,6 +51,8 @@ CameraLibrary BindTelvix()
     library.SetUserPassWord = &::SetUserPassWord;
     library.SetMSDC = &::SetMSDC;
     library.FormatDecTF = &::FormatDecTF;
+    library.ReadCameraSerialNo = &ReadSerialUnbound;
+    library.SetCameraSerialNo = &SetSerialUnbound;
     return library;
 }
 

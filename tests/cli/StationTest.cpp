@@ -1,0 +1,171 @@
+// The provisioning station with --watch, on the fake clock: cameras plugged
+// in and out, what it reports, how often it looks, and when it stops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "FakeCameras.h"
+#include "FakePlatform.h"
+
+namespace {
+
+const std::string kFleet = "serial,camera_id,user_id,user_name,department_id,department_name\n"
+                           "SN-A1,CAM0101,000101,Anna,D07,North\n"
+                           "SN-B2,CAM0102,000102,Bo,D07,North\n";
+constexpr std::uint64_t kInterval = 500;
+
+struct Station {
+    Station()
+    {
+        ResetFakeSystem();
+        g_system.environment["ORVANE_PASSWORD"] = "888888";
+        g_system.files["fleet.csv"] = kFleet;
+    }
+
+    FakeCamera& Plug(const char* serial, std::uint64_t from, std::uint64_t until = UINT64_MAX)
+    {
+        FakeCamera& camera = cameras.Plug(from, until);
+        camera.serial = serial;
+        return camera;
+    }
+
+    int Run(unsigned count)
+    {
+        std::vector<std::string> arguments = {"--audit", "audit.jsonl", "provision", "fleet.csv", "--watch",
+                                              "--interval-ms", std::to_string(kInterval)};
+        if (count != 0) {
+            arguments.insert(arguments.end(), {"--count", std::to_string(count)});
+        }
+        return RunTool(arguments);
+    }
+
+    // How often `function` reached camera `index`.
+    int CallsTo(int index, const std::string& function) const
+    {
+        int count = 0;
+        for (const FakeCall& call : cameras.calls) {
+            count += call.camera == index && call.function == function ? 1 : 0;
+        }
+        return count;
+    }
+
+    // The shortest time between two looks for a camera.
+    std::uint64_t ShortestGap() const
+    {
+        std::uint64_t shortest = UINT64_MAX;
+        std::uint64_t last = UINT64_MAX;
+        for (const FakeCall& call : cameras.calls) {
+            if (call.function != "Init_Device") {
+                continue;
+            }
+            if (last != UINT64_MAX) {
+                shortest = std::min(shortest, call.at - last);
+            }
+            last = call.at;
+        }
+        return shortest;
+    }
+
+    FakeCameras cameras;
+};
+
+using Fault = std::function<void(FakeCamera&)>;
+
+// Each case: a camera with a fault plugged in for 10 s, then one the fleet
+// file does not know; the exit code is 5 only when the unknown one is the
+// only failure.
+TEST(WatchingStation, TriesEachCameraOncePerPluggingAndNeverFasterThanTheInterval)
+{
+    const struct {
+        const char* name;
+        Fault fault;
+        std::string line;
+        std::string summary;
+        int exitCode;
+    } cases[] = {
+        {"provisioned", [](FakeCamera&) {}, "SN-A1 CAM0101 ok", "1 provisioned, 1 failed", 5},
+        {"connection refused", [](FakeCamera& camera) { camera.refusesConnection = true; },
+         "- - failed at connect: the camera did not accept the connection", "0 provisioned, 2 failed", 1},
+        {"sign-in refused", [](FakeCamera& camera) { camera.adminPassword = "111111"; },
+         "- - failed at sign-in: the camera refused the sign-in", "0 provisioned, 2 failed", 1},
+        {"serial number unreadable", [](FakeCamera& camera) { camera.failing.insert("ReadCameraSerialNo"); },
+         "- - failed at serial: could not read the serial number", "0 provisioned, 2 failed", 1},
+        {"half-written", [](FakeCamera& camera) { camera.failing.insert("WriteVUZInfo"); },
+         "SN-A1 CAM0101 failed at identity.write: the camera refused the identity record", "0 provisioned, 2 failed",
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Station station;
+        c.fault(station.Plug("SN-A1", 0, 10000));
+        station.Plug("SN-ZZ9", 12000);
+
+        EXPECT_EQ(station.Run(2), c.exitCode) << g_system.errors;
+        EXPECT_EQ(g_system.output,
+                  c.line + "\nSN-ZZ9 - failed at lookup: serial number not in the fleet file\n" + c.summary + "\n");
+        EXPECT_LE(station.CallsTo(0, "client_login"), 1) << "signed in again before the camera was unplugged";
+        EXPECT_GE(station.ShortestGap(), kInterval);
+    }
+}
+
+TEST(WatchingStation, StopsAtTheFirstAuditLineItCannotWrite)
+{
+    const struct {
+        const char* name;
+        int appendsBeforeFailure;
+        const char* error;
+        int changes;  // identity writes
+    } cases[] = {
+        {"started line", 0, "cannot write the audit file audit.jsonl: the line could not be written; nothing was changed", 0},
+        {"outcome line", 1, "the change was made but not recorded: cannot write the audit file audit.jsonl: the line could not be written", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Station station;
+        station.Plug("SN-A1", 0, 1000);
+        station.Plug("SN-B2", 2000);
+        g_system.appendsBeforeFailure = c.appendsBeforeFailure;
+
+        EXPECT_EQ(station.Run(2), 6);
+        EXPECT_NE(g_system.errors.find(c.error), std::string::npos) << g_system.errors;
+        EXPECT_EQ(station.cameras.Count("WriteVUZInfo"), c.changes);
+        EXPECT_EQ(station.CallsTo(1, "client_login"), 0) << "the station went on to the next camera";
+    }
+}
+
+TEST(WatchingStation, AfterCtrlCFinishesTheCameraInHandThenSumsUp)
+{
+    const struct {
+        const char* name;
+        std::uint64_t interruptAt;
+        const char* interruptOn;
+        std::string output;
+        std::vector<std::string> outcomes;
+    } cases[] = {
+        {"while waiting", 2000, "", "0 provisioned, 0 failed\n", {}},
+        {"while writing a camera", UINT64_MAX, "WriteVUZInfo", "SN-A1 CAM0101 ok\n1 provisioned, 0 failed\n",
+         {"started", "ok"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Station station;
+        if (*c.interruptOn) {
+            station.Plug("SN-A1", 0);
+        }
+        g_system.interruptAt = c.interruptAt;
+        station.cameras.interruptOn = c.interruptOn;
+
+        EXPECT_EQ(station.Run(0), 0);
+        EXPECT_EQ(g_system.output, c.output);
+        std::vector<std::string> outcomes;
+        for (const std::string& line : g_system.Lines("audit.jsonl")) {
+            outcomes.push_back(nlohmann::json::parse(line).at("outcome"));
+        }
+        EXPECT_EQ(outcomes, c.outcomes);
+        EXPECT_TRUE(g_system.readyToEnd);
+    }
+}
+
+}  // namespace
