@@ -19,22 +19,3 @@ CardLook ChooseNewDrive(const std::vector<std::string>& before, const std::vecto
     }
     return look;
 }
-
-CardLook WaitForCard(const std::function<CardLook()>& look, std::uint64_t waitMs, unsigned pollMs, Pacer& pacer)
-{
-    const std::uint64_t start = pacer.NowMs();
-    for (;;) {
-        const CardLook seen = look();
-        if (seen.found != CardFound::NotYet) {
-            return seen;
-        }
-        const std::uint64_t waited = pacer.NowMs() - start;
-        if (waited >= waitMs) {
-            return seen;
-        }
-        const std::uint64_t left = waitMs - waited;
-        if (!pacer.Sleep(static_cast<unsigned>(std::min<std::uint64_t>(pollMs, left)))) {
-            return {CardFound::Interrupted, {}, {}};
-        }
-    }
-}

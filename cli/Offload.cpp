@@ -19,15 +19,8 @@
 namespace {
 
 const char* const kAction = "offload";
-constexpr unsigned kCardPollMs = 250;
+constexpr std::uint64_t kCardPollMs = 250;
 constexpr std::uint64_t kProgressEveryMs = 200;
-
-// The card's wait on the platform's clock; Pause returns at once on Ctrl+C.
-class PlatformPacer : public Pacer {
-public:
-    std::uint64_t NowMs() override { return platform::SteadyMilliseconds(); }
-    bool Sleep(unsigned ms) override { return platform::Pause(ms); }
-};
 
 // One line on standard error, rewritten in place, when it is a console.
 class ProgressDisplay {
@@ -123,6 +116,23 @@ custody::BagInfo BagInfoFor(const std::string& serial, const IdentityTexts& text
     return info;
 }
 
+// Looks at once, then every kCardPollMs, until `look` answers anything but
+// NotYet or `waitMs` have passed (then NotYet).
+CardLook WaitForCard(const std::function<CardLook()>& look, std::uint64_t waitMs)
+{
+    const std::uint64_t start = platform::SteadyMilliseconds();
+    for (;;) {
+        const CardLook seen = look();
+        const std::uint64_t waited = platform::SteadyMilliseconds() - start;
+        if (seen.found != CardFound::NotYet || waited >= waitMs) {
+            return seen;
+        }
+        if (!platform::Pause(std::min<std::uint64_t>(kCardPollMs, waitMs - waited))) {
+            return {CardFound::Interrupted, {}, {}};
+        }
+    }
+}
+
 CardLook LookForFolder(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -136,11 +146,10 @@ CardLook LookForFolder(const std::string& folder)
 bool FindCard(const OffloadOptions& options, const std::vector<std::string>& drivesBefore, CameraOffload& offload,
               std::string& card)
 {
-    PlatformPacer pacer;
     const std::function<CardLook()> look = options.from.empty()
         ? std::function<CardLook()>([&] { return ChooseNewDrive(drivesBefore, platform::DriveRoots()); })
         : std::function<CardLook()>([&] { return LookForFolder(options.from); });
-    const CardLook found = WaitForCard(look, options.cardWaitSeconds * std::uint64_t{1000}, kCardPollMs, pacer);
+    const CardLook found = WaitForCard(look, options.cardWaitSeconds * std::uint64_t{1000});
     switch (found.found) {
     case CardFound::Yes:
         card = found.card;

@@ -35,61 +35,6 @@ TEST(CardSearch, OnlyASingleNewDriveIsTheCard)
     }
 }
 
-// Time that passes only when slept; Ctrl+C at the `interruptAt`-th sleep.
-class CountingPacer : public Pacer {
-public:
-    explicit CountingPacer(int interruptAt) : interruptAt_(interruptAt) {}
-    std::uint64_t NowMs() override { return now_; }
-    bool Sleep(unsigned ms) override
-    {
-        if (++sleeps_ == interruptAt_) {
-            return false;
-        }
-        now_ += ms;
-        return true;
-    }
-    std::uint64_t now_ = 1000000;
-
-private:
-    int interruptAt_;
-    int sleeps_ = 0;
-};
-
-TEST(CardSearch, WaitsUntilTheCardAppearsTheTimeIsUpOrTheOperatorStops)
-{
-    const struct {
-        const char* name;
-        int appearsAtLook;  // 0: never
-        CardFound answer;   // once it appears
-        int interruptAt;    // 0: never
-        CardFound found;
-        int looks;
-        std::uint64_t waitedMs;
-    } cases[] = {
-        {"there at once", 1, CardFound::Yes, 0, CardFound::Yes, 1, 0},
-        {"after two polls", 3, CardFound::Yes, 0, CardFound::Yes, 3, 500},
-        {"several drives end the wait", 2, CardFound::SeveralDrives, 0, CardFound::SeveralDrives, 2, 250},
-        // 1000 ms in polls of 250: looks at 0, 250, 500, 750 and 1000.
-        {"never", 0, CardFound::Yes, 0, CardFound::NotYet, 5, 1000},
-        {"appears at the last look", 5, CardFound::Yes, 0, CardFound::Yes, 5, 1000},
-        {"interrupted", 0, CardFound::Yes, 2, CardFound::Interrupted, 2, 250},
-    };
-    for (const auto& c : cases) {
-        CountingPacer pacer(c.interruptAt);
-        const std::uint64_t start = pacer.now_;
-        int looks = 0;
-        const CardLook look = WaitForCard(
-            [&] {
-                ++looks;
-                return looks == c.appearsAtLook ? CardLook{c.answer, "E:\\", {}} : CardLook{};
-            },
-            1000, 250, pacer);
-        EXPECT_EQ(look.found, c.found) << c.name;
-        EXPECT_EQ(looks, c.looks) << c.name;
-        EXPECT_EQ(pacer.now_ - start, c.waitedMs) << c.name;
-    }
-}
-
 // Folders and files by path; creating folders fails when read-only.
 class FakeFileSystem : public custody::FileSystem {
 public:

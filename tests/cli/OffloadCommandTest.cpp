@@ -1,0 +1,131 @@
+// offload as the dock runs it, against fake cameras on the fake clock, with
+// a real card folder and archive: exit code, result line, audit lines, and
+// which camera calls were made.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "FakeCameras.h"
+#include "FakePlatform.h"
+#include "tests/custody/TempFolder.h"
+
+namespace {
+
+const std::string kAudit = "audit.jsonl";
+
+std::vector<std::string> Audited()
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : g_system.Lines(kAudit)) {
+        const auto object = nlohmann::json::parse(line);
+        lines.push_back(object.at("action").get<std::string>() + ":" + object.at("outcome").get<std::string>());
+    }
+    return lines;
+}
+
+struct Dock {
+    TempFolder card;
+    TempFolder archive;
+    TempFolder otherDrive;
+    FakeCameras cameras;
+};
+
+using DockSetup = std::function<void(Dock&)>;
+const DockSetup kAsItIs = [](Dock&) {};
+DockSetup DrivesAt(std::uint64_t cardAt, std::uint64_t otherAt = UINT64_MAX)
+{
+    return [=](Dock& dock) {
+        g_system.drives[dock.card.Path()] = cardAt;
+        if (otherAt != UINT64_MAX) {
+            g_system.drives[dock.otherDrive.Path()] = otherAt;
+        }
+    };
+}
+DockSetup Failing(const char* function)
+{
+    return [function](Dock& dock) { dock.cameras.cameras[0].failing.insert(function); };
+}
+
+const std::vector<std::string> kStarted = {"offload:started"};
+const std::vector<std::string> kOffloaded = {"offload:started", "offload:ok"};
+
+const std::string kCardLate = "offload:failed at card: the card did not appear within 2 s";
+
+TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
+{
+    const std::string bag = "SIM00000000000000001 CAM0001 ok 1 files 9 bytes ";
+    const struct {
+        const char* name;
+        std::vector<std::string> options;  // after offload --to ARCHIVE; "FROM" stands for --from CARD
+        DockSetup setup;
+        int exitCode;
+        std::string shown;  // in standard output or standard error
+        std::vector<std::string> audited;  // each line's start
+        bool switched;                     // SetMSDC was called
+    } cases[] = {
+        {"from a folder", {"FROM"}, kAsItIs, 0, bag, kOffloaded, true},
+        {"from the drive that appears", {}, DrivesAt(600), 0, bag, kOffloaded, true},
+        {"a drive there before the switch is not the card", {"--card-wait", "2"}, DrivesAt(0), 1,
+         "failed at card: the card did not appear within 2 s", {"offload:started", kCardLate}, true},
+        {"two new drives", {}, DrivesAt(300, 500), 1, "more than one new drive appeared",
+         {"offload:started", "offload:failed at card: more than one new drive appeared ("}, true},
+        {"Ctrl+C while waiting for the card", {}, [](Dock& dock) { dock.cameras.interruptOn = "SetMSDC"; }, 1,
+         "failed at card: interrupted while waiting for the card",
+         {"offload:started", "offload:failed at card: interrupted"}, true},
+        {"then formatted", {"FROM", "--format-after"}, kAsItIs, 0, ", card formatted",
+         {"offload:started", "offload:ok", "format:started", "format:ok"}, true},
+        {"a camera silent in storage mode", {"--format-after"},
+         [](Dock& dock) { DrivesAt(250)(dock); dock.cameras.cameras[0].unpluggedAt = 100; }, 1,
+         "recordings are safe in the bag, and orvanectl format --yes --offloaded-to",
+         {"offload:started", "offload:ok", "format:started", "format:failed: the camera did not answer"}, true},
+        {"switch refused", {"FROM"}, Failing("SetMSDC"), 1, "failed at usb-storage",
+         {"offload:started", "offload:failed at usb-storage"}, true},
+        {"sign-in refused", {"FROM"}, [](Dock& dock) { dock.cameras.cameras[0].adminPassword = "123456"; }, 4,
+         "failed at sign-in", {"offload:failed at sign-in: the camera refused the sign-in"}, false},
+        {"connection refused", {"FROM"}, [](Dock& dock) { dock.cameras.cameras[0].refusesConnection = true; }, 3,
+         "the camera did not accept the connection", {}, false},
+        {"started line not written", {"FROM"}, [](Dock&) { g_system.appendsBeforeFailure = 0; }, 6,
+         "nothing was changed", {}, false},
+        {"outcome line not written", {"FROM"}, [](Dock&) { g_system.appendsBeforeFailure = 1; }, 6,
+         "the change was made but not recorded", kStarted, true},
+        {"no archive", {"FROM", "NO-ARCHIVE"}, kAsItIs, 2, "does not exist", {}, false},
+        {"no drive letters", {}, [](Dock&) { g_system.driveLetters = false; }, 2, "name the card's folder with --from",
+         {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetFakeSystem();
+        g_system.environment["ORVANE_PASSWORD"] = "888888";
+        Dock dock;
+        dock.cameras.Plug();
+        std::ofstream(dock.card.Path() + "/VID_0001.MP4", std::ios::binary) << "recording";
+        c.setup(dock);
+        std::vector<std::string> arguments = {"--audit", kAudit, "offload"};
+        std::string archive = dock.archive.Path();
+        for (const std::string& option : c.options) {
+            if (option == "FROM") {
+                arguments.insert(arguments.end(), {"--from", dock.card.Path()});
+            } else if (option == "NO-ARCHIVE") {
+                archive += "/none";
+            } else {
+                arguments.push_back(option);
+            }
+        }
+        arguments.insert(arguments.end(), {"--to", archive});
+
+        EXPECT_EQ(RunTool(arguments), c.exitCode) << g_system.output << g_system.errors;
+        const std::string shown = g_system.output + g_system.errors;
+        EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
+        std::vector<std::string> audited = Audited();
+        for (std::size_t i = 0; i < audited.size() && i < c.audited.size(); ++i) {
+            audited[i].resize(std::min(audited[i].size(), c.audited[i].size()));
+        }
+        EXPECT_EQ(audited, c.audited);
+        EXPECT_EQ(dock.cameras.Count("SetMSDC") != 0, c.switched);
+        EXPECT_EQ(dock.cameras.Count("FormatDecTF") != 0, c.audited.size() == 4) << "a format without its lines";
+    }
+}
+
+}  // namespace
