@@ -13,17 +13,6 @@ namespace {
 
 const std::string kAudit = "audit.jsonl";
 
-// "action:outcome" of each audit line.
-std::vector<std::string> Audited()
-{
-    std::vector<std::string> lines;
-    for (const std::string& line : g_system.Lines(kAudit)) {
-        const auto object = nlohmann::json::parse(line);
-        lines.push_back(object.at("action").get<std::string>() + ":" + object.at("outcome").get<std::string>());
-    }
-    return lines;
-}
-
 using CameraSetup = std::function<void(FakeCameras&)>;
 const CameraSetup kAsItIs = [](FakeCameras&) {};
 const CameraSetup kGarblesIdentity = [](FakeCameras& fake) { fake.cameras[0].garblesIdentity = true; };
@@ -127,7 +116,7 @@ TEST(Commands, AnswerWithTheirExitCodeOutputAndAuditLines)
         EXPECT_EQ(RunTool(arguments), c.exitCode) << g_system.errors;
         EXPECT_EQ(g_system.output, c.output);
         EXPECT_NE(g_system.errors.find(c.error), std::string::npos) << g_system.errors;
-        EXPECT_EQ(Audited(), c.audited);
+        EXPECT_EQ(g_system.Audited(kAudit), c.audited);
         if (!c.calls.empty()) {
             EXPECT_EQ(cameras.Names(), c.calls);
         }

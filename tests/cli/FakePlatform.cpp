@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli/Main.h"
 
@@ -23,6 +24,16 @@ std::vector<std::string> FakeSystem::Lines(const std::string& path) const
     for (size_t end = file->second.find('\n'); end != std::string::npos; end = file->second.find('\n', start)) {
         lines.push_back(file->second.substr(start, end - start));
         start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> FakeSystem::Audited(const std::string& path) const
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : Lines(path)) {
+        const auto object = nlohmann::json::parse(line);
+        lines.push_back(object.at("action").get<std::string>() + ":" + object.at("outcome").get<std::string>());
     }
     return lines;
 }

@@ -36,6 +36,8 @@ struct FakeSystem {
 
     // The JSON lines appended to `path`.
     std::vector<std::string> Lines(const std::string& path) const;
+    // "action:outcome" of each audit line in `path`.
+    std::vector<std::string> Audited(const std::string& path) const;
 };
 
 // The one the platform functions use; fresh for every test.

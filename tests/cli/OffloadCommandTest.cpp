@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <functional>
-#include <nlohmann/json.hpp>
 
 #include "FakeCameras.h"
 #include "FakePlatform.h"
@@ -14,16 +13,6 @@
 namespace {
 
 const std::string kAudit = "audit.jsonl";
-
-std::vector<std::string> Audited()
-{
-    std::vector<std::string> lines;
-    for (const std::string& line : g_system.Lines(kAudit)) {
-        const auto object = nlohmann::json::parse(line);
-        lines.push_back(object.at("action").get<std::string>() + ":" + object.at("outcome").get<std::string>());
-    }
-    return lines;
-}
 
 struct Dock {
     TempFolder card;
@@ -118,7 +107,7 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
         EXPECT_EQ(RunTool(arguments), c.exitCode) << g_system.output << g_system.errors;
         const std::string shown = g_system.output + g_system.errors;
         EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
-        std::vector<std::string> audited = Audited();
+        std::vector<std::string> audited = g_system.Audited(kAudit);
         for (std::size_t i = 0; i < audited.size() && i < c.audited.size(); ++i) {
             audited[i].resize(std::min(audited[i].size(), c.audited[i].size()));
         }
