@@ -14,7 +14,7 @@ std::string ArchiveFolderProblem(const custody::FileSystem& fs, const std::strin
 std::string ArchiveProblem(custody::FileSystem& fs, const std::string& archive, std::uint64_t nonce,
                            const std::function<bool(const std::string&)>& removeFolder)
 {
-    const std::string problem = ArchiveFolderProblem(fs, archive);
+    std::string problem = ArchiveFolderProblem(fs, archive);
     if (!problem.empty()) {
         return problem;
     }

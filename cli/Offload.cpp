@@ -122,7 +122,7 @@ CardLook WaitForCard(const std::function<CardLook()>& look, std::uint64_t waitMs
 {
     const std::uint64_t start = platform::SteadyMilliseconds();
     for (;;) {
-        const CardLook seen = look();
+        CardLook seen = look();
         const std::uint64_t waited = platform::SteadyMilliseconds() - start;
         if (seen.found != CardFound::NotYet || waited >= waitMs) {
             return seen;
@@ -321,7 +321,7 @@ std::string UnfinishedOffload(const std::string& archive, const std::string& ser
 // otherwise.
 std::string VerifiedOffload(const std::string& archive, const std::string& serial, std::string& why)
 {
-    const std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
+    std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
     if (bag.empty()) {
         why = "no bag of it";
         return "";

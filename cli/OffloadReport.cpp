@@ -1,6 +1,6 @@
 #include "cli/OffloadReport.h"
 
-#include <cstdio>
+#include <cmath>
 
 namespace {
 
@@ -27,26 +27,31 @@ std::string FormatSuffix(const CameraOffload& offload)
     return "";
 }
 
-// 1 decimal below 100, none above: "7.5", "523".
+// `value` with one decimal: "7.5".
+std::string OneDecimal(double value)
+{
+    const long long tenths = std::llround(value * 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+// Megabytes, with one decimal below 100: "7.5", "523".
 std::string Megabytes(double bytes)
 {
     const double mb = bytes / 1e6;
-    char text[32] = {};
-    std::snprintf(text, sizeof text, mb < 100 ? "%.1f" : "%.0f", mb);
-    return text;
+    return mb < 100 ? OneDecimal(mb) : std::to_string(std::llround(mb));
 }
 
+std::string TwoDigits(std::uint64_t value)
+{
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+// "m:ss", or "h:mm:ss" from an hour on.
 std::string Duration(std::uint64_t seconds)
 {
-    char text[32] = {};
-    if (seconds >= 3600) {
-        std::snprintf(text, sizeof text, "%u:%02u:%02u", static_cast<unsigned>(seconds / 3600),
-                      static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
-    } else {
-        std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60),
-                      static_cast<unsigned>(seconds % 60));
-    }
-    return text;
+    const std::string minutes = seconds >= 3600 ? std::to_string(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60)
+                                                : std::to_string(seconds / 60);
+    return minutes + ":" + TwoDigits(seconds % 60);
 }
 
 }  // namespace
@@ -121,7 +126,6 @@ std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t
     const double perSecond = static_cast<double>(progress.bytesDone) * 1000.0 / static_cast<double>(elapsedMs);
     const std::uint64_t left = progress.bytesTotal > progress.bytesDone ? progress.bytesTotal - progress.bytesDone : 0;
     const double secondsLeft = static_cast<double>(left) / perSecond;
-    char rate[32] = {};
-    std::snprintf(rate, sizeof rate, "%.1f", perSecond / 1e6);
-    return line + rate + " MB/s, " + Duration(static_cast<std::uint64_t>(secondsLeft + 0.5)) + " left";
+    return line + OneDecimal(perSecond / 1e6) + " MB/s, " + Duration(static_cast<std::uint64_t>(std::llround(secondsLeft)))
+           + " left";
 }
