@@ -3,6 +3,8 @@
 // which camera calls were made.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -79,7 +81,11 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
          "nothing was changed", {}, false},
         {"outcome line not written", {"FROM"}, [](Dock&) { g_system.appendsBeforeFailure = 1; }, 6,
          "the change was made but not recorded", kStarted, true},
+        {"a dock of two cameras", {"FROM", "--watch", "--count", "2"},
+         [](Dock& dock) { dock.cameras.cameras[0].unpluggedAt = 1000; dock.cameras.Plug(2000); }, 0,
+         "2 offloaded, 0 failed", {"offload:started", "offload:ok", "offload:started", "offload:ok"}, true},
         {"no archive", {"FROM", "NO-ARCHIVE"}, kAsItIs, 2, "does not exist", {}, false},
+        {"a file for an archive", {"FROM", "FILE-ARCHIVE"}, kAsItIs, 2, "is not a folder", {}, false},
         {"no drive letters", {}, [](Dock&) { g_system.driveLetters = false; }, 2, "name the card's folder with --from",
          {}, false},
     };
@@ -98,6 +104,8 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
                 arguments.insert(arguments.end(), {"--from", dock.card.Path()});
             } else if (option == "NO-ARCHIVE") {
                 archive += "/none";
+            } else if (option == "FILE-ARCHIVE") {
+                archive = dock.card.Path() + "/VID_0001.MP4";
             } else {
                 arguments.push_back(option);
             }
@@ -113,7 +121,11 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
         }
         EXPECT_EQ(audited, c.audited);
         EXPECT_EQ(dock.cameras.Count("SetMSDC") != 0, c.switched);
-        EXPECT_EQ(dock.cameras.Count("FormatDecTF") != 0, c.audited.size() == 4) << "a format without its lines";
+        const bool formatAudited = std::count(c.audited.begin(), c.audited.end(), "format:started") != 0;
+        EXPECT_EQ(dock.cameras.Count("FormatDecTF") != 0, formatAudited) << "a format without its lines";
+        for (const auto& entry : std::filesystem::directory_iterator(dock.archive.Path())) {
+            EXPECT_EQ(entry.path().filename().u8string(), "SIM00000000000000001") << "the archive check left a trace";
+        }
     }
 }
 

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
-#include "cli/ArchiveCheck.h"
 #include "cli/CardSearch.h"
 #include "cli/OffloadReport.h"
 
@@ -32,74 +28,6 @@ TEST(CardSearch, OnlyASingleNewDriveIsTheCard)
         EXPECT_EQ(look.found, c.found) << c.name;
         EXPECT_EQ(look.card, c.card) << c.name;
         EXPECT_EQ(look.newDrives, c.several) << c.name;
-    }
-}
-
-// Folders and files by path; creating folders fails when read-only.
-class FakeFileSystem : public custody::FileSystem {
-public:
-    std::string Join(const std::string& base, const std::string& relative) const override
-    {
-        return base + "/" + relative;
-    }
-    bool IsFolder(const std::string& path) const override { return folders.count(path) != 0; }
-    bool Exists(const std::string& path) const override { return folders.count(path) || files.count(path); }
-    bool ListFiles(const std::string&, std::vector<custody::FileEntry>&, std::string&) const override
-    {
-        return false;
-    }
-    bool ListFolders(const std::string&, std::vector<std::string>&) const override { return false; }
-    std::unique_ptr<custody::ReadStream> OpenRead(const std::string&) const override { return nullptr; }
-    std::unique_ptr<custody::WriteStream> CreateNew(const std::string&) override { return nullptr; }
-    bool CreateFolders(const std::string& path) override
-    {
-        if (readOnly) {
-            return false;
-        }
-        folders.insert(path);
-        created.push_back(path);
-        return true;
-    }
-    bool Rename(const std::string&, const std::string&) override { return false; }
-    bool RemoveFile(const std::string&) override { return false; }
-    std::string LastError() const override { return readOnly ? "access denied" : ""; }
-
-    std::set<std::string> folders;
-    std::set<std::string> files;
-    std::vector<std::string> created;
-    bool readOnly = false;
-};
-
-TEST(ArchiveCheck, TakesOnlyAFolderItCanCreateFoldersInAndLeavesNoTrace)
-{
-    const struct {
-        const char* name;
-        std::set<std::string> folders;
-        std::set<std::string> files;
-        bool readOnly;
-        std::string problem;
-        std::string trial;  // the folder tried, when one was
-    } cases[] = {
-        {"missing", {"/x"}, {}, false, "the archive /a does not exist", ""},
-        {"a file", {}, {"/a"}, false, "the archive /a is not a folder", ""},
-        {"read-only", {"/a"}, {}, true, "cannot create folders in the archive /a (access denied)", ""},
-        {"writable", {"/a"}, {}, false, "", "/a/.orvanectl-trial-7-0"},
-        {"a trial name already taken", {"/a", "/a/.orvanectl-trial-7-0"}, {"/a/.orvanectl-trial-7-1"}, false, "",
-         "/a/.orvanectl-trial-7-2"},
-    };
-    for (const auto& c : cases) {
-        FakeFileSystem fs;
-        fs.folders = c.folders;
-        fs.files = c.files;
-        fs.readOnly = c.readOnly;
-        std::vector<std::string> removed;
-        const std::string problem = ArchiveProblem(fs, "/a", 7, [&](const std::string& path) {
-            removed.push_back(path);
-            return true;
-        });
-        EXPECT_EQ(problem, c.problem) << c.name;
-        EXPECT_EQ(fs.created, c.trial.empty() ? Drives{} : Drives{c.trial}) << c.name;
-        EXPECT_EQ(removed, fs.created) << c.name << ": the trial folder stays";
     }
 }
 
@@ -172,19 +100,6 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
         EXPECT_EQ(OffloadLine(c.offload), c.line) << c.name;
         EXPECT_EQ(OffloadJson(c.offload).dump(), c.json) << c.name;
     }
-}
-
-TEST(OffloadReport, TheAuditLineTiesTheTrailToTheBagOrToThePartialCopy)
-{
-    const CameraOffload ok = Offloaded();
-    EXPECT_EQ(OffloadAuditOutcome(ok), "ok");
-    EXPECT_EQ(OffloadAuditDetails(ok).dump(),
-              "{\"bag\":\"D:\\\\Archive\\\\SN-A1\\\\20261208T091502Z\",\"payload_oxum\":\"1572864.3\","
-              "\"tagmanifest_sha256\":\"ab12\"}");
-    const CameraOffload pulled = FailedAt("copy", "the card is gone", "D:\\A\\X.partial");
-    EXPECT_EQ(OffloadAuditOutcome(pulled), "failed at copy: the card is gone");
-    EXPECT_EQ(OffloadAuditDetails(pulled).dump(), "{\"partial\":\"D:\\\\A\\\\X.partial\"}");
-    EXPECT_EQ(OffloadAuditDetails(FailedAt("card", "the card did not appear within 30 s", "")).dump(), "{}");
 }
 
 TEST(OffloadReport, ProgressSaysFilesBytesRateAndTimeLeft)
