@@ -1,7 +1,7 @@
 // Any bytes checked as an audit file without reading out of bounds; the
 // verdict does not depend on how the file is cut into pieces, and where the
 // chain is whole, an appender reading the file's end continues it from the
-// same seq and hash.
+// same seq and hash (a file of lines from before the chain: the same hash).
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -33,12 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const ChainReport inPieces = cut.Finish();
     Require(once.whole == inPieces.whole && once.lines == inPieces.lines && once.brokenAt == inPieces.brokenAt
-            && once.why == inPieces.why && once.lastHash == inPieces.lastHash);
+            && once.why == inPieces.why && once.lastHash == inPieces.lastHash && once.unchained == inPieces.unchained);
 
     if (once.whole) {
+        // A file of lines from before the chain only: its end says so, and
+        // the appender continues from the checker's report.
         ChainLink next;
-        Require(FindChainEnd(file, true, next) == ChainEnd::Found);
-        Require(next.seq == once.lines + 1 && next.prev == once.lastHash);
+        const ChainEnd end = FindChainEnd(file, true, next);
+        const bool onlyUnchained = once.lines > 0 && once.unchained == once.lines;
+        Require(end == (onlyUnchained ? ChainEnd::Unchained : ChainEnd::Found));
+        Require(next.prev == once.lastHash && (onlyUnchained || next.seq == once.lines + 1));
     }
     return 0;
 }
