@@ -11,20 +11,11 @@ trap 'rm -rf "$WORK"' EXIT
 fails=0
 ROUNDS=${AUDIT_ROUNDS:-12}
 
-if [ -n "$WINE" ]; then
-  TOOL=("$WINE" "$BIN/orvanectl.exe")
-  winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-  export WINEPATH="Z:$SIM"
-else
-  TOOL=("$BIN/orvanectl")
-  winpath() { echo "$1"; }
-  export LD_LIBRARY_PATH="$SIM"
-fi
+source "$(dirname "$0")/ToolUnderTest.sh"
 export ORVANE_PASSWORD=Zq7Kx9
 unset NVUSB_SIM_FAULTS NVUSB_SIM_LOG
 AUDIT=$WORK/audit.jsonl
 
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 # station NAME: ROUNDS sync-times on its own camera, into the shared file.
 station() {

@@ -11,24 +11,15 @@ trap 'rm -rf "$WORK"' EXIT
 fails=0 checks=0
 PASSWORD=Zq7Kx9 NEW_PASSWORD=Nw4Pq8
 
-if [ -n "$WINE" ]; then
-  TOOL=("$WINE" "$BIN/orvanectl.exe")
-  winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-  export WINEPATH="Z:$SIM"
-  NO_VENDOR=(env WINEPATH="Z:$WORK")  # a folder without the vendor library
-else
-  TOOL=("$BIN/orvanectl")
-  winpath() { echo "$1"; }
-  export LD_LIBRARY_PATH="$SIM"
-  NO_VENDOR=(env LD_LIBRARY_PATH="$WORK")
-fi
+source "$(dirname "$0")/ToolUnderTest.sh"
+# A folder without the vendor library.
+if [ -n "$WINE" ]; then NO_VENDOR=(env WINEPATH="Z:$WORK"); else NO_VENDOR=(env LD_LIBRARY_PATH="$WORK"); fi
 STATE=$WORK/state.txt LOG=$WORK/sim-log.txt AUDIT=$WORK/audit.jsonl
 export NVUSB_SIM_STATE=$(winpath "$STATE") NVUSB_SIM_LOG=$(winpath "$LOG")
 export ORVANE_PASSWORD=$PASSWORD
 unset NVUSB_SIM_FAULTS ORVANE_NEW_PASSWORD
 A=(--audit "$(winpath "$AUDIT")")
 
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 # The camera's serial number as the state file keeps it: 21 bytes in hex.
 serial_hex() { local h; h=$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n'); printf '%-42s' "$h" | tr ' ' 0; }

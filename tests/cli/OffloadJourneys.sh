@@ -19,15 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fails=0
-if [ -n "$WINE" ]; then
-  TOOL=("$WINE" "$BIN/orvanectl.exe")
-  winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-  export WINEPATH="Z:$SIM"
-else
-  TOOL=("$BIN/orvanectl")
-  winpath() { echo "$1"; }
-  export LD_LIBRARY_PATH="$SIM"
-fi
+source "$(dirname "$0")/ToolUnderTest.sh"
 STATE=$WORK/state.txt CARD=$WORK/card ARCHIVE=$WORK/archive AUDIT=$WORK/audit.jsonl SERIAL=SIM00000000000000001
 export NVUSB_SIM_STATE=$(winpath "$STATE") NVUSB_SIM_LOG=$(winpath "$WORK/sim-log.txt") ORVANE_PASSWORD=Zq7Kx9
 unset NVUSB_SIM_FAULTS
@@ -35,7 +27,6 @@ A=(--audit "$(winpath "$AUDIT")")
 TO=(--to "$(winpath "$ARCHIVE")")
 FROM=(--from "$(winpath "$CARD")")
 
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 state() { sed -n "s/^$1 *= *//p" "$STATE"; }
 # A camera with a card of five recordings, largest first: VID_0001, VID_0002,
 # IMG_0001, IMG_0002, LOG_0001 (the order the copy takes).
