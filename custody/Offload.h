@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,20 @@ struct OffloadRequest {
     std::function<void(const OffloadProgress&)> progress;
 };
 
+// An earlier attempt sealed as a bag of what it had verified, because the
+// card now holds another file under the name of one of its verified copies
+// (a card the camera formatted restarts its numbering): its verified copies
+// are kept as they are, its bag-info.txt says it is incomplete, and the card
+// is offloaded into a new folder.
+struct SealedBag {
+    std::string bag;  // full path of the bag
+    std::string why;  // which name differs, for the operator and the audit line
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::string payloadOxum;
+    std::string tagManifestSha256;
+};
+
 struct OffloadResult {
     bool ok = false;
     // Where it failed:
@@ -69,6 +84,12 @@ struct OffloadResult {
     std::string payloadOxum;
     std::string tagManifestSha256;
     std::vector<PayloadFile> payload;
+    // Resumed: the earlier attempt, when it had to be sealed (see SealedBag).
+    std::optional<SealedBag> sealedEarlier;
+    // Resumed: files found in the .partial's data/ that its journal does not
+    // list, moved (never deleted) into this folder beside it; empty when none.
+    std::string setAside;
+    std::vector<std::string> setAsideFiles;  // their paths below data/
 };
 
 // Copies the card (but "System Volume Information" and "$RECYCLE.BIN" at its
