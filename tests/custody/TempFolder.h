@@ -2,6 +2,7 @@
 // holds when the test ends. Its path is UTF-8, as the custody code takes it.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <string>
@@ -15,8 +16,12 @@ public:
     {
         static std::atomic<unsigned> serial{0};
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = std::string("orvane-custody-") + (test ? test->name() : "test") + "-"
-                                 + std::to_string(Process()) + "-" + std::to_string(serial++);
+        std::string name = std::string("orvane-custody-") + (test ? test->name() : "test") + "-"
+                           + std::to_string(Process()) + "-" + std::to_string(serial++);
+        // A parameterised test's name holds a '/', which is no separator
+        // under the \\?\ prefix: its folder would never be removed, and a
+        // later run given the same process ID would find it full.
+        std::replace(name.begin(), name.end(), '/', '-');
         path_ = std::filesystem::temp_directory_path() / name;
         RemoveAll(path_);
         std::filesystem::create_directories(path_);
