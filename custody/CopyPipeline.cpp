@@ -279,7 +279,7 @@ private:
                                                  bytesVerified_ += count;
                                                  return !stopped_;
                                              },
-                                             readBack);
+                                             readBack, ReadFrom::Disk);
         if (outcome != DigestOutcome::Done) {
             if (outcome != DigestOutcome::Stopped) {
                 Fail("verify", copy.relative + ": the copy cannot be read back from the archive" +

@@ -20,10 +20,16 @@ struct FileDigest {
 
 enum class DigestOutcome { Done, CannotOpen, ReadError, Stopped, HashFailed };
 
-// Reads `path` to its end through `buffer` (its size is the block size).
-// `block`, when set, sees each block's byte count and stops the read by
-// returning false.
+// Disk: what the disk holds, past the system's cache (the read-back of a
+// copy just flushed).
+enum class ReadFrom { Cache, Disk };
+
+// Reads `path` to its end through `buffer` (its size is the block size;
+// from the disk, the part of it aligned to the disk's blocks, so give it at
+// least two). `block`, when set, sees each block's byte count and stops the
+// read by returning false.
 DigestOutcome DigestFile(const FileSystem& fs, const std::string& path, std::vector<unsigned char>& buffer,
-                         const std::function<bool(std::size_t)>& block, FileDigest& digest);
+                         const std::function<bool(std::size_t)>& block, FileDigest& digest,
+                         ReadFrom from = ReadFrom::Cache);
 
 }  // namespace custody

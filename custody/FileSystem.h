@@ -27,6 +27,17 @@ public:
     virtual bool Read(void* buffer, std::size_t capacity, std::size_t& count) = 0;
 };
 
+// A read that bypasses the system's cache (Windows' FILE_FLAG_NO_BUFFERING)
+// takes a buffer starting on a sector's boundary and a whole number of
+// sectors; 4096 covers the sectors disks have.
+constexpr std::size_t kDiskBlockSize = 4096;
+
+inline bool IsDiskAligned(const void* buffer, std::size_t capacity)
+{
+    return reinterpret_cast<std::uintptr_t>(buffer) % kDiskBlockSize == 0 && capacity != 0
+           && capacity % kDiskBlockSize == 0;
+}
+
 class WriteStream {
 public:
     virtual ~WriteStream() = default;
@@ -45,14 +56,31 @@ public:
     virtual bool IsFolder(const std::string& path) const = 0;
     virtual bool Exists(const std::string& path) const = 0;
     // Every file below `root`, at any depth, hidden and system files too,
-    // in no particular order. False, with `error`, when a folder cannot be
-    // listed.
-    virtual bool ListFiles(const std::string& root, std::vector<FileEntry>& files, std::string& error) const = 0;
-    // The names of the folders directly in `path`. Links to folders (and
-    // junctions) are left out here and in ListFiles: they may loop.
+    // in no particular order. A listing that left something out would let
+    // a format erase it, so this fails, with `error` naming the entry by
+    // its relative path, when a folder cannot be listed or anything below
+    // `root` cannot be inspected or is not a plain file or folder: a link,
+    // a reparse point (junctions, mount points, cloud placeholders), a
+    // FIFO, a device. Folders directly in `root` named in `skippedRootFolders`
+    // (compared as Windows compares names) are neither entered nor listed:
+    // the system keeps its own files there.
+    virtual bool ListFiles(const std::string& root, const std::vector<std::string>& skippedRootFolders,
+                           std::vector<FileEntry>& files, std::string& error) const = 0;
+    bool ListFiles(const std::string& root, std::vector<FileEntry>& files, std::string& error) const
+    {
+        return ListFiles(root, {}, files, error);
+    }
+    // The names of the plain folders directly in `path`; links to folders,
+    // junctions and whatever else is not a plain folder are left out, since
+    // they may loop. False when `path` cannot be listed.
     virtual bool ListFolders(const std::string& path, std::vector<std::string>& names) const = 0;
 
     virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) const = 0;
+    // What the disk holds rather than what the system caches: the read-back
+    // of a copy just flushed. Each Read takes a buffer and capacity for
+    // which IsDiskAligned holds, and fails otherwise. A fake's files have no
+    // disk below them: it reads them as OpenRead does.
+    virtual std::unique_ptr<ReadStream> OpenReadFromDisk(const std::string& path) const { return OpenRead(path); }
     // A new file; fails when one of that name exists.
     virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
     // The folder and any missing parents.

@@ -1,4 +1,5 @@
-// POSIX: open with O_EXCL, fsync, a rename that never replaces, opendir.
+// POSIX: open with O_EXCL, fsync, a rename that never replaces, opendir,
+// posix_fadvise to read past the cache.
 #include "custody/FileSystem.h"
 
 #include <dirent.h>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "custody/NameKey.h"
 
 namespace custody {
 namespace {
@@ -66,10 +69,22 @@ std::string Parent(const std::string& path)
 
 class PosixReadStream : public ReadStream {
 public:
-    PosixReadStream(int fd, std::string path) : file_(fd), path_(std::move(path)) {}
+    enum class Buffers { Any, DiskAligned };
+
+    PosixReadStream(int fd, std::string path, Buffers buffers = Buffers::Any)
+        : file_(fd), path_(std::move(path)), buffers_(buffers)
+    {
+    }
+    int Descriptor() const { return file_.get(); }
     bool Read(void* buffer, std::size_t capacity, std::size_t& count) override
     {
         count = 0;
+        // Held to here too, so that the tests catch a caller that Windows
+        // would refuse.
+        if (buffers_ == Buffers::DiskAligned && !IsDiskAligned(buffer, capacity)) {
+            errno = EINVAL;
+            return Fail("cannot read (a buffer not aligned to the disk's blocks)", path_);
+        }
         for (;;) {
             const ssize_t got = read(file_.get(), buffer, capacity);
             if (got >= 0) {
@@ -85,6 +100,7 @@ public:
 private:
     OwnedDescriptor file_;
     std::string path_;
+    Buffers buffers_;
 };
 
 class PosixWriteStream : public WriteStream {
@@ -122,55 +138,79 @@ void FlushFolder(const std::string& folder)
     }
 }
 
-// Kind and size of an entry; a link is followed to a file but never into a
-// folder, so that a loop of links cannot make the listing endless.
-enum class EntryKind { File, Folder, Other };
-
-EntryKind KindOf(const std::string& path, std::uint64_t& size)
+// Every name in an open folder but "." and "..". False when the folder
+// cannot be read to its end.
+template <class Visit>
+bool EachName(DIR* directory, Visit visit)
 {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        return EntryKind::Other;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return EntryKind::Folder;
-    }
-    if (S_ISLNK(info.st_mode) && stat(path.c_str(), &info) != 0) {
-        return EntryKind::Other;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return EntryKind::Other;
-    }
-    size = static_cast<std::uint64_t>(info.st_size);
-    return EntryKind::File;
-}
-
-bool ListBelow(const std::string& root, const std::string& relative, std::vector<FileEntry>& files,
-               std::string& error)
-{
-    const std::string folder = JoinPath(root, relative);
-    const OwnedDirectory directory(opendir(folder.c_str()));
-    if (!directory) {
-        Fail("cannot list", folder);
-        error = t_lastError;
-        return false;
-    }
-    while (const dirent* entry = readdir(directory.get())) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") {
-            continue;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(directory);
+        if (entry == nullptr) {
+            return errno == 0;
         }
-        const std::string child = JoinPath(relative, name);
-        std::uint64_t size = 0;
-        const EntryKind kind = KindOf(JoinPath(folder, name), size);
-        if (kind == EntryKind::Folder && !ListBelow(root, child, files, error)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && !visit(name)) {
             return false;
         }
-        if (kind == EntryKind::File) {
-            files.push_back({child, size});
-        }
     }
-    return true;
+}
+
+// Why an entry is not listed as a file or folder; empty for a plain one.
+std::string NotPlain(mode_t mode)
+{
+    if (S_ISREG(mode) || S_ISDIR(mode)) {
+        return {};
+    }
+    if (S_ISLNK(mode)) {
+        return "a link";
+    }
+    const char* kind = S_ISFIFO(mode)  ? "a FIFO"
+                       : S_ISSOCK(mode) ? "a socket"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                                        : "of an unknown kind";
+    return std::string("not a plain file or folder (") + kind + ")";
+}
+
+bool Refuse(std::string& error, const std::string& why)
+{
+    error = t_lastError = why;
+    return false;
+}
+
+// Links are never followed, so a loop of them cannot make the listing
+// endless, nor a link lead it off the card.
+bool ListBelow(const std::string& root, const std::string& relative, const std::vector<std::string>& skipped,
+               std::vector<FileEntry>& files, std::string& error)
+{
+    const std::string folder = JoinPath(root, relative);
+    const auto systemError = [] { return std::string(": ") + std::strerror(errno); };
+    const auto cannotList = [&] {
+        return Refuse(error, (relative.empty() ? "cannot list " + root : relative + ": cannot be listed") + systemError());
+    };
+    const OwnedDirectory directory(opendir(folder.c_str()));
+    if (!directory) {
+        return cannotList();
+    }
+    const bool listed = EachName(directory.get(), [&](const std::string& name) {
+        const std::string child = JoinPath(relative, name);
+        struct stat info {};
+        if (lstat(JoinPath(folder, name).c_str(), &info) != 0) {
+            return Refuse(error, child + ": cannot be inspected" + systemError());
+        }
+        const std::string notPlain = NotPlain(info.st_mode);
+        if (!notPlain.empty()) {
+            return Refuse(error, child + ": " + notPlain);
+        }
+        if (S_ISREG(info.st_mode)) {
+            files.push_back({child, static_cast<std::uint64_t>(info.st_size)});
+            return true;
+        }
+        return (relative.empty() && IsNameAmong(name, skipped)) || ListBelow(root, child, skipped, files, error);
+    });
+    // An entry's own failure has said why already.
+    return listed || (error.empty() && cannotList());
 }
 
 class PosixFileSystem : public FileSystem {
@@ -192,9 +232,11 @@ public:
         return lstat(path.c_str(), &info) == 0;
     }
 
-    bool ListFiles(const std::string& root, std::vector<FileEntry>& files, std::string& error) const override
+    bool ListFiles(const std::string& root, const std::vector<std::string>& skippedRootFolders,
+                   std::vector<FileEntry>& files, std::string& error) const override
     {
-        return ListBelow(root, "", files, error);
+        error.clear();
+        return ListBelow(root, "", skippedRootFolders, files, error);
     }
 
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
@@ -203,15 +245,20 @@ public:
         if (!directory) {
             return Fail("cannot list", path);
         }
-        while (const dirent* entry = readdir(directory.get())) {
-            const std::string name = entry->d_name;
+        bool inspected = true;
+        const bool listed = EachName(directory.get(), [&](const std::string& name) {
             struct stat info {};
-            if (name != "." && name != ".." && lstat(JoinPath(path, name).c_str(), &info) == 0
-                && S_ISDIR(info.st_mode)) {
+            if (lstat(JoinPath(path, name).c_str(), &info) != 0) {
+                // Gone since it was listed (a bag renamed as it is sealed).
+                inspected = errno == ENOENT;
+                return inspected || Fail("cannot inspect", JoinPath(path, name));
+            }
+            if (S_ISDIR(info.st_mode)) {
                 names.push_back(name);
             }
-        }
-        return true;
+            return true;
+        });
+        return listed || (inspected && Fail("cannot list", path));
     }
 
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) const override
@@ -227,6 +274,25 @@ public:
             return nullptr;
         }
         return std::make_unique<PosixReadStream>(fd, path);
+    }
+
+    std::unique_ptr<ReadStream> OpenReadFromDisk(const std::string& path) const override
+    {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            Fail("cannot open", path);
+            return nullptr;
+        }
+        auto file = std::make_unique<PosixReadStream>(fd, path, PosixReadStream::Buffers::DiskAligned);
+        // Pages written out by the flush before are clean, and dropped here,
+        // so that the reads come from the disk.
+        const int advised = posix_fadvise(file->Descriptor(), 0, 0, POSIX_FADV_DONTNEED);
+        if (advised != 0) {
+            errno = advised;
+            Fail("cannot read past the cache of", path);
+            return nullptr;
+        }
+        return file;
     }
 
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override

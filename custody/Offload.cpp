@@ -47,7 +47,7 @@ bool ListCard(const FileSystem& fs, const std::string& card, std::vector<FileEnt
 {
     std::vector<FileEntry> all;
     std::string error;
-    if (!fs.ListFiles(card, all, error)) {
+    if (!fs.ListFiles(card, {std::begin(kSkippedRootFolders), std::end(kSkippedRootFolders)}, all, error)) {
         why = "the card cannot be listed: " + error;
         return false;
     }

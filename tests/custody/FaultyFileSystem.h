@@ -53,14 +53,15 @@ public:
     }
     bool IsFolder(const std::string& path) const override { return real_.IsFolder(path); }
     bool Exists(const std::string& path) const override { return real_.Exists(path); }
-    bool ListFiles(const std::string& root, std::vector<custody::FileEntry>& files,
-                   std::string& error) const override
+    using custody::FileSystem::ListFiles;
+    bool ListFiles(const std::string& root, const std::vector<std::string>& skippedRootFolders,
+                   std::vector<custody::FileEntry>& files, std::string& error) const override
     {
         if (OnCard(root) && CardPulled()) {
             error = "the card is gone";
             return false;
         }
-        return real_.ListFiles(root, files, error);
+        return real_.ListFiles(root, skippedRootFolders, files, error);
     }
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
     {

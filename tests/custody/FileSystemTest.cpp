@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
+#include "core/Hash.h"
+#include "custody/FileDigest.h"
 #include "custody/FileSystem.h"
 #include "tests/custody/TempFolder.h"
 
@@ -10,6 +13,9 @@
 #include <windows.h>
 
 #include "core/CodePages.h"
+#else
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -48,6 +54,15 @@ void MakeHidden(const std::string& path)
     (void)path;
 #endif
 }
+
+#ifndef _WIN32
+// A folder holding a file, then closed to its owner.
+bool MakeLocked(const std::string& folder, mode_t mode)
+{
+    return mkdir(folder.c_str(), 0755) == 0 && WriteNew(LocalFileSystem(), folder + "/inside", "x")
+           && chmod(folder.c_str(), mode) == 0;
+}
+#endif
 
 TEST(LocalFileSystemTest, WritesListsAndReadsBackFilesAtAnyDepthAndLength)
 {
@@ -126,6 +141,150 @@ TEST(LocalFileSystemTest, SaysWhichFolderItCannotList)
     const std::string missing = LocalFileSystem().Join(temp.Path(), "pulled-out");
     EXPECT_FALSE(LocalFileSystem().ListFiles(missing, listed, error));
     EXPECT_NE(std::string::npos, error.find("pulled-out")) << error;
+}
+
+// Card names that differ only in a trailing dot or space are distinct files
+// and each is opened, created and renamed as listed.
+TEST(LocalFileSystemTest, UsesNamesExactlyAsListedTrailingDotsAndSpacesIncluded)
+{
+    TempFolder temp;
+    FileSystem& fs = LocalFileSystem();
+    ASSERT_TRUE(fs.CreateFolders(fs.Join(temp.Path(), "card/DCIM")));
+    ASSERT_TRUE(fs.CreateFolders(fs.Join(temp.Path(), "elsewhere")));
+    // The user's base may go round about; only the part below it is taken as it is.
+    const std::string card = fs.Join(temp.Path(), "elsewhere/../card");
+    const std::map<std::string, std::string> files = {
+        {"FOO.", "dot"}, {"FOO", "plain"}, {"name ", "space"}, {"name", "bare"}, {"DCIM/VID.", "video"}};
+    for (const auto& [relative, bytes] : files) {
+        ASSERT_TRUE(WriteNew(fs, fs.Join(card, relative), bytes)) << relative << ": " << fs.LastError();
+    }
+    ASSERT_TRUE(fs.Rename(fs.Join(card, "FOO."), fs.Join(card, "BAR.")));
+    ASSERT_TRUE(fs.RemoveFile(fs.Join(card, "name ")));
+
+    std::vector<custody::FileEntry> listed;
+    std::string error;
+    ASSERT_TRUE(fs.ListFiles(card, listed, error)) << error;
+    std::map<std::string, std::string> read;
+    for (const auto& entry : listed) {
+        read[entry.relativePath] = ReadInSmallChunks(fs, fs.Join(card, entry.relativePath));
+    }
+    EXPECT_EQ((std::map<std::string, std::string>{
+                  {"BAR.", "dot"}, {"FOO", "plain"}, {"name", "bare"}, {"DCIM/VID.", "video"}}),
+              read);
+    EXPECT_TRUE(fs.Exists(fs.Join(card, "DCIM/VID.")));
+    EXPECT_FALSE(fs.Exists(fs.Join(card, "DCIM/VID")));
+}
+
+// A card is read whole or not at all: whatever below it is not a plain file
+// or folder fails the listing, named, so that a format cannot erase it.
+#ifdef _WIN32
+TEST(LocalFileSystemTest, RefusesToListAReparsePoint)
+{
+    // Wine shows a folder linked on the Unix side as a reparse point (a link
+    // to a file as a plain file, a dangling one not at all); a program under
+    // Wine cannot make one, CreateSymbolicLinkW does nothing, so the build does.
+    std::vector<custody::FileEntry> listed;
+    std::string error;
+    EXPECT_FALSE(LocalFileSystem().ListFiles(ORVANE_UNIX_LINKED_CARD, listed, error));
+    EXPECT_NE(std::string::npos, error.find("DCIM/linked: a reparse point")) << error;
+}
+#else
+TEST(LocalFileSystemTest, RefusesToListWhatIsNotAPlainFileOrFolder)
+{
+    struct Row {
+        const char* entry;  // below the card's DCIM folder
+        std::function<bool(const std::string& dcim)> make;
+        const char* said;   // in the error
+        bool rootReadsIt;   // an administrator lists it anyway
+    };
+    const std::vector<Row> rows = {
+        {"fifo", [](const std::string& dcim) { return mkfifo((dcim + "/fifo").c_str(), 0644) == 0; },
+         "not a plain file or folder (a FIFO)", false},
+        {"to-file", [](const std::string& dcim) { return symlink("VID.MP4", (dcim + "/to-file").c_str()) == 0; },
+         "a link", false},
+        {"to-folder", [](const std::string& dcim) { return symlink("..", (dcim + "/to-folder").c_str()) == 0; },
+         "a link", false},
+        {"dangling", [](const std::string& dcim) { return symlink("gone", (dcim + "/dangling").c_str()) == 0; },
+         "a link", false},
+        {"locked", [](const std::string& dcim) { return MakeLocked(dcim + "/locked", 0); }, "cannot be listed", true},
+        {"unsearchable/inside", [](const std::string& dcim) { return MakeLocked(dcim + "/unsearchable", 0444); },
+         "cannot be inspected", true},
+    };
+    const bool root = geteuid() == 0;
+    for (const Row& row : rows) {
+        TempFolder temp;
+        FileSystem& fs = LocalFileSystem();
+        const std::string dcim = fs.Join(temp.Path(), "card/DCIM");
+        ASSERT_TRUE(fs.CreateFolders(dcim));
+        ASSERT_TRUE(WriteNew(fs, fs.Join(dcim, "VID.MP4"), "video"));
+        ASSERT_TRUE(row.make(dcim)) << row.entry;
+
+        std::vector<custody::FileEntry> listed;
+        std::string error;
+        const bool ok = fs.ListFiles(fs.Join(temp.Path(), "card"), listed, error);
+        if (root && row.rootReadsIt) {
+            EXPECT_TRUE(ok) << row.entry << ": " << error;
+        } else {
+            EXPECT_FALSE(ok) << row.entry;
+            EXPECT_NE(std::string::npos, error.find(std::string("DCIM/") + row.entry + ": " + row.said))
+                << row.entry << ": " << error;
+        }
+        for (const char* locked : {"/locked", "/unsearchable"}) {
+            chmod((dcim + locked).c_str(), 0755);  // so that the folder can be removed
+        }
+    }
+}
+#endif
+
+// The system's own folders at a card's root may hold anything: they are
+// not entered, and a folder of that name deeper down is the camera's.
+TEST(LocalFileSystemTest, LeavesOutTheSystemsOwnFoldersAtTheRootOnly)
+{
+    TempFolder temp;
+    FileSystem& fs = LocalFileSystem();
+    for (const char* relative : {"System Volume Information/IndexerVolumeGuid", "$RECYCLE.BIN/S-1-5/$R1.MP4",
+                                 "DCIM/System Volume Information/kept.mp4", "DCIM/VID.MP4"}) {
+        const std::string path = fs.Join(temp.Path(), relative);
+        ASSERT_TRUE(fs.CreateFolders(path.substr(0, path.find_last_of("/\\"))));
+        ASSERT_TRUE(WriteNew(fs, path, "x"));
+    }
+#ifndef _WIN32
+    ASSERT_EQ(0, mkfifo(fs.Join(temp.Path(), "System Volume Information/fifo").c_str(), 0644));
+#endif
+    std::vector<custody::FileEntry> listed;
+    std::string error;
+    ASSERT_TRUE(fs.ListFiles(temp.Path(), {"system volume information", "$Recycle.Bin"}, listed, error)) << error;
+    std::vector<std::string> paths;
+    for (const auto& entry : listed) {
+        paths.push_back(entry.relativePath);
+    }
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ((std::vector<std::string>{"DCIM/System Volume Information/kept.mp4", "DCIM/VID.MP4"}), paths);
+}
+
+// The read-back past the cache gets every byte, whatever the file's size
+// against the disk's blocks, through the buffer the copy pipeline gives it.
+TEST(LocalFileSystemTest, ReadsFromTheDiskWhatWasWritten)
+{
+    TempFolder temp;
+    FileSystem& fs = LocalFileSystem();
+    std::vector<unsigned char> buffer(std::size_t{1} << 20);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096},
+                                   std::size_t{4097}, (std::size_t{1} << 20) + 3}) {
+        std::string bytes(size, '\0');
+        for (std::size_t at = 0; at < size; ++at) {
+            bytes[at] = static_cast<char>(at * 131 % 251);
+        }
+        const std::string path = fs.Join(temp.Path(), std::to_string(size) + ".bin");
+        ASSERT_TRUE(WriteNew(fs, path, bytes)) << fs.LastError();
+
+        custody::FileDigest digest;
+        ASSERT_EQ(custody::DigestOutcome::Done,
+                  custody::DigestFile(fs, path, buffer, nullptr, digest, custody::ReadFrom::Disk))
+            << size << ": " << fs.LastError();
+        EXPECT_EQ(size, digest.size);
+        EXPECT_EQ(HashHex(HashAlgorithm::Sha256, bytes), digest.sha256) << size;
+    }
 }
 
 }  // namespace
