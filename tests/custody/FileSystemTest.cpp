@@ -143,35 +143,43 @@ TEST(LocalFileSystemTest, SaysWhichFolderItCannotList)
     EXPECT_NE(std::string::npos, error.find("pulled-out")) << error;
 }
 
-// Card names that differ only in a trailing dot or space are distinct files
-// and each is opened, created and renamed as listed.
-TEST(LocalFileSystemTest, UsesNamesExactlyAsListedTrailingDotsAndSpacesIncluded)
+// A card's names are used exactly as listed: names that differ only in a
+// trailing dot or space are distinct files, each read, created and renamed
+// as itself. The system's own folders at its root are not entered (they may
+// hold anything); a folder of that name deeper down is the camera's.
+TEST(LocalFileSystemTest, ListsACardWithNamesExactlyAsTheyAre)
 {
     TempFolder temp;
     FileSystem& fs = LocalFileSystem();
-    ASSERT_TRUE(fs.CreateFolders(fs.Join(temp.Path(), "card/DCIM")));
-    ASSERT_TRUE(fs.CreateFolders(fs.Join(temp.Path(), "elsewhere")));
-    // The user's base may go round about; only the part below it is taken as it is.
+    for (const char* folder : {"card/DCIM/System Volume Information", "card/$RECYCLE.BIN/S-1-5",
+                               "card/System Volume Information", "elsewhere"}) {
+        ASSERT_TRUE(fs.CreateFolders(fs.Join(temp.Path(), folder)));
+    }
+    // Only the part below the user's base is taken as it is.
     const std::string card = fs.Join(temp.Path(), "elsewhere/../card");
     const std::map<std::string, std::string> files = {
-        {"FOO.", "dot"}, {"FOO", "plain"}, {"name ", "space"}, {"name", "bare"}, {"DCIM/VID.", "video"}};
+        {"FOO.", "dot"}, {"FOO", "plain"}, {"name ", "space"}, {"name", "bare"}, {"DCIM/VID.", "video"},
+        {"DCIM/System Volume Information/kept", "kept"}, {"$RECYCLE.BIN/S-1-5/$R1.MP4", "binned"},
+        {"System Volume Information/IndexerVolumeGuid", "system"}};
     for (const auto& [relative, bytes] : files) {
         ASSERT_TRUE(WriteNew(fs, fs.Join(card, relative), bytes)) << relative << ": " << fs.LastError();
     }
+#ifndef _WIN32
+    ASSERT_EQ(0, mkfifo(fs.Join(card, "System Volume Information/fifo").c_str(), 0644));
+#endif
     ASSERT_TRUE(fs.Rename(fs.Join(card, "FOO."), fs.Join(card, "BAR.")));
     ASSERT_TRUE(fs.RemoveFile(fs.Join(card, "name ")));
 
     std::vector<custody::FileEntry> listed;
     std::string error;
-    ASSERT_TRUE(fs.ListFiles(card, listed, error)) << error;
+    ASSERT_TRUE(fs.ListFiles(card, {"system volume information", "$Recycle.Bin"}, listed, error)) << error;
     std::map<std::string, std::string> read;
     for (const auto& entry : listed) {
         read[entry.relativePath] = ReadInSmallChunks(fs, fs.Join(card, entry.relativePath));
     }
-    EXPECT_EQ((std::map<std::string, std::string>{
-                  {"BAR.", "dot"}, {"FOO", "plain"}, {"name", "bare"}, {"DCIM/VID.", "video"}}),
+    EXPECT_EQ((std::map<std::string, std::string>{{"BAR.", "dot"}, {"FOO", "plain"}, {"name", "bare"},
+                                                  {"DCIM/VID.", "video"}, {"DCIM/System Volume Information/kept", "kept"}}),
               read);
-    EXPECT_TRUE(fs.Exists(fs.Join(card, "DCIM/VID.")));
     EXPECT_FALSE(fs.Exists(fs.Join(card, "DCIM/VID")));
 }
 
@@ -193,21 +201,21 @@ TEST(LocalFileSystemTest, RefusesToListWhatIsNotAPlainFileOrFolder)
 {
     struct Row {
         const char* entry;  // below the card's DCIM folder
-        std::function<bool(const std::string& dcim)> make;
+        std::function<bool(const std::string& path)> make;
         const char* said;   // in the error
         bool rootReadsIt;   // an administrator lists it anyway
     };
+    const auto link = [](const char* target) {
+        return [target](const std::string& path) { return symlink(target, path.c_str()) == 0; };
+    };
     const std::vector<Row> rows = {
-        {"fifo", [](const std::string& dcim) { return mkfifo((dcim + "/fifo").c_str(), 0644) == 0; },
+        {"fifo", [](const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; },
          "not a plain file or folder (a FIFO)", false},
-        {"to-file", [](const std::string& dcim) { return symlink("VID.MP4", (dcim + "/to-file").c_str()) == 0; },
-         "a link", false},
-        {"to-folder", [](const std::string& dcim) { return symlink("..", (dcim + "/to-folder").c_str()) == 0; },
-         "a link", false},
-        {"dangling", [](const std::string& dcim) { return symlink("gone", (dcim + "/dangling").c_str()) == 0; },
-         "a link", false},
-        {"locked", [](const std::string& dcim) { return MakeLocked(dcim + "/locked", 0); }, "cannot be listed", true},
-        {"unsearchable/inside", [](const std::string& dcim) { return MakeLocked(dcim + "/unsearchable", 0444); },
+        {"to-file", link("VID.MP4"), "a link", false},
+        {"to-folder", link(".."), "a link", false},
+        {"dangling", link("gone"), "a link", false},
+        {"locked", [](const std::string& path) { return MakeLocked(path, 0); }, "cannot be listed", true},
+        {"unsearchable/inside", [](const std::string& path) { return MakeLocked(path.substr(0, path.rfind('/')), 0444); },
          "cannot be inspected", true},
     };
     const bool root = geteuid() == 0;
@@ -217,7 +225,7 @@ TEST(LocalFileSystemTest, RefusesToListWhatIsNotAPlainFileOrFolder)
         const std::string dcim = fs.Join(temp.Path(), "card/DCIM");
         ASSERT_TRUE(fs.CreateFolders(dcim));
         ASSERT_TRUE(WriteNew(fs, fs.Join(dcim, "VID.MP4"), "video"));
-        ASSERT_TRUE(row.make(dcim)) << row.entry;
+        ASSERT_TRUE(row.make(fs.Join(dcim, row.entry))) << row.entry;
 
         std::vector<custody::FileEntry> listed;
         std::string error;
@@ -236,32 +244,6 @@ TEST(LocalFileSystemTest, RefusesToListWhatIsNotAPlainFileOrFolder)
 }
 #endif
 
-// The system's own folders at a card's root may hold anything: they are
-// not entered, and a folder of that name deeper down is the camera's.
-TEST(LocalFileSystemTest, LeavesOutTheSystemsOwnFoldersAtTheRootOnly)
-{
-    TempFolder temp;
-    FileSystem& fs = LocalFileSystem();
-    for (const char* relative : {"System Volume Information/IndexerVolumeGuid", "$RECYCLE.BIN/S-1-5/$R1.MP4",
-                                 "DCIM/System Volume Information/kept.mp4", "DCIM/VID.MP4"}) {
-        const std::string path = fs.Join(temp.Path(), relative);
-        ASSERT_TRUE(fs.CreateFolders(path.substr(0, path.find_last_of("/\\"))));
-        ASSERT_TRUE(WriteNew(fs, path, "x"));
-    }
-#ifndef _WIN32
-    ASSERT_EQ(0, mkfifo(fs.Join(temp.Path(), "System Volume Information/fifo").c_str(), 0644));
-#endif
-    std::vector<custody::FileEntry> listed;
-    std::string error;
-    ASSERT_TRUE(fs.ListFiles(temp.Path(), {"system volume information", "$Recycle.Bin"}, listed, error)) << error;
-    std::vector<std::string> paths;
-    for (const auto& entry : listed) {
-        paths.push_back(entry.relativePath);
-    }
-    std::sort(paths.begin(), paths.end());
-    EXPECT_EQ((std::vector<std::string>{"DCIM/System Volume Information/kept.mp4", "DCIM/VID.MP4"}), paths);
-}
-
 // The read-back past the cache gets every byte, whatever the file's size
 // against the disk's blocks, through the buffer the copy pipeline gives it.
 TEST(LocalFileSystemTest, ReadsFromTheDiskWhatWasWritten)
@@ -269,8 +251,7 @@ TEST(LocalFileSystemTest, ReadsFromTheDiskWhatWasWritten)
     TempFolder temp;
     FileSystem& fs = LocalFileSystem();
     std::vector<unsigned char> buffer(std::size_t{1} << 20);
-    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096},
-                                   std::size_t{4097}, (std::size_t{1} << 20) + 3}) {
+    for (const std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, (1u << 20) + 3}) {
         std::string bytes(size, '\0');
         for (std::size_t at = 0; at < size; ++at) {
             bytes[at] = static_cast<char>(at * 131 % 251);
