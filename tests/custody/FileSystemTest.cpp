@@ -141,6 +141,8 @@ TEST(LocalFileSystemTest, SaysWhichFolderItCannotList)
     const std::string missing = LocalFileSystem().Join(temp.Path(), "pulled-out");
     EXPECT_FALSE(LocalFileSystem().ListFiles(missing, listed, error));
     EXPECT_NE(std::string::npos, error.find("pulled-out")) << error;
+    std::vector<std::string> folders;
+    EXPECT_FALSE(LocalFileSystem().ListFolders(missing, folders));
 }
 
 // A card's names are used exactly as listed: names that differ only in a
