@@ -34,6 +34,7 @@ struct CameraState {
     int32_t formatVerdict = 0;
     int formatCount = 0;
     int storageModeCount = 0;
+    bool storageMode = false;  // kept by a camera of a dock only: a drive until unplugged
     std::optional<ClockFields> clock;  // unset until the clock is first set
     std::string card = kDefaultCardFolder;  // as written; relative to the state file's folder
     CardLayout cardLayout;                  // what a fresh card holds

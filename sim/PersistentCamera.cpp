@@ -7,15 +7,18 @@
 namespace nvusb_sim {
 
 PersistentCamera::PersistentCamera(std::ostream& diagnostics, Sleeper sleeper)
-    : diagnostics_(diagnostics), sleeper_(std::move(sleeper)) {}
+    : problems_(diagnostics), sleeper_(std::move(sleeper)) {}
 
 void PersistentCamera::refresh(const SimFiles& files, const std::optional<std::string>& environmentFaults) {
     if (!(files == files_)) {
         files_ = files;
         memoryOnly_ = false;
+        camera_.setDocked(files_.docked);
     }
     if (!memoryOnly_) {
-        StateFileContents contents = readStateFile(files_.state);
+        CameraState defaults;
+        defaults.card = files_.defaultCard;
+        StateFileContents contents = readStateFile(files_.state, defaults);
         for (const std::string& problem : contents.problems) report(problem);
         camera_.setState(contents.state);
     }
@@ -50,7 +53,8 @@ void PersistentCamera::delayTransfer() {
 void PersistentCamera::persistIfChanged() {
     if (!camera_.takeStateChanged()) return;
     std::string error;
-    memoryOnly_ = !writeStateFile(files_.state, camera_.state(), error);
+    const StateWrite how = files_.docked ? StateWrite::Replace : StateWrite::InPlace;
+    memoryOnly_ = !writeStateFile(files_.state, camera_.state(), error, how);
     if (memoryOnly_) report(error + "; keeping the camera's state in memory");
 }
 
@@ -69,11 +73,6 @@ void PersistentCamera::serveCard() {
 void PersistentCamera::log(Direction direction, int command, int length, const uint8_t* payload, bool ok) {
     if (!appendLine(files_.log, formatTransferLine(direction, command, length, payload, ok)))
         report("cannot write transfer log " + files_.log.u8string());
-}
-
-void PersistentCamera::report(const std::string& problem) {
-    if (!reported_.insert(problem).second) return;
-    diagnostics_ << "nvusb-sim: " << problem << std::endl;
 }
 
 }  // namespace nvusb_sim

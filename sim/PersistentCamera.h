@@ -5,13 +5,13 @@
 // brings the card folder into being; a successful format empties it.
 #pragma once
 
+#include "ProblemReport.h"
 #include "SimulatedCamera.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <string>
 
 namespace nvusb_sim {
@@ -19,7 +19,13 @@ namespace nvusb_sim {
 struct SimFiles {
     std::filesystem::path state;
     std::filesystem::path log;
-    bool operator==(const SimFiles& other) const { return state == other.state && log == other.log; }
+    std::string defaultCard = kDefaultCardFolder;  // the card when the state names none
+    // One camera of a dock: it records storage mode (see SimulatedCamera) and
+    // replaces its state file whole, as the dock's plug helpers do.
+    bool docked = false;
+    bool operator==(const SimFiles& other) const {
+        return state == other.state && log == other.log && defaultCard == other.defaultCard && docked == other.docked;
+    }
 };
 
 class PersistentCamera {
@@ -43,14 +49,13 @@ private:
     void persistIfChanged();
     void serveCard();
     void log(Direction direction, int command, int length, const uint8_t* payload, bool ok);
-    void report(const std::string& problem);
+    void report(const std::string& problem) { problems_.report(problem); }
 
-    std::ostream& diagnostics_;
+    ProblemReport problems_;
     Sleeper sleeper_;
     SimulatedCamera camera_;
     SimFiles files_;
     bool memoryOnly_ = false;
-    std::set<std::string> reported_;
 };
 
 }  // namespace nvusb_sim

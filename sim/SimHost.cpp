@@ -96,4 +96,6 @@ SimFiles locateSimFiles() {
     return files;
 }
 
+std::optional<std::filesystem::path> locateDockFolder() { return environmentPath("NVUSB_SIM_DOCK"); }
+
 }  // namespace nvusb_sim

@@ -29,10 +29,12 @@ Faults SimulatedCamera::faults() const { return mergeFaults(state_.faults, extra
 
 bool SimulatedCamera::isPresent() const { return state_.present && !faults().noCamera; }
 
-int SimulatedCamera::firstAvailableDevice() const { return isPresent() ? kDeviceHandle : 0; }
+bool SimulatedCamera::isVendorDevice() const { return isPresent() && !(docked_ && state_.storageMode); }
+
+int SimulatedCamera::firstAvailableDevice() const { return isVendorDevice() ? kDeviceHandle : 0; }
 
 bool SimulatedCamera::connect(int device) const {
-    return device == kDeviceHandle && isPresent() && !faults().connectRefused;
+    return device == kDeviceHandle && isVendorDevice() && !faults().connectRefused;
 }
 
 bool SimulatedCamera::transferAllowed(int device, int command) const {
@@ -100,6 +102,7 @@ bool SimulatedCamera::applySend(int command, const uint8_t* buffer, int length) 
     case kCmdStorageMode:
         if (readInt(buffer) != 1) return false;
         ++state_.storageModeCount;
+        if (docked_) state_.storageMode = true;
         cardRequest_ = CardRequest::Present;
         break;
     case kCmdUserPassword:

@@ -28,6 +28,10 @@ public:
     // Faults in force: those of the state merged with these, which win.
     void setExtraFaults(const Faults& faults) { extraFaults_ = faults; }
     Faults faults() const;
+    // A camera of a dock records storage mode and is then a drive, no longer
+    // found or connected as a vendor device; its open connection still
+    // answers. A lone camera keeps no such record.
+    void setDocked(bool docked) { docked_ = docked; }
 
     int firstAvailableDevice() const;
     bool connect(int device) const;
@@ -44,6 +48,7 @@ public:
 private:
     bool transferAllowed(int device, int command) const;
     bool isPresent() const;
+    bool isVendorDevice() const;
     int32_t signInVerdict() const;
     int32_t formatVerdict() const;
     bool applySend(int command, const uint8_t* buffer, int length);
@@ -51,6 +56,7 @@ private:
 
     CameraState state_;
     Faults extraFaults_;
+    bool docked_ = false;
     bool stateChanged_ = false;
     CardRequest cardRequest_ = CardRequest::None;
     int transferCount_ = 0;

@@ -118,6 +118,8 @@ std::string applyKey(CameraState& state, const std::string& key, const std::stri
         ok = decodeInt(value, state.formatVerdict);
     } else if (key == "format_count") {
         ok = decodeCount(value, state.formatCount);
+    } else if (key == "storage_mode") {
+        ok = decodeFlag(value, state.storageMode);
     } else if (key == "storage_mode_count") {
         ok = decodeCount(value, state.storageModeCount);
     } else if (key == "clock") {
@@ -144,8 +146,8 @@ std::string applyKey(CameraState& state, const std::string& key, const std::stri
 
 }  // namespace
 
-StateFileContents parseStateText(const std::string& text, const std::string& fileName) {
-    StateFileContents contents;
+StateFileContents parseStateText(const std::string& text, const std::string& fileName, const CameraState& defaults) {
+    StateFileContents contents{defaults, {}};
     std::istringstream in(text);
     std::string rawLine;
     for (int lineNumber = 1; std::getline(in, rawLine); ++lineNumber) {
@@ -164,12 +166,12 @@ StateFileContents parseStateText(const std::string& text, const std::string& fil
     return contents;
 }
 
-StateFileContents readStateFile(const std::filesystem::path& file) {
+StateFileContents readStateFile(const std::filesystem::path& file, const CameraState& defaults) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
+    if (!in) return {defaults, {}};
     std::ostringstream text;
     text << in.rdbuf();
-    return parseStateText(text.str(), file.u8string());
+    return parseStateText(text.str(), file.u8string(), defaults);
 }
 
 std::string formatStateText(const CameraState& state) {
@@ -186,6 +188,7 @@ std::string formatStateText(const CameraState& state) {
     out << "format_verdict = " << state.formatVerdict << "\n";
     out << "format_count = " << state.formatCount << "\n";
     out << "storage_mode_count = " << state.storageModeCount << "\n";
+    if (state.storageMode) out << "storage_mode = 1\n";
     if (state.clock) {
         out << "clock =";
         for (int32_t field : *state.clock) out << " " << field;
@@ -200,11 +203,17 @@ std::string formatStateText(const CameraState& state) {
     return out.str();
 }
 
-bool writeStateFile(const std::filesystem::path& file, const CameraState& state, std::string& error) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+bool writeStateFile(const std::filesystem::path& file, const CameraState& state, std::string& error,
+                    StateWrite how) {
+    std::filesystem::path written = file;
+    if (how == StateWrite::Replace) written += ".writing";  // no .txt ending: never taken for a camera of a dock
+    std::ofstream out(written, std::ios::binary | std::ios::trunc);
     if (out) out << formatStateText(state);
     if (out) out.close();
-    if (out) return true;
+    std::error_code renameError;
+    if (out && how == StateWrite::Replace) std::filesystem::rename(written, file, renameError);
+    if (out && !renameError) return true;
+    if (how == StateWrite::Replace) std::filesystem::remove(written, renameError);
     error = "cannot write state file " + file.u8string();
     return false;
 }

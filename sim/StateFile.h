@@ -17,13 +17,21 @@ struct StateFileContents {
     std::vector<std::string> problems;  // one line each: "<file>:<line>: <what>"
 };
 
-// A missing file gives the defaults without a problem.
-StateFileContents readStateFile(const std::filesystem::path& file);
+// Keys the file does not set keep their value in `defaults`; a missing file
+// gives the defaults without a problem.
+StateFileContents readStateFile(const std::filesystem::path& file, const CameraState& defaults = {});
 // Parses the text of a state file; `fileName` names it in the problems.
-StateFileContents parseStateText(const std::string& text, const std::string& fileName);
+StateFileContents parseStateText(const std::string& text, const std::string& fileName,
+                                 const CameraState& defaults = {});
 
 std::string formatStateText(const CameraState& state);
+
+// InPlace truncates and rewrites the file; Replace writes a whole new file
+// beside it and renames it over the old one, so that another process never
+// reads half a file.
+enum class StateWrite { InPlace, Replace };
 // False with `error` set when the file cannot be written.
-bool writeStateFile(const std::filesystem::path& file, const CameraState& state, std::string& error);
+bool writeStateFile(const std::filesystem::path& file, const CameraState& state, std::string& error,
+                    StateWrite how = StateWrite::InPlace);
 
 }  // namespace nvusb_sim
