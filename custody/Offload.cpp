@@ -175,6 +175,17 @@ public:
         return cardOutcome == DigestOutcome::Done && archiveOutcome == DigestOutcome::Done;
     }
 
+    // The copy alone, when the card has no file of its name and size.
+    bool HashArchived(const std::string& relative, const std::string& archivePath, FileDigest& archive,
+                      CopyFailure& failure)
+    {
+        if (DigestFile(fs_, archivePath, archiveBuffer_, nullptr, archive) == DigestOutcome::Done) {
+            return true;
+        }
+        failure = {"verify", relative + ": the earlier attempt's copy cannot be read back from the archive"};
+        return false;
+    }
+
 private:
     const FileSystem& fs_;
     const OffloadRequest& request_;
@@ -192,12 +203,38 @@ struct Plan {
     std::vector<std::string> setAside; // not vouched for by the journal: moved out, never deleted
 };
 
-// The one test a file in data/ must pass to be trusted: the journal lists
-// it with the size and SHA-256 it has now. A trusted copy is kept when the
-// card's file of its name is the same or gone; when that file differs, the
-// copy is kept too, but the earlier attempt must be sealed (see SealedBag).
-// Temporary copies of files no longer on the card are removed; anything
-// else is set aside.
+// What a copy the journal lists is now.
+enum class Found { SameOnCard, OffTheCard, OtherOnCard, ChangedSince, Failed };
+
+// Hashes a copy the journal lists, side by side with the card's file of its
+// name when that has the same size.
+Found CheckListed(const FileSystem& fs, SideBySide& sideBySide, const std::string& card, const std::string& data,
+                  const PayloadFile& verified, std::optional<std::uint64_t> cardSize, CopyFailure& failure)
+{
+    const std::string archivePath = fs.Join(data, verified.path);
+    FileDigest onCard, archived;
+    const bool sameSize = cardSize == verified.size;
+    if (sameSize && !sideBySide.Hash(verified.path, fs.Join(card, verified.path), archivePath, onCard, archived,
+                                     failure)) {
+        return Found::Failed;
+    }
+    if (!sameSize && !sideBySide.HashArchived(verified.path, archivePath, archived, failure)) {
+        return Found::Failed;
+    }
+    if (archived.size != verified.size || archived.sha256 != verified.sha256) {
+        return Found::ChangedSince;
+    }
+    if (!cardSize) {
+        return Found::OffTheCard;
+    }
+    return sameSize && onCard.sha256 == verified.sha256 ? Found::SameOnCard : Found::OtherOnCard;
+}
+
+// A file in data/ is trusted only when the journal lists it with the size
+// and SHA-256 it has now. A trusted copy is kept when the card's file of its
+// name is the same or gone; when that file differs, the copy is kept too, but
+// the earlier attempt must be sealed (see SealedBag). Temporary copies of
+// files no longer on the card are removed; anything else is set aside.
 bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::string& partial,
                 const std::vector<FileEntry>& cardFiles, Plan& plan, CopyFailure& failure)
 {
@@ -222,7 +259,6 @@ bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::
         onCard[file.relativePath] = file.size;
     }
     SideBySide sideBySide(fs, request);
-    std::vector<unsigned char> buffer(kCheckBlockSize);
     for (const FileEntry& file : archived) {
         const auto entry = listed.find(file.relativePath);
         const auto card = onCard.find(file.relativePath);
@@ -231,30 +267,24 @@ bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::
             (unfinished ? plan.temps : plan.setAside).push_back(file.relativePath);
             continue;
         }
-        const PayloadFile& verified = *entry->second;
-        const std::string archivePath = fs.Join(data, file.relativePath);
-        FileDigest cardDigest, archiveDigest;
-        const bool sameSize = card != onCard.end() && card->second == file.size;
-        if (sameSize && !sideBySide.Hash(file.relativePath, fs.Join(request.card, file.relativePath), archivePath,
-                                         cardDigest, archiveDigest, failure)) {
+        const std::optional<std::uint64_t> cardSize =
+            card == onCard.end() ? std::nullopt : std::optional<std::uint64_t>(card->second);
+        switch (CheckListed(fs, sideBySide, request.card, data, *entry->second, cardSize, failure)) {
+        case Found::Failed:
             return false;
-        }
-        if (!sameSize && DigestFile(fs, archivePath, buffer, nullptr, archiveDigest) != DigestOutcome::Done) {
-            failure = {"verify", file.relativePath + ": the earlier attempt's copy cannot be read back"};
-            return false;
-        }
-        if (archiveDigest.size != verified.size || archiveDigest.sha256 != verified.sha256) {
+        case Found::ChangedSince:
             plan.setAside.push_back(file.relativePath);
-            continue;
-        }
-        if (card == onCard.end()) {
-            plan.kept.push_back(verified);
-            continue;
-        }
-        const bool again = sameSize && cardDigest.sha256 == verified.sha256;
-        (again ? plan.kept : plan.differs).push_back(verified);
-        if (again) {
+            break;
+        case Found::OtherOnCard:
+            plan.differs.push_back(*entry->second);
+            break;
+        case Found::SameOnCard:
             onCard.erase(card);
+            plan.kept.push_back(*entry->second);
+            break;
+        case Found::OffTheCard:
+            plan.kept.push_back(*entry->second);
+            break;
         }
     }
     for (const FileEntry& file : cardFiles) {
@@ -320,10 +350,9 @@ std::string WhyDiffers(const std::vector<PayloadFile>& differs)
     const auto first = std::min_element(differs.begin(), differs.end(),
                                         [](const PayloadFile& a, const PayloadFile& b) { return a.path < b.path; });
     std::string why = "the card's " + EncodeBagPath(first->path);
-    if (differs.size() > 1) {
-        why += " and " + std::to_string(differs.size() - 1) + " more";
-    }
-    return why + " differ from the copies verified here (was the card formatted since?); the card is offloaded anew";
+    why += differs.size() == 1 ? " differs from its copy verified here"
+                               : " and " + std::to_string(differs.size() - 1) + " more differ from the copies verified here";
+    return why + " (was the card formatted since?); the card is offloaded anew";
 }
 
 // The tag files of an attempt that failed after writing some of them.
