@@ -319,7 +319,25 @@ std::string FreeSetAsideFolder(const FileSystem& fs, const std::string& partial)
     return folder;
 }
 
-// Moves the files out of data/, keeping their paths below it.
+// The file keeps its path below `folder`; a rename never replaces a file.
+bool MoveInto(FileSystem& fs, const std::string& data, const std::string& folder, const std::string& relative,
+              CopyFailure& failure)
+{
+    const std::size_t slash = relative.rfind('/');
+    const std::string to = fs.Join(folder, relative);
+    if (fs.CreateFolders(slash == std::string::npos ? folder : fs.Join(folder, relative.substr(0, slash)))
+        && fs.Rename(fs.Join(data, relative), to)) {
+        return true;
+    }
+    std::string why = relative;
+    why += ": not among the earlier attempt's verified copies, and cannot be moved out of its folder to ";
+    why += to;
+    why += FailureCause(fs, "is the archive writable?");
+    failure = {"archive", why};
+    return false;
+}
+
+// Moves the files out of data/ into a set-aside folder beside it.
 bool SetAside(FileSystem& fs, const Destination& destination, const std::vector<std::string>& files,
               OffloadResult& result, CopyFailure& failure)
 {
@@ -329,13 +347,7 @@ bool SetAside(FileSystem& fs, const Destination& destination, const std::vector<
     result.setAside = FreeSetAsideFolder(fs, destination.partial);
     const std::string data = fs.Join(destination.partial, "data");
     for (const std::string& relative : files) {
-        const std::size_t slash = relative.rfind('/');
-        const std::string parent = slash == std::string::npos ? "" : relative.substr(0, slash);
-        const std::string to = fs.Join(result.setAside, relative);
-        if (!fs.CreateFolders(parent.empty() ? result.setAside : fs.Join(result.setAside, parent))
-            || !fs.Rename(fs.Join(data, relative), to)) {
-            failure = {"archive", relative + ": not among the earlier attempt's verified copies, and cannot be moved"
-                                  " out of its folder to " + to + FailureCause(fs, "is the archive writable?")};
+        if (!MoveInto(fs, data, result.setAside, relative, failure)) {
             return false;
         }
         result.setAsideFiles.push_back(relative);
