@@ -2,6 +2,7 @@
 // holds when the test ends. Its path is UTF-8, as the custody code takes it.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <string>
@@ -15,8 +16,10 @@ public:
     {
         static std::atomic<unsigned> serial{0};
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = std::string("orvane-custody-") + (test ? test->name() : "test") + "-"
-                                 + std::to_string(Process()) + "-" + std::to_string(serial++);
+        std::string name = std::string("orvane-custody-") + (test ? test->name() : "test") + "-"
+                           + std::to_string(Process()) + "-" + std::to_string(serial++);
+        // A parameterised test's name holds '/', which the \\?\ removal below would not take as a separator.
+        std::replace(name.begin(), name.end(), '/', '-');
         path_ = std::filesystem::temp_directory_path() / name;
         RemoveAll(path_);
         std::filesystem::create_directories(path_);
