@@ -12,6 +12,7 @@
 #include "custody/BoundedQueue.h"
 #include "custody/FileDigest.h"
 #include "custody/NameKey.h"
+#include "custody/VerifiedJournal.h"
 
 namespace custody {
 
@@ -85,8 +86,13 @@ public:
         JoinThreads();
     }
 
-    bool Run(const std::vector<FileEntry>& files, std::vector<PayloadFile>& copied, CopyFailure& failure)
+    bool Run(const std::string& journal, const std::vector<FileEntry>& files, std::vector<PayloadFile>& copied,
+             CopyFailure& failure)
     {
+        if (!files.empty() && !OpenJournal(journal)) {
+            failure = failure_;
+            return false;
+        }
         threads_.emplace_back(&Pipeline::HashCardBytes, this);
         for (std::size_t i = 0; i < kReadBackThreads; ++i) {
             threads_.emplace_back(&Pipeline::VerifyCopies, this);
@@ -114,6 +120,34 @@ private:
                 thread.join();
             }
         }
+    }
+
+    bool OpenJournal(const std::string& path)
+    {
+        journal_ = fs_.OpenAppend(path);
+        if (!journal_) {
+            Fail("copy", "the journal of verified copies cannot be opened" + FailureCause(fs_, "is the archive writable?"));
+        }
+        return journal_ != nullptr;
+    }
+
+    // Appended and flushed only once the copy has its name: a copy under
+    // its name that the journal does not list is never trusted later.
+    bool EnterInJournal(const WrittenCopy& copy)
+    {
+        bool written = false;
+        {
+            const std::lock_guard<std::mutex> lock(journalMutex_);
+            const std::string line = VerifiedJournalLine({copy.relative, copy.size, copy.cardSha256});
+            written = journal_->Write(line.data(), line.size());
+        }
+        // Outside the lock, so that the read-back threads' flushes overlap.
+        if (written && journal_->Flush()) {
+            return true;
+        }
+        Fail("copy", copy.relative + ": verified, but the journal of verified copies cannot be written" +
+                         FailureCause(fs_, "is the archive full?"));
+        return false;
     }
 
     void Fail(const std::string& step, const std::string& why)
@@ -298,8 +332,14 @@ private:
                              FailureCause(fs_, "is the archive writable?"));
             return false;
         }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            unverified_.erase(copy.temp);
+        }
+        if (!EnterInJournal(copy)) {
+            return false;
+        }
         const std::lock_guard<std::mutex> lock(mutex_);
-        unverified_.erase(copy.temp);
         copied_.push_back({copy.relative, copy.size, copy.cardSha256});
         ++filesVerified_;
         return true;
@@ -341,6 +381,8 @@ private:
     const std::string& data_;
     const TempNames& temps_;
     const CopyHooks& hooks_;
+    std::unique_ptr<WriteStream> journal_;
+    std::mutex journalMutex_;  // one line at a time
 
     BoundedQueue<std::unique_ptr<Block>> freeBlocks_{kBlocks};
     BoundedQueue<HashItem> toHash_{kBlocks + kFilesAwaitingReadBack};
@@ -402,12 +444,12 @@ bool TempNames::IsTemp(std::string_view relative)
     return true;
 }
 
-bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data,
+bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data, const std::string& journal,
                   const std::vector<FileEntry>& files, const TempNames& temps, const CopyHooks& hooks,
                   std::vector<PayloadFile>& copied, CopyFailure& failure)
 {
     Pipeline pipeline(fs, card, data, temps, hooks);
-    return pipeline.Run(files, copied, failure);
+    return pipeline.Run(journal, files, copied, failure);
 }
 
 }  // namespace custody

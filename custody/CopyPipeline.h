@@ -1,7 +1,7 @@
 // The verified copy of a list of card files into a bag's data/ folder. Each
 // file is hashed as read from the card, written under a temporary name,
-// flushed, opened again and read back from the archive, compared, and only
-// then given its name.
+// flushed, opened again and read back from the archive, compared, only then
+// given its name, and then entered in the journal of verified copies.
 //
 // Threads overlap the work on two cores: the calling thread reads the card
 // and writes the copy; a second hashes the card's bytes it hands over in
@@ -50,10 +50,12 @@ private:
 // " (likely)" when it says nothing: the end of a why-text.
 std::string FailureCause(const FileSystem& fs, const char* likely);
 
-// Copies `files` (relative to `card`) into `data` in the order given and
-// adds each verified one to `copied`. On failure, copies not yet verified
-// are removed where the archive still allows it.
-bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data,
+// Copies `files` (relative to `card`) into `data` in the order given, appends
+// a line for each verified one to `journal` (VerifiedJournal.h), flushed,
+// and adds it to `copied`. A journal that cannot be written fails the copy
+// at step "copy". On failure, copies not yet verified are removed where the
+// archive still allows it.
+bool CopyVerified(FileSystem& fs, const std::string& card, const std::string& data, const std::string& journal,
                   const std::vector<FileEntry>& files, const TempNames& temps, const CopyHooks& hooks,
                   std::vector<PayloadFile>& copied, CopyFailure& failure);
 

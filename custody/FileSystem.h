@@ -83,6 +83,8 @@ public:
     virtual std::unique_ptr<ReadStream> OpenReadFromDisk(const std::string& path) const { return OpenRead(path); }
     // A new file; fails when one of that name exists.
     virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
+    // Writes go to the file's end; the file is created when missing.
+    virtual std::unique_ptr<WriteStream> OpenAppend(const std::string& path) = 0;
     // The folder and any missing parents.
     virtual bool CreateFolders(const std::string& path) = 0;
     // Fails when `to` exists.

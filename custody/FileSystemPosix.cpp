@@ -305,6 +305,16 @@ public:
         return std::make_unique<PosixWriteStream>(fd, path);
     }
 
+    std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override
+    {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            Fail("cannot open for appending", path);
+            return nullptr;
+        }
+        return std::make_unique<PosixWriteStream>(fd, path);
+    }
+
     bool CreateFolders(const std::string& path) override
     {
         if (path.empty() || IsFolder(path)) {

@@ -396,6 +396,17 @@ public:
         return std::make_unique<Win32WriteStream>(file, path);
     }
 
+    std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override
+    {
+        HANDLE file = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            Fail("cannot open for appending", path);
+            return nullptr;
+        }
+        return std::make_unique<Win32WriteStream>(file, path);
+    }
+
     bool CreateFolders(const std::string& path) override
     {
         if (IsFolder(path)) {

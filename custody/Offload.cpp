@@ -7,10 +7,12 @@
 #include <optional>
 
 #include "custody/ArchiveFolders.h"
+#include "custody/BagPaths.h"
 #include "custody/CopyPipeline.h"
 #include "custody/FileDigest.h"
 #include "custody/NameKey.h"
 #include "custody/UtcTime.h"
+#include "custody/VerifiedJournal.h"
 
 namespace custody {
 
@@ -21,9 +23,10 @@ constexpr const char* kBagInfoOrder[] = {
     "Source-Organization", "External-Identifier", "Bagging-Date",    "Payload-Oxum",
     "Bag-Software-Agent",  "Camera-ID",           "User-ID",         "User-Name",
     "Department-ID",       "Department-Name",     "Offload-Station", "Offload-Operator",
-    "Offload-Started",     "Offload-Finished",
+    "Offload-Started",     "Offload-Finished",    "Offload-Incomplete",
 };
-constexpr const char* kEngineFields[] = {"Bagging-Date", "Payload-Oxum", "Offload-Started", "Offload-Finished"};
+constexpr const char* kEngineFields[] = {"Bagging-Date", "Payload-Oxum", "Offload-Started", "Offload-Finished",
+                                         "Offload-Incomplete"};
 
 // Folders at a card's root that the system keeps for itself.
 constexpr const char* kSkippedRootFolders[] = {"System Volume Information", "$RECYCLE.BIN"};
@@ -32,6 +35,9 @@ constexpr const char* kSkippedRootFolders[] = {"System Volume Information", "$RE
 constexpr const char* kTagFiles[] = {"bagit.txt", "bag-info.txt", "manifest-sha256.txt", "tagmanifest-sha256.txt"};
 
 constexpr std::size_t kCheckBlockSize = std::size_t{1} << 20;
+
+// Beside a .partial: what its data/ held that its journal does not vouch for.
+constexpr const char* kSetAsideSuffix = ".set-aside";
 
 bool InSkippedRootFolder(const std::string& relative)
 {
@@ -90,6 +96,16 @@ struct Destination {
     bool resumed = false;
 };
 
+bool CreatePartial(FileSystem& fs, Destination& destination, std::string& why)
+{
+    destination.partial = fs.Join(destination.serialFolder, destination.name.Text());
+    if (!fs.CreateFolders(fs.Join(destination.partial, "data"))) {
+        why = destination.partial + " cannot be created" + FailureCause(fs, "is the archive writable?");
+        return false;
+    }
+    return true;
+}
+
 bool ChooseDestination(FileSystem& fs, const OffloadRequest& request, std::int64_t now, Destination& destination,
                        std::string& why)
 {
@@ -111,12 +127,20 @@ bool ChooseDestination(FileSystem& fs, const OffloadRequest& request, std::int64
     const std::optional<OffloadFolderName> bag = NewestOffloadFolder(names, false);
     destination.resumed = partial && (!bag || partial->NewerThan(*bag));
     destination.name = destination.resumed ? *partial : NewPartialFolder(names, now);
-    destination.partial = fs.Join(destination.serialFolder, destination.name.Text());
-    if (!fs.CreateFolders(fs.Join(destination.partial, "data"))) {
-        why = destination.partial + " cannot be created" + FailureCause(fs, "is the archive writable?");
+    return CreatePartial(fs, destination, why);
+}
+
+// A new attempt beside a sealed earlier one.
+bool StartAnew(FileSystem& fs, std::int64_t now, Destination& destination, std::string& why)
+{
+    std::vector<std::string> names;
+    if (!fs.ListFolders(destination.serialFolder, names)) {
+        why = destination.serialFolder + " cannot be listed" + FailureCause(fs, "was the archive removed?");
         return false;
     }
-    return true;
+    destination.resumed = false;
+    destination.name = NewPartialFolder(names, now);
+    return CreatePartial(fs, destination, why);
 }
 
 // Hashes a file on the card and its copy in the archive side by side.
@@ -151,6 +175,17 @@ public:
         return cardOutcome == DigestOutcome::Done && archiveOutcome == DigestOutcome::Done;
     }
 
+    // The copy alone, when the card has no file of its name and size.
+    bool HashArchived(const std::string& relative, const std::string& archivePath, FileDigest& archive,
+                      CopyFailure& failure)
+    {
+        if (DigestFile(fs_, archivePath, archiveBuffer_, nullptr, archive) == DigestOutcome::Done) {
+            return true;
+        }
+        failure = {"verify", relative + ": the earlier attempt's copy cannot be read back from the archive"};
+        return false;
+    }
+
 private:
     const FileSystem& fs_;
     const OffloadRequest& request_;
@@ -159,72 +194,97 @@ private:
     std::vector<unsigned char> archiveBuffer_ = std::vector<unsigned char>(kCheckBlockSize);
 };
 
+// What an earlier attempt left in data/, sorted out before anything changes.
 struct Plan {
-    std::vector<PayloadFile> kept;  // verified by an earlier attempt and checked again now
+    std::vector<PayloadFile> kept;     // listed in the journal, unchanged, and the card's file or off the card
+    std::vector<PayloadFile> differs;  // listed in the journal, unchanged, but the card's file differs now
     std::vector<FileEntry> toCopy;
+    std::vector<std::string> temps;    // unfinished copies: removed
+    std::vector<std::string> setAside; // not vouched for by the journal: moved out, never deleted
 };
 
-bool Remove(FileSystem& fs, const std::string& path, const std::string& relative, CopyFailure& failure)
+// What a copy the journal lists is now.
+enum class Found { SameOnCard, OffTheCard, OtherOnCard, ChangedSince, Failed };
+
+// Hashes a copy the journal lists, side by side with the card's file of its
+// name when that has the same size.
+Found CheckListed(const FileSystem& fs, SideBySide& sideBySide, const std::string& card, const std::string& data,
+                  const PayloadFile& verified, std::optional<std::uint64_t> cardSize, CopyFailure& failure)
 {
-    if (fs.RemoveFile(path)) {
-        return true;
+    const std::string archivePath = fs.Join(data, verified.path);
+    FileDigest onCard, archived;
+    const bool sameSize = cardSize == verified.size;
+    if (sameSize && !sideBySide.Hash(verified.path, fs.Join(card, verified.path), archivePath, onCard, archived,
+                                     failure)) {
+        return Found::Failed;
     }
-    failure = {"copy", relative + ": the earlier attempt's copy cannot be removed from the archive" +
-                          FailureCause(fs, "is the archive writable?")};
-    return false;
+    if (!sameSize && !sideBySide.HashArchived(verified.path, archivePath, archived, failure)) {
+        return Found::Failed;
+    }
+    if (archived.size != verified.size || archived.sha256 != verified.sha256) {
+        return Found::ChangedSince;
+    }
+    if (!cardSize) {
+        return Found::OffTheCard;
+    }
+    return sameSize && onCard.sha256 == verified.sha256 ? Found::SameOnCard : Found::OtherOnCard;
 }
 
-// What an earlier attempt left in data/: a copy is kept only when it matches
-// the card's file again in size and SHA-256; temporary copies and copies
-// that differ are removed; a verified copy of a file the card no longer
-// holds is kept (never lose a recording), hashed as it is.
-bool PlanResume(FileSystem& fs, const OffloadRequest& request, const std::string& data,
+// A file in data/ is trusted only when the journal lists it with the size
+// and SHA-256 it has now. A trusted copy is kept when the card's file of its
+// name is the same or gone; when that file differs, the copy is kept too, but
+// the earlier attempt must be sealed (see SealedBag). Temporary copies of
+// files no longer on the card are removed; anything else is set aside.
+bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::string& partial,
                 const std::vector<FileEntry>& cardFiles, Plan& plan, CopyFailure& failure)
 {
-    std::vector<FileEntry> archived;
-    std::string error;
-    if (!fs.ListFiles(data, archived, error)) {
-        failure = {"archive", data + " cannot be listed: " + error};
+    std::vector<PayloadFile> journal;
+    std::string why;
+    if (!ReadVerifiedJournal(fs, partial, journal, why)) {
+        failure = {"archive", "the journal of verified copies cannot be read: " + why};
         return false;
+    }
+    const std::string data = fs.Join(partial, "data");
+    std::vector<FileEntry> archived;
+    if (!fs.ListFiles(data, archived, why)) {
+        failure = {"archive", data + " cannot be listed: " + why};
+        return false;
+    }
+    std::map<std::string, const PayloadFile*> listed;
+    for (const PayloadFile& file : journal) {
+        listed[file.path] = &file;
     }
     std::map<std::string, std::uint64_t> onCard;
     for (const FileEntry& file : cardFiles) {
         onCard[file.relativePath] = file.size;
     }
     SideBySide sideBySide(fs, request);
-    std::vector<unsigned char> buffer(kCheckBlockSize);
     for (const FileEntry& file : archived) {
-        const std::string archivePath = fs.Join(data, file.relativePath);
+        const auto entry = listed.find(file.relativePath);
         const auto card = onCard.find(file.relativePath);
-        if (card == onCard.end() && TempNames::IsTemp(file.relativePath)) {
-            if (!Remove(fs, archivePath, file.relativePath, failure)) {
-                return false;
-            }
+        if (entry == listed.end() || entry->second->size != file.size) {
+            const bool unfinished = entry == listed.end() && card == onCard.end() && TempNames::IsTemp(file.relativePath);
+            (unfinished ? plan.temps : plan.setAside).push_back(file.relativePath);
             continue;
         }
-        if (card == onCard.end()) {
-            FileDigest digest;
-            if (DigestFile(fs, archivePath, buffer, nullptr, digest) != DigestOutcome::Done) {
-                failure = {"verify", file.relativePath + ": the earlier attempt's copy cannot be read back"};
-                return false;
-            }
-            plan.kept.push_back({file.relativePath, digest.size, digest.sha256});
-            continue;
-        }
-        FileDigest cardDigest, archiveDigest;
-        if (card->second == file.size &&
-            !sideBySide.Hash(file.relativePath, fs.Join(request.card, file.relativePath), archivePath, cardDigest,
-                             archiveDigest, failure)) {
+        const std::optional<std::uint64_t> cardSize =
+            card == onCard.end() ? std::nullopt : std::optional<std::uint64_t>(card->second);
+        switch (CheckListed(fs, sideBySide, request.card, data, *entry->second, cardSize, failure)) {
+        case Found::Failed:
             return false;
-        }
-        if (card->second == file.size && cardDigest.size == archiveDigest.size &&
-            cardDigest.sha256 == archiveDigest.sha256) {
-            plan.kept.push_back({file.relativePath, cardDigest.size, cardDigest.sha256});
+        case Found::ChangedSince:
+            plan.setAside.push_back(file.relativePath);
+            break;
+        case Found::OtherOnCard:
+            plan.differs.push_back(*entry->second);
+            break;
+        case Found::SameOnCard:
             onCard.erase(card);
-            continue;
-        }
-        if (!Remove(fs, archivePath, file.relativePath, failure)) {
-            return false;
+            plan.kept.push_back(*entry->second);
+            break;
+        case Found::OffTheCard:
+            plan.kept.push_back(*entry->second);
+            break;
         }
     }
     for (const FileEntry& file : cardFiles) {
@@ -233,6 +293,78 @@ bool PlanResume(FileSystem& fs, const OffloadRequest& request, const std::string
         }
     }
     return true;
+}
+
+bool RemoveTemps(FileSystem& fs, const std::string& data, const std::vector<std::string>& temps, CopyFailure& failure)
+{
+    for (const std::string& relative : temps) {
+        if (!fs.RemoveFile(fs.Join(data, relative))) {
+            failure = {"archive", relative + ": an unfinished copy of an earlier attempt cannot be removed" +
+                                      FailureCause(fs, "is the archive writable?")};
+            return false;
+        }
+    }
+    return true;
+}
+
+// A folder of its own for each resume that sets files aside, so that no file
+// already set aside is ever replaced.
+std::string FreeSetAsideFolder(const FileSystem& fs, const std::string& partial)
+{
+    const std::string base = partial + kSetAsideSuffix;
+    std::string folder = base;
+    for (int number = 2; fs.Exists(folder); ++number) {
+        folder = base + "-" + std::to_string(number);
+    }
+    return folder;
+}
+
+// The file keeps its path below `folder`; a rename never replaces a file.
+bool MoveInto(FileSystem& fs, const std::string& data, const std::string& folder, const std::string& relative,
+              CopyFailure& failure)
+{
+    const std::size_t slash = relative.rfind('/');
+    const std::string to = fs.Join(folder, relative);
+    if (fs.CreateFolders(slash == std::string::npos ? folder : fs.Join(folder, relative.substr(0, slash)))
+        && fs.Rename(fs.Join(data, relative), to)) {
+        return true;
+    }
+    std::string why = relative;
+    why += ": not among the earlier attempt's verified copies, and cannot be moved out of its folder to ";
+    why += to;
+    why += FailureCause(fs, "is the archive writable?");
+    failure = {"archive", why};
+    return false;
+}
+
+// Moves the files out of data/ into a set-aside folder beside it.
+bool SetAside(FileSystem& fs, const Destination& destination, const std::vector<std::string>& files,
+              OffloadResult& result, CopyFailure& failure)
+{
+    if (files.empty()) {
+        return true;
+    }
+    result.setAside = FreeSetAsideFolder(fs, destination.partial);
+    const std::string data = fs.Join(destination.partial, "data");
+    for (const std::string& relative : files) {
+        if (!MoveInto(fs, data, result.setAside, relative, failure)) {
+            return false;
+        }
+        result.setAsideFiles.push_back(relative);
+    }
+    return true;
+}
+
+// The first differing name, for the operator, the audit line and bag-info.txt
+// (encoded as in a manifest: a line break in a name cannot break the field).
+std::string WhyDiffers(const std::vector<PayloadFile>& differs)
+{
+    const auto first = std::min_element(differs.begin(), differs.end(),
+                                        [](const PayloadFile& a, const PayloadFile& b) { return a.path < b.path; });
+    std::string why = "the card's " + EncodeBagPath(first->path);
+    why += differs.size() == 1 ? " differs from its copy verified here"
+                               : " and " + std::to_string(differs.size() - 1) + " more differ from the copies verified here";
+    return why + " (was the card formatted since?); the card is offloaded anew";
 }
 
 // The tag files of an attempt that failed after writing some of them.
@@ -245,6 +377,96 @@ bool RemoveOldTags(FileSystem& fs, const std::string& partial, std::string& why)
             return false;
         }
     }
+    return true;
+}
+
+BagInfo InfoFor(const OffloadRequest& request, const Destination& destination, std::int64_t finished,
+               const std::string& incomplete)
+{
+    BagInfo engine = {{"Bagging-Date", UtcDate(finished)},
+                      {"Payload-Oxum", ""},  // WriteBagTags fills it in
+                      {"Offload-Started", UtcIso(destination.name.started)},
+                      {"Offload-Finished", UtcIso(finished)}};
+    if (!incomplete.empty()) {
+        engine.emplace_back("Offload-Incomplete", incomplete);
+    }
+    return OrderedBagInfo(request.info, engine);
+}
+
+// After a failed rename the folder stays unfinished: its journal is written
+// again, or the next attempt trusts none of its copies (it sets them aside
+// and copies the card anew, which loses nothing but time).
+void RestoreJournal(FileSystem& fs, const std::string& journal, const std::vector<PayloadFile>& payload)
+{
+    std::string lines;
+    for (const PayloadFile& file : payload) {
+        lines += VerifiedJournalLine(file);
+    }
+    const std::unique_ptr<WriteStream> stream = fs.OpenAppend(journal);
+    if (stream && stream->Write(lines.data(), lines.size())) {
+        stream->Flush();
+    }
+}
+
+struct MadeBag {
+    std::string bag;
+    std::string tagManifestSha256;
+};
+
+// Tag files written, the journal removed (a bag holds data/ and its tag
+// files only) and the folder renamed without ".partial".
+bool MakeBag(FileSystem& fs, const Destination& destination, std::vector<PayloadFile>& payload, const BagInfo& info,
+             MadeBag& made, CopyFailure& failure)
+{
+    std::sort(payload.begin(), payload.end(),
+              [](const PayloadFile& a, const PayloadFile& b) { return a.path < b.path; });
+    std::string why;
+    if (destination.resumed && !RemoveOldTags(fs, destination.partial, why)) {
+        failure = {"tags", why};
+        return false;
+    }
+    if (!WriteBagTags(fs, destination.partial, payload, info, made.tagManifestSha256, why)) {
+        failure = {"tags", why};
+        return false;
+    }
+    const std::string journal = fs.Join(destination.partial, kVerifiedJournalName);
+    if (fs.Exists(journal) && !fs.RemoveFile(journal)) {
+        failure = {"tags", journal + " cannot be removed" + FailureCause(fs, "is it open elsewhere?")};
+        return false;
+    }
+    made.bag = fs.Join(destination.serialFolder, destination.name.BagName());
+    if (!fs.Rename(destination.partial, made.bag)) {
+        failure = {"rename", destination.partial + " cannot be renamed to " + made.bag +
+                                 FailureCause(fs, "is it open elsewhere?")};
+        RestoreJournal(fs, journal, payload);
+        return false;
+    }
+    return true;
+}
+
+std::uint64_t Bytes(const std::vector<PayloadFile>& payload)
+{
+    std::uint64_t bytes = 0;
+    for (const PayloadFile& file : payload) {
+        bytes += file.size;
+    }
+    return bytes;
+}
+
+// The earlier attempt becomes a bag of the copies it verified, marked
+// incomplete; its verified copies stay as they are.
+bool SealEarlier(FileSystem& fs, const OffloadRequest& request, const Destination& earlier, Plan& plan,
+                 std::int64_t now, OffloadResult& result, CopyFailure& failure)
+{
+    std::vector<PayloadFile> payload = plan.kept;
+    payload.insert(payload.end(), plan.differs.begin(), plan.differs.end());
+    const std::string why = WhyDiffers(plan.differs);
+    MadeBag made;
+    if (!MakeBag(fs, earlier, payload, InfoFor(request, earlier, now, why), made, failure)) {
+        return false;
+    }
+    result.sealedEarlier =
+        SealedBag{made.bag, why, payload.size(), Bytes(payload), PayloadOxum(payload), made.tagManifestSha256};
     return true;
 }
 
@@ -269,7 +491,7 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
     }
     result.bag = destination.partial;
     result.resumed = destination.resumed;
-    const std::string data = fs.Join(destination.partial, "data");
+    std::string data = fs.Join(destination.partial, "data");
 
     std::vector<FileEntry> cardFiles;
     if (!ListCard(fs, request.card, cardFiles, why)) {
@@ -283,17 +505,27 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
 
     Plan plan;
     CopyFailure failure;
-    if (destination.resumed && !PlanResume(fs, request, data, cardFiles, plan, failure)) {
-        return Failed(result, failure.step, failure.why);
-    }
     if (!destination.resumed) {
         plan.toCopy = cardFiles;
+    } else if (!PlanResume(fs, request, destination.partial, cardFiles, plan, failure)
+               || !RemoveTemps(fs, data, plan.temps, failure) || !SetAside(fs, destination, plan.setAside, result, failure)) {
+        return Failed(result, failure.step, failure.why);
+    }
+    if (!plan.differs.empty()) {
+        if (!SealEarlier(fs, request, destination, plan, now(), result, failure)) {
+            return Failed(result, failure.step, failure.why);
+        }
+        if (!StartAnew(fs, now(), destination, why)) {
+            return Failed(result, "archive", why);
+        }
+        result.bag = destination.partial;
+        result.resumed = false;
+        plan = Plan();
+        plan.toCopy = cardFiles;
+        data = fs.Join(destination.partial, "data");
     }
     result.filesKept = plan.kept.size();
-    std::uint64_t keptBytes = 0;
-    for (const PayloadFile& file : plan.kept) {
-        keptBytes += file.size;
-    }
+    const std::uint64_t keptBytes = Bytes(plan.kept);
     // Largest first: the last read-back, which nothing overlaps, is short.
     std::sort(plan.toCopy.begin(), plan.toCopy.end(), [](const FileEntry& a, const FileEntry& b) {
         return a.size != b.size ? a.size > b.size : a.relativePath < b.relativePath;
@@ -309,34 +541,19 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
         };
     }
     std::vector<PayloadFile> payload = plan.kept;
-    if (!CopyVerified(fs, request.card, data, plan.toCopy, TempNames(cardFiles), hooks, payload, failure)) {
+    const std::string journal = fs.Join(destination.partial, kVerifiedJournalName);
+    if (!CopyVerified(fs, request.card, data, journal, plan.toCopy, TempNames(cardFiles), hooks, payload, failure)) {
         return Failed(result, failure.step, failure.why);
     }
-    std::sort(payload.begin(), payload.end(),
-              [](const PayloadFile& a, const PayloadFile& b) { return a.path < b.path; });
-
-    const std::int64_t finished = now();
-    const BagInfo info = OrderedBagInfo(request.info, {{"Bagging-Date", UtcDate(finished)},
-                                                       {"Payload-Oxum", ""},  // WriteBagTags fills it in
-                                                       {"Offload-Started", UtcIso(destination.name.started)},
-                                                       {"Offload-Finished", UtcIso(finished)}});
-    if (destination.resumed && !RemoveOldTags(fs, destination.partial, why)) {
-        return Failed(result, "tags", why);
-    }
-    if (!WriteBagTags(fs, destination.partial, payload, info, result.tagManifestSha256, why)) {
-        return Failed(result, "tags", why);
-    }
-    const std::string bag = fs.Join(destination.serialFolder, destination.name.BagName());
-    if (!fs.Rename(destination.partial, bag)) {
-        return Failed(result, "rename",
-                      destination.partial + " cannot be renamed to " + bag + FailureCause(fs, "is it open elsewhere?"));
+    MadeBag made;
+    if (!MakeBag(fs, destination, payload, InfoFor(request, destination, now(), ""), made, failure)) {
+        return Failed(result, failure.step, failure.why);
     }
     result.ok = true;
-    result.bag = bag;
+    result.bag = made.bag;
+    result.tagManifestSha256 = made.tagManifestSha256;
     result.files = payload.size();
-    for (const PayloadFile& file : payload) {
-        result.bytes += file.size;
-    }
+    result.bytes = Bytes(payload);
     result.payloadOxum = PayloadOxum(payload);
     result.payload = std::move(payload);
     return result;

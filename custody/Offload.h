@@ -1,8 +1,9 @@
 // The copy of a camera's card into a bag: every file hashed as read from
 // the card, written under a temporary name, flushed, read back from the
-// archive and compared, then given its name; the tag files last, and the
-// folder renamed without ".partial" only when every file was verified.
-// The card is only ever read.
+// archive and compared, then given its name and entered in the journal of
+// verified copies; the tag files last, and the folder renamed without
+// ".partial" only when every file was verified. The card is only ever read,
+// and no verified copy is ever removed or replaced.
 #pragma once
 
 #include <cstdint>
@@ -35,12 +36,13 @@ struct OffloadRequest {
     // bag-info.txt's fields but the ones the copy knows. The copy adds
     // Bagging-Date (YYYY-MM-DD), Payload-Oxum, Offload-Started (the time in
     // the folder's name: the first attempt's start when resumed) and
-    // Offload-Finished (UTC, ISO 8601), replacing any given, and writes all
+    // Offload-Finished (UTC, ISO 8601), and Offload-Incomplete to a sealed
+    // earlier attempt (see SealedBag), replacing any given, and writes all
     // in this order: Source-Organization, External-Identifier, Bagging-Date,
     // Payload-Oxum, Bag-Software-Agent, Camera-ID, User-ID, User-Name,
     // Department-ID, Department-Name, Offload-Station, Offload-Operator,
-    // Offload-Started, Offload-Finished; fields of other names follow in
-    // the order given.
+    // Offload-Started, Offload-Finished, Offload-Incomplete; fields of other
+    // names follow in the order given.
     BagInfo info;
     UtcClock clock;
     // Both are called on the calling thread only, between blocks of 1 MiB
@@ -52,11 +54,11 @@ struct OffloadRequest {
 // An earlier attempt sealed as a bag of what it had verified, because the
 // card now holds another file under the name of one of its verified copies
 // (a card the camera formatted restarts its numbering): its verified copies
-// are kept as they are, its bag-info.txt says it is incomplete, and the card
-// is offloaded into a new folder.
+// are kept as they are, its bag-info.txt says "Offload-Incomplete: <why>",
+// and the card is offloaded into a new folder.
 struct SealedBag {
     std::string bag;  // full path of the bag
-    std::string why;  // which name differs, for the operator and the audit line
+    std::string why;  // which name differs, for the operator, the audit line and bag-info.txt
     std::uint64_t files = 0;
     std::uint64_t bytes = 0;
     std::string payloadOxum;
@@ -77,17 +79,21 @@ struct OffloadResult {
     std::string step;
     std::string why;   // which file and what, for the operator
     std::string bag;   // full path: the bag, or the .partial folder left behind
-    bool resumed = false;
+    bool resumed = false;         // an earlier attempt finished (false when it was sealed instead)
     std::uint64_t filesKept = 0;  // resumed: files of the earlier attempt found good again
     std::uint64_t files = 0;
     std::uint64_t bytes = 0;
     std::string payloadOxum;
     std::string tagManifestSha256;
     std::vector<PayloadFile> payload;
-    // Resumed: the earlier attempt, when it had to be sealed (see SealedBag).
+    // The earlier attempt, when it had to be sealed (see SealedBag); set
+    // even when the new attempt then fails, as the bag is made.
     std::optional<SealedBag> sealedEarlier;
-    // Resumed: files found in the .partial's data/ that its journal does not
-    // list, moved (never deleted) into this folder beside it; empty when none.
+    // Files found in an earlier attempt's data/ that its journal does not
+    // list with the size and SHA-256 they have, moved (never deleted) into
+    // this folder beside it ("<.partial's name>.set-aside", "-2", "-3" for
+    // later resumes) under the same paths; empty when none. Set even when
+    // the offload then fails.
     std::string setAside;
     std::vector<std::string> setAsideFiles;  // their paths below data/
 };
@@ -97,10 +103,14 @@ struct OffloadResult {
 // "-3" for another in the same second), then makes it a bag.
 //
 // When the serial's newest .partial is newer than its newest bag (an
-// interrupted offload), that folder is finished instead: a copy already in
-// it is kept only when its size and SHA-256 match the card's file again,
-// the rest is copied anew, and unfinished copies are removed. A verified
-// copy of a file the card no longer holds stays in the bag.
+// interrupted offload), that folder is finished instead. A file in its data/
+// is trusted only when the folder's journal of verified copies lists it with
+// the size and SHA-256 it has now; anything else is set aside. A trusted copy
+// is kept when it is the card's file again, or when the card no longer holds
+// that name (it stays in the bag); the rest of the card is copied anew, and
+// unfinished copies are removed. When the card's file of a trusted copy's
+// name differs, the folder is sealed as an incomplete bag of its trusted
+// copies (SealedBag) and the whole card is copied into a new folder.
 //
 // Unfinished copies carry the temporary name ".orvane-copy-N" in their
 // folder and are removed on failure where the archive allows it; only a

@@ -5,6 +5,7 @@
 #include "core/Hash.h"
 #include "custody/Bag.h"
 #include "custody/TagFileIo.h"
+#include "tests/custody/FileTree.h"
 #include "tests/custody/TempFolder.h"
 
 namespace {
@@ -28,10 +29,7 @@ std::vector<PayloadFile> PutPayload(const std::string& bag, const std::vector<st
     std::vector<PayloadFile> payload;
     fs.CreateFolders(fs.Join(bag, "data"));
     for (const auto& [path, bytes] : files) {
-        const std::string full = fs.Join(bag, "data/" + path);
-        fs.CreateFolders(full.substr(0, full.find_last_of("/\\")));
-        auto file = fs.CreateNew(full);
-        EXPECT_TRUE(file && file->Write(bytes.data(), bytes.size())) << fs.LastError();
+        EXPECT_TRUE(WriteTreeFile(fs, fs.Join(bag, "data"), path, bytes)) << fs.LastError();
         payload.push_back({path, bytes.size(), HashHex(HashAlgorithm::Sha256, bytes)});
     }
     return payload;

@@ -1,7 +1,7 @@
 // The real file system with faults put in on purpose: a card file that
-// cannot be opened or read, a card pulled out, an archive that fills up or
-// hands back other bytes than were written. It also records every call that
-// would change the card, which must never happen.
+// cannot be opened or read, a card pulled out, an archive that fills up,
+// hands back other bytes than were written or is read-only. It also records
+// every call that would change the card, which must never happen.
 #pragma once
 
 #include <atomic>
@@ -25,6 +25,8 @@ struct Faults {
     bool archiveReadsDiffer = false;   // archive files read back with their first byte changed
     std::string uncreatable;           // an archive file (path ending) that cannot be created
     std::string unrenamable;           // a rename to a path with this ending fails
+    std::string unappendable;          // appends to a file with this ending fail
+    bool archiveReadOnly = false;      // nothing in the archive can be created, renamed or removed
 };
 
 class FaultyFileSystem : public custody::FileSystem {
@@ -99,11 +101,26 @@ public:
             return nullptr;
         }
         auto file = real_.CreateNew(path);
-        return file ? std::make_unique<ArchiveWrite>(std::move(file), *this) : nullptr;
+        return file ? std::make_unique<ArchiveWrite>(std::move(file), *this, false) : nullptr;
+    }
+    std::unique_ptr<custody::WriteStream> OpenAppend(const std::string& path) override
+    {
+        injected().clear();
+        if (Changes(path, "append to")) {
+            Injected("cannot open for appending " + path);
+            return nullptr;
+        }
+        auto file = real_.OpenAppend(path);
+        return file ? std::make_unique<ArchiveWrite>(std::move(file), *this, EndsWith(path, faults.unappendable))
+                    : nullptr;
     }
     bool CreateFolders(const std::string& path) override
     {
-        return !Changes(path, "create folders") && real_.CreateFolders(path);
+        injected().clear();
+        if (Changes(path, "create folders")) {
+            return Injected("cannot create the folder " + path);
+        }
+        return real_.CreateFolders(path);
     }
     bool Rename(const std::string& from, const std::string& to) override
     {
@@ -113,7 +130,11 @@ public:
         }
         return real_.Rename(from, to);
     }
-    bool RemoveFile(const std::string& path) override { return !Changes(path, "remove") && real_.RemoveFile(path); }
+    bool RemoveFile(const std::string& path) override
+    {
+        injected().clear();
+        return Changes(path, "remove") ? Injected("cannot remove " + path) : real_.RemoveFile(path);
+    }
     // An injected fault's own text, so that no earlier failure of the real
     // file system is reported for it.
     std::string LastError() const override { return injected().empty() ? real_.LastError() : injected(); }
@@ -135,10 +156,12 @@ private:
     }
     bool OnCard(const std::string& path) const { return path.compare(0, card_.size(), card_) == 0; }
     bool CardPulled() const { return faults.cardPulledAfterOpens >= 0 && cardOpens_ > faults.cardPulledAfterOpens; }
+    // True when the change is refused: every change of the card (and
+    // recorded), any change of a read-only archive.
     bool Changes(const std::string& path, const char* what)
     {
         if (!OnCard(path)) {
-            return false;
+            return faults.archiveReadOnly;
         }
         const std::lock_guard<std::mutex> lock(mutex_);
         cardChanges_.push_back(std::string(what) + " " + path);
@@ -194,9 +217,15 @@ private:
 
     class ArchiveWrite : public custody::WriteStream {
     public:
-        ArchiveWrite(std::unique_ptr<custody::WriteStream> file, FaultyFileSystem& fs) : file_(std::move(file)), fs_(fs) {}
+        ArchiveWrite(std::unique_ptr<custody::WriteStream> file, FaultyFileSystem& fs, bool fails)
+            : file_(std::move(file)), fs_(fs), fails_(fails)
+        {
+        }
         bool Write(const void* bytes, std::size_t count) override
         {
+            if (fails_) {
+                return Injected("cannot append");
+            }
             if (fs_.archiveWritten_.fetch_add(count) + count > fs_.faults.archiveCapacity) {
                 return Injected("cannot write: the archive is full");
             }
@@ -207,6 +236,7 @@ private:
     private:
         std::unique_ptr<custody::WriteStream> file_;
         FaultyFileSystem& fs_;
+        bool fails_;
     };
 
     custody::FileSystem& real_;

@@ -1,7 +1,8 @@
 // The offload's copy engine on the real file system, with faults put in by
 // a wrapper: whatever fails, the archive holds only verified copies under
 // their names, nothing is called a bag, and an offload again finishes the
-// same folder into a bag that checks valid.
+// same folder into a bag that checks valid. A resume trusts only the copies
+// its journal vouches for and never loses one.
 #include "custody/Offload.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +10,14 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "core/Hash.h"
+#include "custody/ArchiveFolders.h"
 #include "custody/Bag.h"
+#include "custody/VerifiedJournal.h"
 #include "tests/custody/FaultyFileSystem.h"
+#include "tests/custody/FileTree.h"
 #include "tests/custody/TempFolder.h"
 
 namespace {
@@ -38,38 +43,9 @@ std::string Contents(const std::string& path, std::uint64_t size)
     return bytes;
 }
 
-bool WriteFile(FileSystem& fs, const std::string& root, const std::string& relative, const std::string& bytes)
+std::string Sha256Of(const FileSystem& fs, const std::string& path)
 {
-    const std::size_t slash = relative.rfind('/');
-    if (slash != std::string::npos && !fs.CreateFolders(fs.Join(root, relative.substr(0, slash)))) {
-        return false;
-    }
-    auto file = fs.CreateNew(fs.Join(root, relative));
-    return file && file->Write(bytes.data(), bytes.size());
-}
-
-std::string ReadFile(const FileSystem& fs, const std::string& path)
-{
-    auto file = fs.OpenRead(path);
-    std::string bytes;
-    std::vector<char> block(64 * 1024);
-    std::size_t count = 0;
-    while (file && file->Read(block.data(), block.size(), count) && count > 0) {
-        bytes.append(block.data(), count);
-    }
-    return bytes;
-}
-
-std::map<std::string, std::uint64_t> Listed(const FileSystem& fs, const std::string& root)
-{
-    std::vector<FileEntry> files;
-    std::string error;
-    fs.ListFiles(root, files, error);
-    std::map<std::string, std::uint64_t> sizes;
-    for (const FileEntry& file : files) {
-        sizes[file.relativePath] = file.size;
-    }
-    return sizes;
+    return HashHex(HashAlgorithm::Sha256, ReadTreeFile(fs, path));
 }
 
 const std::string kDeep = std::string(70, 'a') + "/" + std::string(70, 'b') + "/" + std::string(70, 'c') + "/" +
@@ -103,10 +79,12 @@ protected:
         ASSERT_TRUE(real_.CreateFolders(card_) && real_.CreateFolders(archive_));
     }
 
-    void PutOnCard(const std::map<std::string, std::uint64_t>& files, const std::string& card = "")
+    // `salt` gives the same names other contents: a card the camera formatted.
+    void PutOnCard(const std::map<std::string, std::uint64_t>& files, const std::string& card = "",
+                   const std::string& salt = "")
     {
         for (const auto& [path, size] : files) {
-            ASSERT_TRUE(WriteFile(real_, card.empty() ? card_ : card, path, Contents(path, size))) << path;
+            ASSERT_TRUE(WriteTreeFile(real_, card.empty() ? card_ : card, path, Contents(salt + path, size))) << path;
         }
     }
 
@@ -120,34 +98,48 @@ protected:
         return request;
     }
 
-    // What every outcome must hold: a bag is whole and checks valid; a
-    // folder that is no bag is still called .partial and holds, under a
-    // file's name, only that file's verified bytes.
-    void ExpectNothingFalse(const OffloadResult& result, const std::string& archive)
+    // What every outcome must hold: a bag is whole and checks valid and
+    // holds no journal; a folder that is no bag is still called .partial and
+    // holds, under a recording's name, only that recording's verified bytes;
+    // the offload's bag holds the card's recordings byte for byte.
+    void ExpectNothingFalse(const OffloadResult& result, const std::string& archive,
+                            const std::map<std::string, std::uint64_t>& card = kRecordings,
+                            const std::string& salt = "")
     {
         const std::string serial = real_.Join(archive, "SIM-7");
         std::vector<std::string> folders;
         real_.ListFolders(serial, folders);
         for (const std::string& folder : folders) {
             const std::string path = real_.Join(serial, folder);
-            const bool partial = folder.size() > 8 && folder.compare(folder.size() - 8, 8, ".partial") == 0;
-            if (!partial) {
+            const std::optional<custody::OffloadFolderName> name = custody::ParseOffloadFolderName(folder);
+            if (!name) {
+                continue;  // what a resume set aside
+            }
+            if (!name->partial) {
                 const custody::BagVerdict verdict = custody::VerifyBag(real_, path, 2);
                 EXPECT_TRUE(verdict.valid) << folder << ": " << verdict.why;
+                EXPECT_FALSE(real_.Exists(real_.Join(path, custody::kVerifiedJournalName))) << folder;
                 continue;
             }
-            for (const auto& [relative, size] : Listed(real_, real_.Join(path, "data"))) {
-                EXPECT_EQ(relative.find(".orvane-copy-"), std::string::npos) << "left behind: " << relative;
-                EXPECT_EQ(HashHex(HashAlgorithm::Sha256, ReadFile(real_, real_.Join(path, "data/" + relative))),
-                          HashHex(HashAlgorithm::Sha256, Contents(relative, size)))
+            for (const auto& [relative, size] : ListTree(real_, real_.Join(path, "data"))) {
+                const auto recording = kRecordings.find(relative);
+                ASSERT_NE(recording, kRecordings.end()) << "not a recording: " << relative;
+                EXPECT_EQ(Sha256Of(real_, real_.Join(path, "data/" + relative)),
+                          HashHex(HashAlgorithm::Sha256, Contents(relative, recording->second)))
                     << relative;
             }
         }
         for (const std::string& change : faulty_.CardChanges()) {
             ADD_FAILURE() << "the card changed: " << change;
         }
-        if (result.ok) {
-            EXPECT_EQ(Listed(real_, real_.Join(result.bag, "data")), kRecordings);
+        if (!result.ok) {
+            return;
+        }
+        EXPECT_EQ(ListTree(real_, real_.Join(result.bag, "data")), card);
+        for (const auto& [relative, size] : card) {
+            EXPECT_EQ(Sha256Of(real_, real_.Join(result.bag, "data/" + relative)),
+                      HashHex(HashAlgorithm::Sha256, Contents(salt + relative, size)))
+                << relative;
         }
     }
 
@@ -179,10 +171,10 @@ TEST_F(OffloadTest, CopiesEveryRecordingIntoAVerifiedBagAndNeverTouchesTheCard)
     EXPECT_EQ(result.bytes, 6 * kMiB + kMiB / 2 + 17 + 10 + 1000 + 12 + 5 + 2000);
     EXPECT_EQ(result.payloadOxum, std::to_string(result.bytes) + "." + std::to_string(result.files));
     EXPECT_EQ(result.tagManifestSha256,
-              HashHex(HashAlgorithm::Sha256, ReadFile(real_, real_.Join(result.bag, "tagmanifest-sha256.txt"))));
+              HashHex(HashAlgorithm::Sha256, ReadTreeFile(real_, real_.Join(result.bag, "tagmanifest-sha256.txt"))));
     EXPECT_EQ(last.filesDone, last.filesTotal);
     EXPECT_EQ(last.bytesDone, result.bytes);
-    EXPECT_EQ(ReadFile(real_, real_.Join(result.bag, "bag-info.txt")),
+    EXPECT_EQ(ReadTreeFile(real_, real_.Join(result.bag, "bag-info.txt")),
               "Source-Organization: Traffic North\n"
               "External-Identifier: SIM-7\n"
               "Bagging-Date: 2026-12-08\n"
@@ -249,6 +241,7 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
         std::function<void(Faults&)> arrange;
         std::string step;
         std::string why;
+        bool partialLeft = true;  // the unfinished folder stays, to be resumed
     } cases[] = {
         {"a card file that cannot be opened", [](Faults& f) { f.unopenable = "VID_0002.MP4"; }, "card",
          "DCIM/100MEDIA/VID_0002.MP4: cannot be opened on the card"},
@@ -266,9 +259,15 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
          ": the copy read back from the archive differs from the card ("},
         {"a copy that cannot be created", [](Faults& f) { f.uncreatable = "copy-2"; }, "copy",
          "DCIM/100MEDIA/VID_0003.MP4: cannot be created in the archive"},
-        {"the tag files cannot be written", [](Faults& f) { f.uncreatable = "bagit.txt"; }, "tags", ""},
+        {"the journal of verified copies cannot be written",
+         [](Faults& f) { f.unappendable = custody::kVerifiedJournalName; }, "copy",
+         ": verified, but the journal of verified copies cannot be written (cannot append: injected fault)"},
+        {"the tag files cannot be written", [](Faults& f) { f.uncreatable = "bagit.txt"; }, "tags",
+         "bagit.txt: cannot create "},
         {"the folder cannot lose .partial", [](Faults& f) { f.unrenamable = "20261208T091502Z"; }, "rename",
          ".partial cannot be renamed to "},
+        {"a read-only archive", [](Faults& f) { f.archiveReadOnly = true; }, "archive",
+         "SIM-7 cannot be created or listed (cannot create the folder ", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -284,13 +283,14 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
         EXPECT_FALSE(failed.ok) << c.name;
         EXPECT_EQ(failed.step, c.step) << c.name << ": " << failed.why;
         EXPECT_NE(failed.why.find(c.why), std::string::npos) << c.name << ": " << failed.why;
-        EXPECT_EQ(failed.bag, real_.Join(archive.Path(), "SIM-7/20261208T091502Z.partial")) << c.name;
+        EXPECT_EQ(failed.bag, c.partialLeft ? real_.Join(archive.Path(), "SIM-7/20261208T091502Z.partial") : "")
+            << c.name;
         ExpectNothingFalse(failed, archive.Path());
 
         faulty_.Reset();
         const OffloadResult resumed = custody::OffloadCard(faulty_, request);
         ASSERT_TRUE(resumed.ok) << c.name << ": " << resumed.step << ": " << resumed.why;
-        EXPECT_TRUE(resumed.resumed) << c.name;
+        EXPECT_EQ(resumed.resumed, c.partialLeft) << c.name;
         EXPECT_EQ(resumed.bag, real_.Join(archive.Path(), "SIM-7/20261208T091502Z")) << c.name;
         ExpectNothingFalse(resumed, archive.Path());
     }
@@ -314,30 +314,100 @@ TEST_F(OffloadTest, InterruptedMidCopyStopsAndResumes)
 }
 
 // An earlier attempt verified every copy and wrote its tags but could not
-// rename its folder; since then one copy was changed, one removed and an
-// unfinished copy left beside them, and a recording left the card (its
-// verified copy is all there is now).
-TEST_F(OffloadTest, ResumeKeepsGoodCopiesAndCopiesTheRestAnew)
+// rename its folder; then its folder or the card changed. Whatever the
+// change, every file the folder held is afterwards in a bag, bytes unchanged,
+// or set aside beside it (unfinished copies aside), and the bag holds the
+// card's recordings.
+TEST_F(OffloadTest, AResumeTrustsOnlyJournaledCopiesAndLosesNone)
 {
-    PutOnCard(kRecordings);
-    faulty_.faults.unrenamable = "20261208T091502Z";
-    ASSERT_EQ(custody::OffloadCard(faulty_, Request()).step, "rename");
-    faulty_.Reset();
-    const std::string data = real_.Join(archive_, "SIM-7/20261208T091502Z.partial/data");
-    const std::string tampered = "DCIM/100MEDIA/VID_0003.MP4";
-    std::string changed = Contents(tampered, kRecordings.at(tampered));
-    changed[kMiB] ^= 0x40;
-    ASSERT_TRUE(real_.RemoveFile(real_.Join(data, tampered)) && WriteFile(real_, data, tampered, changed));
-    ASSERT_TRUE(real_.RemoveFile(real_.Join(data, "%41%25.txt")));
-    ASSERT_TRUE(WriteFile(real_, data, "DCIM/100MEDIA/.orvane-copy-3", "unfinished"));
-    ASSERT_TRUE(real_.RemoveFile(real_.Join(card_, ".hidden")));
+    // A card and an archive for each case, below the ones the fake file system knows.
+    const std::string cards = card_, archives = archive_;
+    std::string partial, data;
+    const std::string vid2 = "DCIM/100MEDIA/VID_0002.MP4", vid3 = "DCIM/100MEDIA/VID_0003.MP4";
+    const std::map<std::string, std::uint64_t> formatted = {{"DCIM/100MEDIA/VID_0001.MP4", 2 * kMiB}, {vid2, 700}};
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        std::uint64_t kept;
+        std::vector<std::string> setAside;
+        bool sealed = false;  // the card formatted since: the earlier attempt is a bag of its own
+    } cases[] = {
+        {"a copy edited, one removed, one unfinished, a recording gone from the card",
+         [&] {
+             std::string changed = Contents(vid3, kRecordings.at(vid3));
+             changed[kMiB] ^= 0x40;
+             ASSERT_TRUE(real_.RemoveFile(real_.Join(data, vid3)) && WriteTreeFile(real_, data, vid3, changed));
+             ASSERT_TRUE(real_.RemoveFile(real_.Join(data, "%41%25.txt")));
+             ASSERT_TRUE(WriteTreeFile(real_, data, "DCIM/100MEDIA/.orvane-copy-3", "unfinished"));
+             ASSERT_TRUE(real_.RemoveFile(real_.Join(card_, ".hidden")));
+         },
+         kRecordings.size() - 2, {vid3}},
+        {"a file planted among the copies", [&] { ASSERT_TRUE(WriteTreeFile(real_, data, "DCIM/planted.MP4", "x")); },
+         kRecordings.size(), {"DCIM/planted.MP4"}},
+        {"a copy named but cut off before its journal line",
+         [&] {
+             const std::string journal = real_.Join(partial, custody::kVerifiedJournalName);
+             std::string lines = ReadTreeFile(real_, journal);
+             const std::size_t line = lines.rfind('\n', lines.find(vid2)) + 1;
+             lines.erase(line, lines.find('\n', line) + 1 - line);
+             ASSERT_TRUE(real_.RemoveFile(journal) && WriteTreeFile(real_, partial, custody::kVerifiedJournalName, lines));
+         },
+         kRecordings.size() - 1, {vid2}},
+        {"the card formatted since: the same names, other recordings",
+         [&] {
+             for (const auto& [path, size] : kRecordings) {
+                 ASSERT_TRUE(real_.RemoveFile(real_.Join(card_, path)));
+             }
+             PutOnCard(formatted, card_, "formatted");
+         },
+         0, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        card_ = real_.Join(cards, std::to_string(&c - cases));
+        archive_ = real_.Join(archives, std::to_string(&c - cases));
+        ASSERT_TRUE(real_.CreateFolders(card_) && real_.CreateFolders(archive_));
+        PutOnCard(kRecordings);
+        partial = real_.Join(archive_, "SIM-7/20261208T091502Z.partial");
+        data = real_.Join(partial, "data");
+        faulty_.Reset();
+        faulty_.faults.unrenamable = "20261208T091502Z";
+        ASSERT_EQ(custody::OffloadCard(faulty_, Request()).step, "rename");
+        faulty_.Reset();
+        c.arrange();
+        std::map<std::string, std::string> before;  // every file of data/ and its SHA-256
+        for (const auto& [relative, size] : ListTree(real_, data)) {
+            before[relative] = Sha256Of(real_, real_.Join(data, relative));
+        }
 
-    const OffloadResult result = custody::OffloadCard(faulty_, Request());
+        const OffloadResult result = custody::OffloadCard(faulty_, Request());
 
-    ASSERT_TRUE(result.ok) << result.step << ": " << result.why;
-    EXPECT_TRUE(result.resumed);
-    EXPECT_EQ(result.filesKept, kRecordings.size() - 2);
-    ExpectNothingFalse(result, archive_);
+        ASSERT_TRUE(result.ok) << result.step << ": " << result.why;
+        EXPECT_EQ(result.filesKept, c.kept);
+        EXPECT_EQ(result.setAsideFiles, c.setAside);
+        EXPECT_EQ(result.setAside, c.setAside.empty() ? "" : partial + ".set-aside");
+        EXPECT_EQ(result.sealedEarlier.has_value(), c.sealed);
+        const std::string earlier = real_.Join(archive_, "SIM-7/20261208T091502Z");
+        for (const auto& [relative, sha256] : before) {
+            const bool unfinished = relative.find(".orvane-copy-") != std::string::npos;
+            const bool kept = Sha256Of(real_, real_.Join(earlier, "data/" + relative)) == sha256 ||
+                              Sha256Of(real_, real_.Join(result.setAside, relative)) == sha256;
+            EXPECT_EQ(kept, !unfinished) << relative;
+        }
+        if (!c.sealed) {
+            EXPECT_EQ(result.bag, earlier);
+            ExpectNothingFalse(result, archive_);
+        } else {
+            ASSERT_TRUE(result.sealedEarlier);
+            EXPECT_EQ(result.sealedEarlier->bag, earlier);
+            EXPECT_EQ(result.sealedEarlier->files, kRecordings.size());
+            EXPECT_NE(ReadTreeFile(real_, real_.Join(earlier, "bag-info.txt"))
+                          .find("\nOffload-Incomplete: the card's DCIM/100MEDIA/VID_0001.MP4 and 1 more differ from "),
+                      std::string::npos);
+            EXPECT_EQ(result.bag, earlier + "-2");
+            ExpectNothingFalse(result, archive_, formatted, "formatted");
+        }
+    }
 }
 
 TEST_F(OffloadTest, EmptyAndCrowdedCardsMakeValidBags)
@@ -350,7 +420,7 @@ TEST_F(OffloadTest, EmptyAndCrowdedCardsMakeValidBags)
         TempFolder card, archive;
         for (int i = 0; i < c.files; ++i) {
             const std::string path = "DCIM/" + std::to_string(100 + i / 500) + "MEDIA/IMG_" + std::to_string(i) + ".JPG";
-            ASSERT_TRUE(WriteFile(real_, card.Path(), path, Contents(path, 64 + i % 300)));
+            ASSERT_TRUE(WriteTreeFile(real_, card.Path(), path, Contents(path, 64 + i % 300)));
         }
         OffloadRequest request = Request();
         request.card = card.Path();
