@@ -5,6 +5,7 @@
 #include "core/Hash.h"
 #include "custody/Bag.h"
 #include "custody/TagFileIo.h"
+#include "tests/custody/FaultyFileSystem.h"
 #include "tests/custody/TempFolder.h"
 
 namespace {
@@ -102,10 +103,21 @@ TEST(WriteBagTagsTest, RefusesALineBreakInAValueAndWritesNothing)
     EXPECT_FALSE(LocalFileSystem().Exists(LocalFileSystem().Join(temp.Path(), "bagit.txt")));
 }
 
-TEST(FindBagsTest, FindsBagsAtAnyDepthButNotInsideABag)
+// Each folder found as "kind path".
+std::vector<std::string> Found(const FileSystem& fs, const std::string& path)
+{
+    std::vector<std::string> found;
+    for (const custody::FoundFolder& folder : custody::FindBags(fs, path)) {
+        const char* kind = folder.kind == custody::FoundFolder::Kind::Bag ? "bag " : folder.kind == custody::FoundFolder::Kind::Unfinished ? "unfinished " : "unlisted ";
+        found.push_back(kind + folder.path);
+    }
+    return found;
+}
+
+TEST(FindBagsTest, FindsBagsAtAnyDepthAndWhatItCouldNotCheck)
 {
     TempFolder temp;
-    FileSystem& fs = LocalFileSystem();
+    FaultyFileSystem fs(LocalFileSystem(), "no card");
     const std::string archive = temp.Path();
     const auto bag = [&](const std::string& relative) {
         const std::string folder = fs.Join(archive, relative);
@@ -118,11 +130,18 @@ TEST(FindBagsTest, FindsBagsAtAnyDepthButNotInsideABag)
     const std::string second = bag("SN0002/20261208T090000Z");
     const std::string first = bag("SN0001/20261207T090000Z");
     bag("SN0001/20261207T090000Z/data/nested");
-    PutPayload(fs.Join(archive, "SN0001/20261208T090000Z.partial"), {{"b.mp4", "b"}});
+    // Sealed but not yet renamed: still unfinished, never checked as a bag.
+    const std::string partial = bag("SN0001/20261208T090000Z.partial");
+    const std::string locked = fs.Join(archive, "SN0003");
+    bag("SN0003/20261209T090000Z");
+    fs.faults.unlistable = "SN0003";
 
-    EXPECT_EQ((std::vector<std::string>{first, second}), custody::FindBags(fs, archive));
-    EXPECT_EQ(std::vector<std::string>{first}, custody::FindBags(fs, first));
-    EXPECT_TRUE(custody::FindBags(fs, fs.Join(archive, "SN0001/20261208T090000Z.partial")).empty());
+    EXPECT_EQ((std::vector<std::string>{"bag " + first, "unfinished " + partial, "bag " + second,
+                                        "unlisted " + locked}),
+              Found(fs, archive));
+    EXPECT_EQ(std::vector<std::string>{"bag " + first}, Found(fs, first));
+    EXPECT_EQ(std::vector<std::string>{"unfinished " + partial + "/"}, Found(fs, partial + "/"));
+    EXPECT_EQ("cannot list " + locked + ": injected fault", custody::FindBags(fs, locked).at(0).why);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ struct Faults {
     bool archiveReadsDiffer = false;   // archive files read back with their first byte changed
     std::string uncreatable;           // an archive file (path ending) that cannot be created
     std::string unrenamable;           // a rename to a path with this ending fails
+    std::string unlistable;            // a folder (path ending) whose folders cannot be listed
 };
 
 class FaultyFileSystem : public custody::FileSystem {
@@ -64,6 +65,10 @@ public:
     }
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
     {
+        injected().clear();
+        if (EndsWith(path, faults.unlistable)) {
+            return Injected("cannot list " + path);
+        }
         return real_.ListFolders(path, names);
     }
 
