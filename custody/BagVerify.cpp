@@ -47,7 +47,7 @@ public:
 
     BagVerdict Run()
     {
-        const bool checked = ReadDeclaration() && ListFiles() && ReadManifests() && CheckDuplicates()
+        const bool checked = ReadDeclaration() && ListFiles() && ReadManifests() && TakeWrittenPaths() && CheckDuplicates()
                              && CheckFetch() && CheckCoverage() && CheckPayloadOxum() && CheckComputable()
                              && CheckHashes();
         verdict_.valid = checked && problems_.empty();
@@ -104,7 +104,7 @@ private:
     bool ListFiles()
     {
         std::string error;
-        if (!fs_.IsFolder(fs_.Join(bag_, "data"))) {
+        if (!HasPayloadFolder()) {
             return Problem("data", "missing (the payload folder)");
         }
         if (!fs_.ListFiles(bag_, files_, error)) {
@@ -124,6 +124,14 @@ private:
             }
         }
         return problems_.empty();
+    }
+
+    bool HasPayloadFolder() const
+    {
+        std::vector<std::string> folders;
+        fs_.ListFolders(bag_, folders);
+        return std::any_of(folders.begin(), folders.end(),
+                           [](const std::string& name) { return IsPayloadPath(name + "/"); });
     }
 
     bool ReadManifests()
@@ -169,6 +177,26 @@ private:
             if (manifest.payload && !IsPayloadPath(entry.path)) {
                 return Problem(manifest.file, "line " + std::to_string(entry.line) + ": " + Shown(entry.path)
                                                   + " is not in data/");
+            }
+        }
+        return true;
+    }
+
+    // Other tools encode only CR and LF in a manifest's paths, so a '%' of
+    // theirs may be the name's own: where the decoded path names no file
+    // and the path as written does, that file is meant.
+    bool TakeWrittenPaths()
+    {
+        for (Manifest& manifest : manifests_) {
+            for (ManifestEntry& entry : manifest.entries) {
+                if (entry.written.empty() || Present(entry.path) || !Present(entry.written)
+                    || !PathProblem(entry.written).empty() || (manifest.payload && !IsPayloadPath(entry.written))) {
+                    continue;
+                }
+                Warn(manifest.file, "line " + std::to_string(entry.line) + ": " + entry.written
+                                        + " taken as written: no file has the name it decodes to (the tool that "
+                                          "wrote it left '%' unencoded)");
+                entry.path = entry.written;
             }
         }
         return true;

@@ -193,13 +193,16 @@ const char* EncodingName(TagEncoding encoding)
     return "?";
 }
 
+std::string_view WithoutDotSlash(std::string_view path)
+{
+    return path.compare(0, 2, "./") == 0 ? path.substr(2) : path;
+}
+
 // A path field of a manifest or fetch.txt, decoded and checked.
 bool ReadPath(std::string_view field, std::size_t line, bool percentEncoded, std::string& path, std::string& why)
 {
     path = percentEncoded ? DecodeBagPath(field) : std::string(field);
-    if (path.compare(0, 2, "./") == 0) {
-        path.erase(0, 2);
-    }
+    path = std::string(WithoutDotSlash(path));
     const std::string problem = PathProblem(path);
     if (!problem.empty()) {
         why = LineError(line, std::string(field) + " " + problem);
@@ -352,6 +355,9 @@ bool ParseManifest(std::string_view text, std::size_t hexDigits, bool percentEnc
         entry.checksum = Lower(checksum);
         if (!ReadPath(rest, line.number, percentEncoded, entry.path, why)) {
             return false;
+        }
+        if (percentEncoded && entry.path != WithoutDotSlash(rest)) {
+            entry.written = std::string(WithoutDotSlash(rest));
         }
         entries.push_back(std::move(entry));
     }

@@ -44,6 +44,7 @@ struct ManifestEntry {
     std::size_t line = 0;
     std::string checksum;  // lowercase hex
     std::string path;      // decoded, checked: inside the bag
+    std::string written;   // the path as the line spells it, where decoding changed it
 };
 
 // A manifest or tag manifest as UTF-8: "CHECKSUM PATH" lines; md5sum's '*'
