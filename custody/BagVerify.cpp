@@ -19,19 +19,18 @@ namespace {
 struct Manifest {
     std::string file;       // "manifest-sha256.txt"
     std::string algorithm;  // "sha256"
-    bool computable = false;
+    bool known = false;       // its checksums' length is known
+    bool computable = false;  // and this platform computes it
     HashAlgorithm hash = HashAlgorithm::Sha256;
     bool payload = true;
     std::vector<ManifestEntry> entries;
 };
 
-// Hex digits of algorithms read but not computed, so that their lines are
+// Hex digits of an algorithm not computed here, so that its lines are
 // checked all the same.
-std::size_t KnownHexDigits(const std::string& algorithm)
+std::size_t OtherHexDigits(const std::string& algorithm)
 {
-    if (algorithm == "sha224") return 56;
-    if (algorithm == "sha384") return 96;
-    return 0;
+    return algorithm == "sha384" ? 96 : 0;
 }
 
 std::string Shown(const std::string& path)
@@ -149,7 +148,8 @@ private:
             manifest.file = name;
             manifest.payload = isPayload;
             manifest.algorithm = name.substr(start, name.size() - 4 - start);
-            manifest.computable = ParseHashName(manifest.algorithm, manifest.hash);
+            manifest.known = ParseHashName(manifest.algorithm, manifest.hash);
+            manifest.computable = manifest.known && HashComputable(manifest.hash);
             if (!ReadManifest(manifest)) {
                 continue;
             }
@@ -169,7 +169,7 @@ private:
         if (!ReadTag(manifest.file, text)) {
             return false;
         }
-        const std::size_t digits = manifest.computable ? 2 * DigestSize(manifest.hash) : KnownHexDigits(manifest.algorithm);
+        const std::size_t digits = manifest.known ? 2 * DigestSize(manifest.hash) : OtherHexDigits(manifest.algorithm);
         if (!ParseManifest(text, digits, version1_, manifest.entries, why)) {
             return Problem(manifest.file, why);
         }
