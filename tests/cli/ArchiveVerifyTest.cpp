@@ -57,8 +57,9 @@ TEST(ArchiveVerify, SaysWhatItDidNotCheck)
         int exitCode;
         std::string shown;  // after the folder's path
     } cases[] = {
-        {"bags only", [](FaultyFileSystem& fs, const std::string& archive) { return fs.Join(archive, "SN1"); }, 0,
-         "/20261207T090000Z: valid"},
+        {"bags only",
+         [](FaultyFileSystem& fs, const std::string& archive) { return fs.Join(archive, "SN1/20261207T090000Z"); }, 0,
+         ": valid"},
         {"an unfinished offload",
          [&](FaultyFileSystem& fs, const std::string& archive) { return PutPartial(fs, archive, twoCopies); }, 1,
          ": unfinished: 2 verified files; offload the camera again to finish it"},
