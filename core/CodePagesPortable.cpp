@@ -5,6 +5,7 @@
 
 #include <iconv.h>
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 
@@ -171,7 +172,8 @@ OwnedConverter OpenDecoder(const std::string& name)
         return nullptr;
     }
     const iconv_t converter = iconv_open("UTF-16LE", name.c_str());
-    return OwnedConverter(converter == reinterpret_cast<iconv_t>(-1) ? nullptr : converter);
+    // iconv_open fails with (iconv_t)-1.
+    return OwnedConverter(reinterpret_cast<std::intptr_t>(converter) == -1 ? nullptr : converter);
 }
 
 }  // namespace
