@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "core/CodePages.h"
 #include "core/Hash.h"
 #include "custody/Bag.h"
 #include "tests/custody/TempFolder.h"
@@ -27,23 +28,14 @@ struct BagRecipe {
     bool sealed = false;  // with tagmanifest-sha256.txt
 };
 
-// UTF-8 text of the characters the cases use (none beyond U+FFFF) as
-// UTF-16: little-endian with a byte-order mark for "UTF-16", without one
+// UTF-8 text as UTF-16: little-endian with a byte-order mark for "UTF-16", without one
 // for "UTF-16LE" and "UTF-16BE".
 std::string ToUtf16(const std::string& text, const std::string& encoding)
 {
-    const bool big = encoding == "UTF-16BE";
     std::string bytes = encoding == "UTF-16" ? "\xFF\xFE" : "";
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
-        unsigned unit = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
-        for (std::size_t i = 1; i < length; ++i) {
-            unit = unit << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-        }
+    for (const WideChar unit : DecodeUtf8(text.data(), text.size())) {
         const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += big ? std::string{high, low} : std::string{low, high};
-        at += length;
+        bytes += encoding == "UTF-16BE" ? std::string{high, low} : std::string{low, high};
     }
     return bytes;
 }
@@ -296,15 +288,8 @@ INSTANTIATE_TEST_SUITE_P(Bags, VerifyBagTest, ::testing::Values(
     BagCase{"PayloadFolderInOtherCase", nullptr, [](Files& f) { Replace(f, "manifest-sha256.txt", "  data/", "  DATA/"); },
             "valid"},
 #ifndef _WIN32
-    BagCase{"PayloadFolderOnDiskInOtherCase", nullptr,
-            [](Files& f) {
-                Files moved;
-                for (auto& [path, bytes] : f) {
-                    moved[path.compare(0, 5, "data/") == 0 ? "Data/" + path.substr(5) : path] = bytes;
-                }
-                f = moved;
-            },
-            "valid"},
+    BagCase{"PayloadFolderOnDiskInOtherCase", nullptr, nullptr, "valid", "",
+            [](const std::string& bag, const std::string&) { std::filesystem::rename(bag + "/data", bag + "/Data"); }},
     BagCase{"LinkLeadingOutOfTheBag", [](BagRecipe& s) { s.payload["data/link.txt"] = "outside"; }, nullptr,
             "~data/link.txt", "",
             [](const std::string& bag, const std::string& outside) {
@@ -333,9 +318,6 @@ INSTANTIATE_TEST_SUITE_P(Bags, VerifyBagTest, ::testing::Values(
 #else
     BagCase{"OnlySha224", [](BagRecipe& s) { s.algorithms = {"sha224"}; }, nullptr, "valid"},
 #endif
-    BagCase{"OnlySha384", [](BagRecipe& s) { s.algorithms = {"sha384"}; },
-            [](Files& f) { Replace(f, "manifest-sha384.txt", std::string(56, 'a'), std::string(96, 'a')); },
-            "cannot be checked (sha384)"},
     BagCase{"NoPayloadManifest", [](BagRecipe& s) { s.algorithms = {}; }, nullptr,
             "manifest-ALGORITHM.txt: missing (no payload manifest)"},
     BagCase{"Md5sumStarAndDotSlash", nullptr, [](Files& f) { Replace(f, "manifest-sha256.txt", "  data/", " *./data/"); },
