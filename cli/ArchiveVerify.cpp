@@ -4,14 +4,16 @@
 #include <thread>
 
 #include "cli/ExitCodes.h"
-#include "custody/Bag.h"
-#include "custody/FileSystem.h"
+#include "custody/VerifiedJournal.h"
 
 namespace {
 
-void Report(const Output& output, const std::string& path, const custody::BagVerdict& verdict)
+using custody::FoundFolder;
+
+void ReportBag(const Output& output, const std::string& path, const custody::BagVerdict& verdict)
 {
-    nlohmann::ordered_json object = {{"path", path}, {"valid", verdict.valid}};
+    nlohmann::ordered_json object = {
+        {"path", path}, {"state", verdict.valid ? "valid" : "invalid"}, {"valid", verdict.valid}};
     std::string line = path + (verdict.valid ? ": valid" : ": invalid: " + verdict.why);
     if (!verdict.valid) {
         object["error"] = verdict.why;
@@ -25,6 +27,47 @@ void Report(const Output& output, const std::string& path, const custody::BagVer
     output.Result(object, line);
 }
 
+// An offload that stopped before its folder became a bag: what it verified
+// is kept, but the card's recordings are not all in a bag yet.
+void ReportUnfinished(const custody::FileSystem& fs, const Output& output, const std::string& path)
+{
+    nlohmann::ordered_json object = {{"path", path}, {"state", "unfinished"}, {"valid", false}};
+    std::vector<custody::PayloadFile> verified;
+    std::string why;
+    std::string line = path + ": unfinished: ";
+    if (custody::ReadVerifiedJournal(fs, path, verified, why)) {
+        object["verified_files"] = verified.size();
+        line += std::to_string(verified.size()) + " verified files";
+    } else {
+        object["error"] = why;
+        line += "its journal cannot be read (" + why + ")";
+    }
+    output.Result(object, line + "; offload the camera again to finish it");
+}
+
+void ReportUnlisted(const Output& output, const FoundFolder& folder)
+{
+    output.Result({{"path", folder.path}, {"state", "unlisted"}, {"valid", false}, {"error", folder.why}},
+                  folder.path + ": not searched: " + folder.why + "; bags in it were not checked");
+}
+
+// False when the folder is anything but a valid bag.
+bool CheckFound(const custody::FileSystem& fs, const Output& output, const FoundFolder& folder,
+                const BagVerdictCheck& check)
+{
+    switch (folder.kind) {
+    case FoundFolder::Kind::Bag: break;
+    case FoundFolder::Kind::Unfinished: ReportUnfinished(fs, output, folder.path); return false;
+    case FoundFolder::Kind::Unlisted: ReportUnlisted(output, folder); return false;
+    }
+    custody::BagVerdict verdict = custody::VerifyBag(fs, folder.path, HashThreads());
+    if (check) {
+        check(folder.path, verdict);
+    }
+    ReportBag(output, folder.path, verdict);
+    return verdict.valid;
+}
+
 }  // namespace
 
 unsigned HashThreads()
@@ -32,9 +75,14 @@ unsigned HashThreads()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output)
+int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output, const BagVerdictCheck& check)
 {
-    const custody::FileSystem& fs = custody::LocalFileSystem();
+    return RunArchiveVerify(custody::LocalFileSystem(), paths, output, check);
+}
+
+int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
+                     const BagVerdictCheck& check)
+{
     int exitCode = kExitOk;
     for (const std::string& path : paths) {
         if (!fs.Exists(path)) {
@@ -45,19 +93,16 @@ int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output
     if (exitCode != kExitOk) {
         return exitCode;
     }
-    const unsigned threads = HashThreads();
     for (const std::string& path : paths) {
-        const std::vector<std::string> bags = custody::FindBags(fs, path);
-        if (bags.empty()) {
+        const std::vector<FoundFolder> found = custody::FindBags(fs, path);
+        if (found.empty()) {
             custody::BagVerdict none;
             none.why = "no bag (no bagit.txt)";
-            Report(output, path, none);
+            ReportBag(output, path, none);
             exitCode = kExitFailed;
         }
-        for (const std::string& bag : bags) {
-            const custody::BagVerdict verdict = custody::VerifyBag(fs, bag, threads);
-            Report(output, bag, verdict);
-            if (!verdict.valid) {
+        for (const FoundFolder& folder : found) {
+            if (!CheckFound(fs, output, folder, check)) {
                 exitCode = kExitFailed;
             }
         }

@@ -1,15 +1,29 @@
 // archive verify PATH...: every bag in each PATH checked in full, one line
-// per bag. No camera, no password.
+// per bag, and one line for each thing the search could not check: an
+// offload left unfinished, a folder that could not be listed. No camera,
+// no password.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "cli/Output.h"
+#include "custody/Bag.h"
+#include "custody/FileSystem.h"
 
-// Returns an ExitCode: 0 when every bag is valid, 1 when any is not (or a
-// PATH holds no bag), 2 when a PATH does not exist (then nothing is checked).
-int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output);
+// A further check of each bag after its own: may make the verdict invalid
+// or add warnings.
+using BagVerdictCheck = std::function<void(const std::string& bag, custody::BagVerdict& verdict)>;
+
+// Returns an ExitCode: 0 when every bag is valid and nothing went
+// unchecked; 1 when a bag is not valid, a PATH holds no bag, an offload is
+// unfinished (its recordings are not all in a bag) or a folder could not
+// be listed; 2 when a PATH does not exist (then nothing is checked).
+int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output,
+                     const BagVerdictCheck& check = nullptr);
+int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
+                     const BagVerdictCheck& check = nullptr);
 
 // Bags are hashed on all cores.
 unsigned HashThreads();

@@ -1,6 +1,13 @@
 // Elsewhere: Latin-1 stands in for the ANSI code page (it leaves ASCII
-// unchanged), and UTF-8 is coded by hand.
+// unchanged), UTF-8 is coded by hand, and named character sets go through
+// iconv.
 #include "core/CodePages.h"
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -142,4 +149,64 @@ std::string EncodeUtf8(const WideChar* text, size_t count)
         AppendUtf8(bytes, ReadUtf16(text, count, at));
     }
     return bytes;
+}
+
+// Named character sets through glibc's iconv, decoded to UTF-16LE.
+namespace {
+
+struct ConverterCloser {
+    void operator()(iconv_t converter) const { iconv_close(converter); }
+};
+using OwnedConverter = std::unique_ptr<std::remove_pointer_t<iconv_t>, ConverterCloser>;
+
+// Plain names only: iconv reads suffixes such as "//IGNORE" as options.
+bool IsCharsetName(const std::string& name)
+{
+    return !name.empty() && name.size() <= 64 && name.find_first_not_of(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.:+()") == std::string::npos;
+}
+
+OwnedConverter OpenDecoder(const std::string& name)
+{
+    if (!IsCharsetName(name)) {
+        return nullptr;
+    }
+    const iconv_t converter = iconv_open("UTF-16LE", name.c_str());
+    // iconv_open fails with (iconv_t)-1.
+    return OwnedConverter(reinterpret_cast<std::intptr_t>(converter) == -1 ? nullptr : converter);
+}
+
+}  // namespace
+
+bool KnowsCharset(const std::string& name)
+{
+    return OpenDecoder(name) != nullptr;
+}
+
+bool DecodeCharset(const std::string& name, const char* bytes, size_t count, WideString& text)
+{
+    text.clear();
+    const OwnedConverter converter = OpenDecoder(name);
+    if (!converter) {
+        return false;
+    }
+    std::string input(bytes, count);
+    char* in = &input[0];
+    size_t inLeft = count;
+    // Four bytes of output a byte of input is the most any set needs.
+    std::string output(4 * count + 4, '\0');
+    char* out = &output[0];
+    size_t outLeft = output.size();
+    // A sequence not valid in the set (EILSEQ) or cut off at the end
+    // (EINVAL) fails, and so does a stateful set left mid-shift.
+    if (iconv(converter.get(), &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)
+        || iconv(converter.get(), nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1)) {
+        return false;
+    }
+    const size_t produced = output.size() - outLeft;
+    for (size_t at = 0; at + 1 < produced; at += 2) {
+        text.push_back(static_cast<WideChar>(static_cast<unsigned char>(output[at])
+                                             | static_cast<unsigned char>(output[at + 1]) << 8));
+    }
+    return true;
 }

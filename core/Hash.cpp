@@ -13,6 +13,7 @@ struct HashEntry {
 constexpr HashEntry kHashes[] = {
     {HashAlgorithm::Md5, "md5", 16},
     {HashAlgorithm::Sha1, "sha1", 20},
+    {HashAlgorithm::Sha224, "sha224", 28},
     {HashAlgorithm::Sha256, "sha256", 32},
     {HashAlgorithm::Sha512, "sha512", 64},
 };
@@ -48,6 +49,11 @@ bool ParseHashName(std::string_view name, HashAlgorithm& algorithm)
 std::size_t DigestSize(HashAlgorithm algorithm)
 {
     return EntryOf(algorithm).digestSize;
+}
+
+bool HashComputable(HashAlgorithm algorithm)
+{
+    return Hasher(algorithm).Ok();
 }
 
 std::string DigestHex(const unsigned char* digest, std::size_t size)

@@ -7,14 +7,17 @@
 #include <string>
 #include <string_view>
 
-enum class HashAlgorithm { Md5, Sha1, Sha256, Sha512 };
+enum class HashAlgorithm { Md5, Sha1, Sha224, Sha256, Sha512 };
 
-// "md5", "sha1", "sha256", "sha512": the names BagIt manifests use.
+// "md5", "sha1", "sha224", "sha256", "sha512": the names BagIt manifests use.
 const char* HashName(HashAlgorithm algorithm);
-// False for any other name (such as "sha224").
+// False for any other name (such as "sha384").
 bool ParseHashName(std::string_view name, HashAlgorithm& algorithm);
-// Digest length in bytes (md5 16, sha1 20, sha256 32, sha512 64).
+// Digest length in bytes (md5 16, sha1 20, sha224 28, sha256 32, sha512 64).
 std::size_t DigestSize(HashAlgorithm algorithm);
+// False where the platform's crypto has no such hash: Windows CNG has no
+// SHA-224.
+bool HashComputable(HashAlgorithm algorithm);
 // `size` bytes of a digest as lowercase hex.
 std::string DigestHex(const unsigned char* digest, std::size_t size);
 

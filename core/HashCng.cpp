@@ -23,10 +23,11 @@ const wchar_t* CngName(HashAlgorithm algorithm)
     switch (algorithm) {
     case HashAlgorithm::Md5: return BCRYPT_MD5_ALGORITHM;
     case HashAlgorithm::Sha1: return BCRYPT_SHA1_ALGORITHM;
+    case HashAlgorithm::Sha224: return nullptr;  // CNG has none
     case HashAlgorithm::Sha256: return BCRYPT_SHA256_ALGORITHM;
     case HashAlgorithm::Sha512: return BCRYPT_SHA512_ALGORITHM;
     }
-    return BCRYPT_SHA256_ALGORITHM;
+    return nullptr;
 }
 
 }  // namespace
@@ -42,7 +43,8 @@ Hasher::Hasher(HashAlgorithm algorithm) : state_(std::make_unique<State>())
 {
     state_->algorithm = algorithm;
     BCRYPT_ALG_HANDLE provider = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&provider, CngName(algorithm), nullptr, 0))) {
+    const wchar_t* name = CngName(algorithm);
+    if (!name || !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&provider, name, nullptr, 0))) {
         state_->failed = true;
         return;
     }

@@ -15,6 +15,7 @@ const EVP_MD* Digest(HashAlgorithm algorithm)
     switch (algorithm) {
     case HashAlgorithm::Md5: return EVP_md5();
     case HashAlgorithm::Sha1: return EVP_sha1();
+    case HashAlgorithm::Sha224: return EVP_sha224();
     case HashAlgorithm::Sha256: return EVP_sha256();
     case HashAlgorithm::Sha512: return EVP_sha512();
     }

@@ -3,9 +3,11 @@
 #include "custody/Bag.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "core/Hash.h"
+#include "custody/ArchiveFolders.h"
 #include "custody/BagPaths.h"
 #include "custody/NameKey.h"
 #include "custody/TagFileIo.h"
@@ -104,17 +106,50 @@ bool BuildManifest(const std::vector<PayloadFile>& files, std::string& text, std
     return true;
 }
 
-void SearchBags(const FileSystem& fs, const std::string& folder, std::vector<std::string>& bags)
+bool IsUnfinishedOffload(const std::string& name)
+{
+    const std::optional<OffloadFolderName> parsed = ParseOffloadFolderName(name);
+    return parsed && parsed->partial;
+}
+
+// The last name of a path as the user gave it, whichever separator.
+std::string LastName(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) {
+        path.pop_back();
+    }
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// A folder found by name: a bag, an unfinished offload, or one to search.
+bool Classify(const FileSystem& fs, const std::string& folder, const std::string& name,
+              std::vector<FoundFolder>& found)
+{
+    if (IsUnfinishedOffload(name)) {
+        found.push_back({FoundFolder::Kind::Unfinished, folder, {}});
+        return true;
+    }
+    if (fs.Exists(fs.Join(folder, "bagit.txt"))) {
+        found.push_back({FoundFolder::Kind::Bag, folder, {}});
+        return true;
+    }
+    return false;
+}
+
+void SearchBags(const FileSystem& fs, const std::string& folder, std::vector<FoundFolder>& found)
 {
     std::vector<std::string> names;
-    fs.ListFolders(folder, names);
+    if (!fs.ListFolders(folder, names)) {
+        const std::string why = fs.LastError();
+        found.push_back({FoundFolder::Kind::Unlisted, folder, why.empty() ? "cannot list " + folder : why});
+        return;
+    }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         const std::string child = fs.Join(folder, name);
-        if (fs.Exists(fs.Join(child, "bagit.txt"))) {
-            bags.push_back(child);
-        } else {
-            SearchBags(fs, child, bags);
+        if (!Classify(fs, child, name, found)) {
+            SearchBags(fs, child, found);
         }
     }
 }
@@ -165,14 +200,13 @@ bool WriteBagTags(FileSystem& fs, const std::string& bag, const std::vector<Payl
     return true;
 }
 
-std::vector<std::string> FindBags(const FileSystem& fs, const std::string& path)
+std::vector<FoundFolder> FindBags(const FileSystem& fs, const std::string& path)
 {
-    if (fs.Exists(fs.Join(path, "bagit.txt"))) {
-        return {path};
+    std::vector<FoundFolder> found;
+    if (!Classify(fs, path, LastName(path), found)) {
+        SearchBags(fs, path, found);
     }
-    std::vector<std::string> bags;
-    SearchBags(fs, path, bags);
-    return bags;
+    return found;
 }
 
 }  // namespace custody

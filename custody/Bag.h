@@ -54,9 +54,22 @@ struct BagVerdict {
 // Hashes files on `threads` threads, each streamed in chunks.
 BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, unsigned threads);
 
-// A folder holding bagit.txt is a bag (its data/ is not searched further);
-// any other folder is searched for bags at any depth. `path` itself comes
-// first when it is a bag.
-std::vector<std::string> FindBags(const FileSystem& fs, const std::string& path);
+// What a search for bags came upon.
+struct FoundFolder {
+    enum class Kind {
+        Bag,         // holds bagit.txt
+        Unfinished,  // an offload's .partial folder: not a bag yet
+        Unlisted,    // could not be listed: bags below it went unseen
+    };
+    Kind kind = Kind::Bag;
+    std::string path;
+    std::string why;  // Unlisted: the file system's reason
+};
+
+// A folder holding bagit.txt is a bag (its data/ is not searched further),
+// a .partial offload folder is unfinished (and not searched); any other
+// folder is searched at any depth, in name order. `path` itself is the
+// only result when it is a bag or a .partial.
+std::vector<FoundFolder> FindBags(const FileSystem& fs, const std::string& path);
 
 }  // namespace custody

@@ -97,9 +97,21 @@ std::string PathProblem(std::string_view path)
     }
 }
 
+// In any case of its letters, as Windows finds the folder: no other
+// character folds or normalizes to an ASCII letter of "data".
 bool IsPayloadPath(std::string_view path)
 {
-    return path.compare(0, 5, "data/") == 0;
+    static constexpr std::string_view kPayload = "data/";
+    if (path.size() < kPayload.size()) {
+        return false;
+    }
+    for (std::size_t at = 0; at < kPayload.size(); ++at) {
+        const char c = path[at];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kPayload[at]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace custody

@@ -18,7 +18,8 @@ std::string DecodeBagPath(std::string_view path);
 // outside the bag (..)", "is absolute", ...).
 std::string PathProblem(std::string_view path);
 
-// True when `path` is below the payload folder ("data/...").
+// True when `path` is below the payload folder ("data/...", the name
+// compared as Windows compares it).
 bool IsPayloadPath(std::string_view path);
 
 }  // namespace custody

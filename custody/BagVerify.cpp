@@ -19,19 +19,18 @@ namespace {
 struct Manifest {
     std::string file;       // "manifest-sha256.txt"
     std::string algorithm;  // "sha256"
-    bool computable = false;
+    bool known = false;       // its checksums' length is known
+    bool computable = false;  // and this platform computes it
     HashAlgorithm hash = HashAlgorithm::Sha256;
     bool payload = true;
     std::vector<ManifestEntry> entries;
 };
 
-// Hex digits of algorithms read but not computed, so that their lines are
+// Hex digits of an algorithm not computed here, so that its lines are
 // checked all the same.
-std::size_t KnownHexDigits(const std::string& algorithm)
+std::size_t OtherHexDigits(const std::string& algorithm)
 {
-    if (algorithm == "sha224") return 56;
-    if (algorithm == "sha384") return 96;
-    return 0;
+    return algorithm == "sha384" ? 96 : 0;
 }
 
 std::string Shown(const std::string& path)
@@ -47,7 +46,7 @@ public:
 
     BagVerdict Run()
     {
-        const bool checked = ReadDeclaration() && ListFiles() && ReadManifests() && CheckDuplicates()
+        const bool checked = ReadDeclaration() && ListFiles() && ReadManifests() && TakeWrittenPaths() && CheckDuplicates()
                              && CheckFetch() && CheckCoverage() && CheckPayloadOxum() && CheckComputable()
                              && CheckHashes();
         verdict_.valid = checked && problems_.empty();
@@ -104,7 +103,7 @@ private:
     bool ListFiles()
     {
         std::string error;
-        if (!fs_.IsFolder(fs_.Join(bag_, "data"))) {
+        if (!HasPayloadFolder()) {
             return Problem("data", "missing (the payload folder)");
         }
         if (!fs_.ListFiles(bag_, files_, error)) {
@@ -126,6 +125,14 @@ private:
         return problems_.empty();
     }
 
+    bool HasPayloadFolder() const
+    {
+        std::vector<std::string> folders;
+        fs_.ListFolders(bag_, folders);
+        return std::any_of(folders.begin(), folders.end(),
+                           [](const std::string& name) { return IsPayloadPath(name + "/"); });
+    }
+
     bool ReadManifests()
     {
         for (const FileEntry& file : files_) {
@@ -141,7 +148,8 @@ private:
             manifest.file = name;
             manifest.payload = isPayload;
             manifest.algorithm = name.substr(start, name.size() - 4 - start);
-            manifest.computable = ParseHashName(manifest.algorithm, manifest.hash);
+            manifest.known = ParseHashName(manifest.algorithm, manifest.hash);
+            manifest.computable = manifest.known && HashComputable(manifest.hash);
             if (!ReadManifest(manifest)) {
                 continue;
             }
@@ -161,7 +169,7 @@ private:
         if (!ReadTag(manifest.file, text)) {
             return false;
         }
-        const std::size_t digits = manifest.computable ? 2 * DigestSize(manifest.hash) : KnownHexDigits(manifest.algorithm);
+        const std::size_t digits = manifest.known ? 2 * DigestSize(manifest.hash) : OtherHexDigits(manifest.algorithm);
         if (!ParseManifest(text, digits, version1_, manifest.entries, why)) {
             return Problem(manifest.file, why);
         }
@@ -169,6 +177,26 @@ private:
             if (manifest.payload && !IsPayloadPath(entry.path)) {
                 return Problem(manifest.file, "line " + std::to_string(entry.line) + ": " + Shown(entry.path)
                                                   + " is not in data/");
+            }
+        }
+        return true;
+    }
+
+    // Other tools encode only CR and LF in a manifest's paths, so a '%' of
+    // theirs may be the name's own: where the decoded path names no file
+    // and the path as written does, that file is meant.
+    bool TakeWrittenPaths()
+    {
+        for (Manifest& manifest : manifests_) {
+            for (ManifestEntry& entry : manifest.entries) {
+                if (entry.written.empty() || Present(entry.path) || !Present(entry.written)
+                    || !PathProblem(entry.written).empty() || (manifest.payload && !IsPayloadPath(entry.written))) {
+                    continue;
+                }
+                Warn(manifest.file, "line " + std::to_string(entry.line) + ": " + entry.written
+                                        + " taken as written: no file has the name it decodes to (the tool that "
+                                          "wrote it left '%' unencoded)");
+                entry.path = entry.written;
             }
         }
         return true;

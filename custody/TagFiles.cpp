@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/CodePages.h"
 #include "core/FieldRules.h"
 #include "custody/BagPaths.h"
 
@@ -114,92 +113,22 @@ bool ReadDeclarationLine(const Line& line, std::string_view label, std::string& 
     return true;
 }
 
-bool ParseEncodingName(std::string_view name, TagEncoding& encoding)
+std::string_view WithoutDotSlash(std::string_view path)
 {
-    struct Alias {
-        const char* name;
-        TagEncoding encoding;
-    };
-    static const Alias kAliases[] = {
-        {"utf-8", TagEncoding::Utf8},           {"utf8", TagEncoding::Utf8},
-        {"us-ascii", TagEncoding::UsAscii},     {"ascii", TagEncoding::UsAscii},
-        {"iso-8859-1", TagEncoding::Latin1},    {"iso_8859-1", TagEncoding::Latin1},
-        {"iso-8859-1:1987", TagEncoding::Latin1}, {"latin1", TagEncoding::Latin1},
-        {"l1", TagEncoding::Latin1},            {"windows-1252", TagEncoding::Windows1252},
-        {"cp1252", TagEncoding::Windows1252},
-    };
-    const std::string lower = Lower(name);
-    for (const Alias& alias : kAliases) {
-        if (lower == alias.name) {
-            encoding = alias.encoding;
-            return true;
-        }
-    }
-    return false;
+    return path.compare(0, 2, "./") == 0 ? path.substr(2) : path;
 }
 
-// windows-1252's characters at 0x80..0x9F; 0 where it defines none.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-// One byte of a single-byte encoding as a character; false for a byte the
-// encoding does not define.
-bool SingleByteCharacter(unsigned char byte, TagEncoding encoding, char16_t& character)
+// 1.0, and the drafts before it (0.93 to 0.97), which are read as 0.97.
+bool IsReadVersion(const std::string& version)
 {
-    character = byte;
-    if (byte < 0x80) {
-        return true;
-    }
-    if (encoding == TagEncoding::UsAscii) {
-        return false;
-    }
-    if (encoding == TagEncoding::Windows1252 && byte < 0xA0) {
-        character = kWindows1252High[byte - 0x80];
-        return character != 0;
-    }
-    return true;
-}
-
-bool DecodeLine(std::string_view line, TagEncoding encoding, std::string& text)
-{
-    if (encoding == TagEncoding::Utf8) {
-        WideString ignored;
-        text.append(line);
-        return DecodeStrictUtf8(std::string(line), ignored);
-    }
-    WideString wide;
-    for (char byte : line) {
-        char16_t character = 0;
-        if (!SingleByteCharacter(static_cast<unsigned char>(byte), encoding, character)) {
-            return false;
-        }
-        wide += static_cast<WideChar>(character);
-    }
-    text += EncodeUtf8(wide.data(), wide.size());
-    return true;
-}
-
-const char* EncodingName(TagEncoding encoding)
-{
-    switch (encoding) {
-    case TagEncoding::Utf8: return "UTF-8";
-    case TagEncoding::UsAscii: return "US-ASCII";
-    case TagEncoding::Latin1: return "ISO-8859-1";
-    case TagEncoding::Windows1252: return "windows-1252";
-    }
-    return "?";
+    return version == "1.0" || (version.size() == 4 && version.compare(0, 3, "0.9") == 0 && IsDigits(version.substr(3)));
 }
 
 // A path field of a manifest or fetch.txt, decoded and checked.
 bool ReadPath(std::string_view field, std::size_t line, bool percentEncoded, std::string& path, std::string& why)
 {
     path = percentEncoded ? DecodeBagPath(field) : std::string(field);
-    if (path.compare(0, 2, "./") == 0) {
-        path.erase(0, 2);
-    }
+    path = std::string(WithoutDotSlash(path));
     const std::string problem = PathProblem(path);
     if (!problem.empty()) {
         why = LineError(line, std::string(field) + " " + problem);
@@ -235,43 +164,15 @@ bool ParseBagDeclaration(std::string_view bytes, BagDeclaration& declaration, st
         || !ReadDeclarationLine(lines[1], "Tag-File-Character-Encoding", encoding, why)) {
         return false;
     }
-    if (version != "1.0" && version != "0.97") {
-        why = "BagIt-Version " + version + " is not read (1.0 and 0.97 are)";
+    if (!IsReadVersion(version)) {
+        why = "BagIt-Version " + version + " is not read (1.0 and 0.9x are)";
         return false;
     }
-    if (!ParseEncodingName(encoding, declaration.encoding)) {
-        why = "tag files in " + encoding + " cannot be read (UTF-8, US-ASCII, ISO-8859-1 and windows-1252 can)";
+    if (!ParseTagEncoding(encoding, declaration.encoding)) {
+        why = "tag files in " + encoding + " cannot be read (no decoder for it here)";
         return false;
     }
     declaration.version = version;
-    return true;
-}
-
-bool DecodeTagText(std::string_view bytes, TagEncoding encoding, std::string& text, std::string& why)
-{
-    if (encoding == TagEncoding::Utf8 && bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
-    text.clear();
-    text.reserve(bytes.size());
-    // Line by line, so that a byte out of place is reported with its line;
-    // the line ends are kept as they were.
-    std::size_t start = 0;
-    std::size_t number = 1;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            end = bytes.size();
-        } else {
-            end += (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
-        }
-        if (!DecodeLine(bytes.substr(start, end - start), encoding, text)) {
-            why = LineError(number, std::string("not ") + EncodingName(encoding));
-            return false;
-        }
-        start = end;
-        ++number;
-    }
     return true;
 }
 
@@ -294,9 +195,10 @@ bool ParseBagInfo(std::string_view text, std::vector<BagInfoElement>& elements, 
             why = LineError(line.number, "no ':' after a label");
             return false;
         }
-        const std::string_view label = line.text.substr(0, colon);
-        if (label.empty() || IsBlank(label.back())) {
-            why = LineError(line.number, "no label, or a space before ':'");
+        // Others write "Label : value" too: the blanks are not the label's.
+        const std::string_view label = TrimBlanks(line.text.substr(0, colon));
+        if (label.empty()) {
+            why = LineError(line.number, "no label before ':'");
             return false;
         }
         elements.push_back({std::string(label), std::string(SkipBlanks(line.text.substr(colon + 1)))});
@@ -352,6 +254,9 @@ bool ParseManifest(std::string_view text, std::size_t hexDigits, bool percentEnc
         entry.checksum = Lower(checksum);
         if (!ReadPath(rest, line.number, percentEncoded, entry.path, why)) {
             return false;
+        }
+        if (percentEncoded && entry.path != WithoutDotSlash(rest)) {
+            entry.written = std::string(WithoutDotSlash(rest));
         }
         entries.push_back(std::move(entry));
     }

@@ -9,32 +9,28 @@
 #include <string_view>
 #include <vector>
 
+#include "custody/TagEncoding.h"
+
 namespace custody {
 
-// The encodings tag files may be read in.
-enum class TagEncoding { Utf8, UsAscii, Latin1, Windows1252 };
-
 struct BagDeclaration {
-    std::string version;  // "1.0", "0.97"
-    TagEncoding encoding = TagEncoding::Utf8;
+    std::string version;  // "1.0", or "0.9x" (read as 0.97)
+    TagEncoding encoding;
 };
 
 // bagit.txt: exactly "BagIt-Version: M.N" and "Tag-File-Character-Encoding:
-// NAME", in UTF-8 without a byte-order mark. Only versions 1.0 and 0.97 are
-// read; an encoding this code cannot read is refused with its name.
+// NAME", in UTF-8 without a byte-order mark. Versions 1.0 and 0.9x are
+// read; an encoding no decoder here knows is refused with its name.
 bool ParseBagDeclaration(std::string_view bytes, BagDeclaration& declaration, std::string& why);
-
-// A tag file's bytes in `encoding` as UTF-8. A UTF-8 byte-order mark at the
-// start is dropped. False, with the line, on bytes that are not in it.
-bool DecodeTagText(std::string_view bytes, TagEncoding encoding, std::string& text, std::string& why);
 
 struct BagInfoElement {
     std::string label;
     std::string value;  // a continued value keeps its line breaks as LF
 };
 
-// bag-info.txt as UTF-8: "Label: value" lines, a value continued on lines
-// that start with a space or tab.
+// bag-info.txt as UTF-8: "Label: value" lines (blanks around the label
+// are not part of it), a value continued on lines that start with a space
+// or tab.
 bool ParseBagInfo(std::string_view text, std::vector<BagInfoElement>& elements, std::string& why);
 
 // "OCTETS.STREAMS" of Payload-Oxum.
@@ -44,6 +40,7 @@ struct ManifestEntry {
     std::size_t line = 0;
     std::string checksum;  // lowercase hex
     std::string path;      // decoded, checked: inside the bag
+    std::string written;   // the path as the line spells it, where decoding changed it
 };
 
 // A manifest or tag manifest as UTF-8: "CHECKSUM PATH" lines; md5sum's '*'

@@ -100,7 +100,17 @@ TEST(WriteBagTagsTest, RefusesALineBreakInAValueAndWritesNothing)
     EXPECT_FALSE(LocalFileSystem().Exists(LocalFileSystem().Join(temp.Path(), "bagit.txt")));
 }
 
-TEST(FindBagsTest, FindsBagsAtAnyDepthButNotInsideABag)
+// Each folder found as "kind path".
+std::vector<std::string> Found(const FileSystem& fs, const std::string& path)
+{
+    std::vector<std::string> found;
+    for (const custody::FoundFolder& folder : custody::FindBags(fs, path)) {
+        found.push_back((folder.kind == custody::FoundFolder::Kind::Bag ? "bag " : "other ") + folder.path);
+    }
+    return found;
+}
+
+TEST(FindBagsTest, FindsBagsAtAnyDepthButNotInsideABagOrAnUnfinishedOffload)
 {
     TempFolder temp;
     FileSystem& fs = LocalFileSystem();
@@ -116,11 +126,12 @@ TEST(FindBagsTest, FindsBagsAtAnyDepthButNotInsideABag)
     const std::string second = bag("SN0002/20261208T090000Z");
     const std::string first = bag("SN0001/20261207T090000Z");
     bag("SN0001/20261207T090000Z/data/nested");
-    PutPayload(fs.Join(archive, "SN0001/20261208T090000Z.partial"), {{"b.mp4", "b"}});
+    // Sealed but not yet renamed: still unfinished, never checked as a bag.
+    const std::string partial = bag("SN0001/20261208T090000Z.partial");
 
-    EXPECT_EQ((std::vector<std::string>{first, second}), custody::FindBags(fs, archive));
-    EXPECT_EQ(std::vector<std::string>{first}, custody::FindBags(fs, first));
-    EXPECT_TRUE(custody::FindBags(fs, fs.Join(archive, "SN0001/20261208T090000Z.partial")).empty());
+    EXPECT_EQ((std::vector<std::string>{"bag " + first, "other " + partial, "bag " + second}), Found(fs, archive));
+    EXPECT_EQ(std::vector<std::string>{"bag " + first}, Found(fs, first));
+    EXPECT_EQ(std::vector<std::string>{"other " + partial + "/"}, Found(fs, partial + "/"));
 }
 
 }  // namespace

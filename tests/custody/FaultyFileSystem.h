@@ -27,6 +27,7 @@ struct Faults {
     std::string unrenamable;           // a rename to a path with this ending fails
     std::string unappendable;          // appends to a file with this ending fail
     bool archiveReadOnly = false;      // nothing in the archive can be created, renamed or removed
+    std::string unlistable;            // a folder (path ending) whose folders cannot be listed
 };
 
 class FaultyFileSystem : public custody::FileSystem {
@@ -67,6 +68,10 @@ public:
     }
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
     {
+        injected().clear();
+        if (EndsWith(path, faults.unlistable)) {
+            return Injected("cannot list " + path);
+        }
         return real_.ListFolders(path, names);
     }
 
