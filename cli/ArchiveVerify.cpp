@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "cli/AuditVerify.h"
 #include "cli/ExitCodes.h"
 #include "custody/Bag.h"
 #include "custody/FileSystem.h"
@@ -32,7 +33,22 @@ unsigned HashThreads()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output)
+TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
+{
+    records = OffloadRecords(path);
+    ChainReport report;
+    if (!CheckAuditFile(path, report, [&records](std::string_view piece) { records.Feed(piece); })) {
+        why = "cannot read the audit file " + path;
+        return TrailRead::Unreadable;
+    }
+    if (!report.whole) {
+        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
+        return TrailRead::Broken;
+    }
+    return TrailRead::Ok;
+}
+
+int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)
 {
     const custody::FileSystem& fs = custody::LocalFileSystem();
     int exitCode = kExitOk;
@@ -45,6 +61,13 @@ int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output
     if (exitCode != kExitOk) {
         return exitCode;
     }
+    OffloadRecords records;
+    std::string why;
+    const TrailRead trail = auditTrail.empty() ? TrailRead::Ok : ReadOffloadRecords(auditTrail, records, why);
+    if (trail != TrailRead::Ok) {
+        output.Error(why + (trail == TrailRead::Broken ? ": the audit trail is broken; no bag was checked" : ""));
+        return trail == TrailRead::Broken ? kExitFailed : kExitUsage;
+    }
     const unsigned threads = HashThreads();
     for (const std::string& path : paths) {
         const std::vector<std::string> bags = custody::FindBags(fs, path);
@@ -55,7 +78,11 @@ int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output
             exitCode = kExitFailed;
         }
         for (const std::string& bag : bags) {
-            const custody::BagVerdict verdict = custody::VerifyBag(fs, bag, threads);
+            custody::BagVerdict verdict = custody::VerifyBag(fs, bag, threads);
+            if (verdict.valid && !auditTrail.empty()) {
+                verdict.why = TieToAuditTrail(fs, bag, records).problem;
+                verdict.valid = verdict.why.empty();
+            }
             Report(output, bag, verdict);
             if (!verdict.valid) {
                 exitCode = kExitFailed;

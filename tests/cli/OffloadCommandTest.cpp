@@ -69,7 +69,7 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
          {"offload:started", "offload:ok", "format:started", "format:ok"}, true},
         {"a camera silent in storage mode", {"--format-after"},
          [](Dock& dock) { DrivesAt(250)(dock); dock.cameras.cameras[0].unpluggedAt = 100; }, 1,
-         "recordings are safe in the bag, and orvanectl format --yes --offloaded-to",
+         "does not answer in USB storage mode; the recordings are safe in the bag /",
          {"offload:started", "offload:ok", "format:started", "format:failed: the camera did not answer"}, true},
         {"switch refused", {"FROM"}, Failing("SetMSDC"), 1, "failed at usb-storage",
          {"offload:started", "offload:failed at usb-storage"}, true},
