@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "cli/BagAudit.h"
 #include "cli/CardSearch.h"
+#include "cli/FormatCheck.h"
 #include "cli/OffloadReport.h"
+#include "core/Hash.h"
+#include "custody/CardContents.h"
+#include "tests/custody/TempFolder.h"
 
 namespace {
 
@@ -116,6 +124,119 @@ TEST(OffloadReport, ProgressSaysFilesBytesRateAndTimeLeft)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProgressLine(c.progress, c.elapsedMs), c.line);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using Files = std::vector<custody::FileEntry>;
+
+TEST(CardCheck, NamesWhatTheCardHoldsThatNoBagDoes)
+{
+    const Files card = {{"DCIM/VID_0001.MP4", 9}, {"DCIM/VID_0002.MP4", 5}};
+    const struct {
+        const char* name;
+        Files card;
+        std::vector<Files> bags;
+        bool exact;  // the first bag holds exactly the card's files
+        std::string names;
+        std::size_t count;
+    } cases[] = {
+        {"the bag's files", card, {card}, true, "", 0},
+        {"names as Windows compares them", card, {{{"dcim/vid_0001.mp4", 9}, {"DCIM/Vid_0002.MP4", 5}}}, true, "", 0},
+        {"a recording since", card, {{card[0]}}, false, "DCIM/VID_0002.MP4", 1},
+        {"held by two bags between them", card, {{card[0]}, {card[1]}}, false, "", 0},
+        {"a file that grew", card, {{card[0], {"DCIM/VID_0002.MP4", 4}}}, false,
+         "DCIM/VID_0002.MP4 (5 bytes on the card, 4 in a bag)", 1},
+        {"a file gone from the card", {card[0]}, {card}, false, "", 0},
+        {"many, a few named", {{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}, {"E", 1}}, {{}}, false, "A, B, C and 2 more", 5},
+        {"one name twice on Windows", {{"a.mp4", 1}, {"A.MP4", 1}}, {{{"a.mp4", 1}}}, false, "", 0},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(custody::HoldsExactly(c.card, c.bags.front(), why), c.exact) << c.name << ": " << why;
+        std::size_t count = 99;
+        EXPECT_EQ(FilesNoBagHolds(c.card, c.bags, count), c.names) << c.name;
+        EXPECT_EQ(count, c.count) << c.name;
+    }
+}
+
+// A bag as this tool writes it, and the offload line that records it.
+struct RecordedBag {
+    TempFolder archive;
+    std::string bag = archive.Path() + "/SN-A1/20261208T091502Z";
+    std::string oxum;
+    std::string tagManifest;
+
+    RecordedBag()
+    {
+        std::filesystem::create_directories(bag + "/data");
+        std::ofstream(bag + "/data/VID_0001.MP4", std::ios::binary) << "recording";
+        const std::vector<custody::PayloadFile> payload = {
+            {"VID_0001.MP4", 9, HashHex(HashAlgorithm::Sha256, "recording")}};
+        oxum = custody::PayloadOxum(payload);
+        std::string error;
+        EXPECT_TRUE(custody::WriteBagTags(custody::LocalFileSystem(), bag, payload,
+                                          {{"External-Identifier", "SN-A1"}, {"Bag-Software-Agent", "orvanectl 1.0"}},
+                                          tagManifest, error))
+            << error;
+    }
+
+    // Its outcome line, with the bag's path in Windows' form.
+    std::string Line(const std::string& sha256, const std::string& payloadOxum) const
+    {
+        return nlohmann::json({{"seq", 2}, {"action", "offload"}, {"outcome", "ok"},
+                               {"bag", "Z:\\elsewhere\\archive\\SN-A1\\20261208T091502Z"},
+                               {"payload_oxum", payloadOxum}, {"tagmanifest_sha256", sha256}})
+            .dump();
+    }
+};
+
+TEST(BagAudit, VouchesForABagOfThisToolOnlyAsItsOffloadRecordedIt)
+{
+    const struct {
+        const char* name;
+        bool agent;        // bag-info.txt names orvanectl
+        bool tagManifest;  // tagmanifest-sha256.txt stays
+        int line;          // 0: none; 1: as recorded; 2: another tag manifest; 3: another Payload-Oxum
+        bool ours;
+        std::string problem;  // its start
+    } cases[] = {
+        {"as recorded", true, true, 1, true, ""},
+        {"no line", true, true, 0, true, "made by orvanectl, but no offload line of the audit trail trail.jsonl"},
+        {"sealed again", true, true, 2, true,
+         "tagmanifest-sha256.txt: differs from the one recorded at its offload (trail.jsonl line 2)"},
+        {"another Payload-Oxum", true, true, 3, true, "Payload-Oxum \"9.1\" differs from the \"8.1\""},
+        {"its tag manifest removed", true, false, 1, true, "made by orvanectl, but tagmanifest-sha256.txt is missing"},
+        {"named by the trail, its agent and tag manifest removed", false, false, 1, true,
+         "made by orvanectl, but tagmanifest-sha256.txt is missing"},
+        {"another tool's", false, true, 0, false, ""},
+    };
+    for (const auto& c : cases) {
+        RecordedBag recorded;
+        if (!c.agent) {
+            std::string info;
+            std::getline(std::ifstream(recorded.bag + "/bag-info.txt"), info);  // External-Identifier only
+            std::ofstream(recorded.bag + "/bag-info.txt", std::ios::trunc) << info << "\n";
+        }
+        if (!c.tagManifest) {
+            std::filesystem::remove(recorded.bag + "/tagmanifest-sha256.txt");
+        }
+        const std::string lines[] = {"", recorded.Line(recorded.tagManifest, recorded.oxum),
+                                     recorded.Line(std::string(64, '0'), recorded.oxum),
+                                     recorded.Line(recorded.tagManifest, "8.1")};
+        const std::string trail = "{\"seq\":1,\"action\":\"identity.set\"}\n" + lines[c.line] + "\n";
+        OffloadRecords records("trail.jsonl");
+        for (std::size_t at = 0; at < trail.size(); at += 5) {  // in pieces that split lines
+            records.Feed(std::string_view(trail).substr(at, 5));
+        }
+        const BagTie tie = TieToAuditTrail(custody::LocalFileSystem(), recorded.bag, records);
+        EXPECT_EQ(tie.ours, c.ours) << c.name;
+        EXPECT_EQ(tie.problem.substr(0, c.problem.size()), c.problem) << c.name << ": " << tie.problem;
+        EXPECT_EQ(tie.problem.empty(), c.problem.empty()) << c.name << ": " << tie.problem;
+        EXPECT_EQ(tie.record != nullptr, c.ours && c.problem.empty()) << c.name;
     }
 }
 
