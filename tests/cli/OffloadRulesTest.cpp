@@ -72,6 +72,10 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
     CameraOffload notFormatted = Offloaded();
     notFormatted.format = FormatAfter::NotFormatted;
     notFormatted.formatWhy = "the card gained DCIM/VID_9.MP4";
+    CameraOffload sealedAndSetAside = Offloaded();
+    sealedAndSetAside.copy.sealedEarlier = custody::SealedBag{"D:\\A\\SN-A1\\X", "VID_1.MP4 differs", 1, 7, "7.1", "cd34"};
+    sealedAndSetAside.copy.setAside = "D:\\A\\SN-A1\\X.set-aside";
+    sealedAndSetAside.copy.setAsideFiles = {"planted.MP4"};
     CameraOffload noSerial = FailedAt("serial", "could not read the serial number", "");
     noSerial.serial.clear();
     noSerial.cameraId.clear();
@@ -95,6 +99,15 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
          "{\"serial\":\"SN-A1\",\"camera_id\":\"CAM0101\",\"outcome\":\"ok\",\"files\":3,\"bytes\":1572864," + bag
              + ",\"resumed\":false,\"payload_oxum\":\"1572864.3\",\"tagmanifest_sha256\":\"ab12\",\"format\":"
                "\"failed\",\"format_error\":\"the card gained DCIM/VID_9.MP4\"}"},
+        {"an earlier attempt sealed, a file set aside", sealedAndSetAside,
+         "SN-A1 CAM0101 ok 3 files 1572864 bytes D:\\Archive\\SN-A1\\20261208T091502Z; the earlier attempt is sealed as "
+         "the incomplete bag D:\\A\\SN-A1\\X (VID_1.MP4 differs); 1 file its journal does not list moved out of the "
+         "bag into D:\\A\\SN-A1\\X.set-aside",
+         "{\"serial\":\"SN-A1\",\"camera_id\":\"CAM0101\",\"outcome\":\"ok\",\"files\":3,\"bytes\":1572864," + bag
+             + ",\"resumed\":false,\"payload_oxum\":\"1572864.3\",\"tagmanifest_sha256\":\"ab12\",\"sealed_earlier\":"
+               "{\"bag\":\"D:\\\\A\\\\SN-A1\\\\X\",\"why\":\"VID_1.MP4 differs\",\"files\":1,\"bytes\":7,"
+               "\"payload_oxum\":\"7.1\",\"tagmanifest_sha256\":\"cd34\"},\"set_aside\":{\"folder\":"
+               "\"D:\\\\A\\\\SN-A1\\\\X.set-aside\",\"files\":[\"planted.MP4\"]}}"},
         {"failed mid-copy", FailedAt("copy", "DCIM/VID_2.MP4: cannot read", "D:\\A\\SN-A1\\X.partial"),
          "SN-A1 CAM0101 failed at copy: DCIM/VID_2.MP4: cannot read (the unfinished copy stays in "
          "D:\\A\\SN-A1\\X.partial; offload again to resume)",
@@ -108,6 +121,11 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
         EXPECT_EQ(OffloadLine(c.offload), c.line) << c.name;
         EXPECT_EQ(OffloadJson(c.offload).dump(), c.json) << c.name;
     }
+    // The sealed bag's own audit line carries what ties it to the trail.
+    const custody::SealedBag& sealed = *sealedAndSetAside.copy.sealedEarlier;
+    EXPECT_EQ(SealedAuditOutcome(sealed), "incomplete: VID_1.MP4 differs");
+    EXPECT_EQ(SealedAuditDetails(sealed).dump(),
+              "{\"bag\":\"D:\\\\A\\\\SN-A1\\\\X\",\"payload_oxum\":\"7.1\",\"tagmanifest_sha256\":\"cd34\"}");
 }
 
 TEST(OffloadReport, ProgressSaysFilesBytesRateAndTimeLeft)
