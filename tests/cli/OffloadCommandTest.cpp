@@ -241,6 +241,11 @@ const DockSetup Resealed = [](Dock& dock) {
     WriteAll(dock.Bag() + "/tagmanifest-sha256.txt", manifest);
 };
 
+DockSetup Removed(const std::string& tagFile)
+{
+    return [=](Dock& dock) { std::filesystem::remove(dock.Bag() + "/" + tagFile); };
+}
+
 const DockSetup CardAsNewDrive = [](Dock& dock) { dock.cameras.cameras[0].cardDrive = dock.card.Path(); };
 
 TEST(FormatCommand, FormatsOnlyACardThatOneVouchedForBagHoldsExactly)
@@ -271,8 +276,18 @@ TEST(FormatCommand, FormatsOnlyACardThatOneVouchedForBagHoldsExactly)
         {"an older bag that is the card's", {"FROM"},
          Then(Offloaded, OthersBag(future, kSerial, {{"VID_0009.MP4", "other"}})), 0,
          "its recordings are in /", kFormatted},
+        {"the card's bag no longer valid", {"FROM"},
+         Then(Offloaded, [](Dock& dock) { WriteAll(dock.Bag() + "/data/VID_0001.MP4", "Recording"); }), 1,
+         "holds the card's files but is invalid: data/VID_0001.MP4: sha256 differs", kRefused},
         {"no audit line names the bag", {"FROM", "AUDIT-ELSEWHERE"}, Offloaded, 1,
          "is not vouched for by the audit trail: made by orvanectl, but no offload line", kRefused},
+        {"the bag's tag manifest removed", {"FROM"}, Then(Offloaded, Removed("tagmanifest-sha256.txt")), 1,
+         "made by orvanectl, but tagmanifest-sha256.txt is missing", kRefused},
+        {"and its agent: the trail still names it", {"FROM"},
+         Then(Offloaded, Then(Removed("tagmanifest-sha256.txt"), [](Dock& dock) {
+             WriteAll(dock.Bag() + "/bag-info.txt", "External-Identifier: " + kSerial + "\n");
+         })), 1,
+         "made by orvanectl, but tagmanifest-sha256.txt is missing", kRefused},
         {"a bag changed and sealed again", {"FROM"}, Then(Offloaded, Resealed), 1,
          "tagmanifest-sha256.txt: differs from the one recorded at its offload", kRefused},
         {"Ctrl+C before the format", {"FROM"}, Then(Offloaded, [](Dock& dock) { dock.cameras.interruptOn = "SetMSDC"; }),
