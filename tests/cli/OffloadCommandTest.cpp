@@ -71,8 +71,34 @@ std::vector<std::string> AuditedFrom(const std::string& path, std::size_t first,
     return audited;
 }
 
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(std::filesystem::u8path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 using DockSetup = std::function<void(Dock&)>;
 const DockSetup kAsItIs = [](Dock&) {};
+
+// A fresh fake system and one camera whose card holds VID_0001.MP4; then
+// `setup`.
+void Prepare(Dock& dock, const DockSetup& setup)
+{
+    ResetFakeSystem();
+    g_system.environment["ORVANE_PASSWORD"] = "888888";
+    dock.cameras.Plug();
+    WriteAll(dock.card.Path() + "/VID_0001.MP4", "recording");
+    setup(dock);
+    g_system.environment["ORVANE_PASSWORD"] = "888888";  // again, when the setup ran the tool
+}
 DockSetup DrivesAt(std::uint64_t cardAt, std::uint64_t otherAt = UINT64_MAX)
 {
     return [=](Dock& dock) {
@@ -152,12 +178,8 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetFakeSystem();
-        g_system.environment["ORVANE_PASSWORD"] = "888888";
         Dock dock;
-        dock.cameras.Plug();
-        std::ofstream(dock.card.Path() + "/VID_0001.MP4", std::ios::binary) << "recording";
-        c.setup(dock);
+        Prepare(dock, c.setup);
         const std::vector<std::string> arguments = Arguments(dock, {"offload"}, c.options, "--to");
         EXPECT_EQ(RunTool(arguments), c.exitCode) << g_system.output << g_system.errors;
         const std::string shown = g_system.output + g_system.errors;
@@ -179,20 +201,6 @@ TEST(OffloadCommand, AnswersWithItsExitCodeResultAndAuditLines)
 }  // namespace
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::u8path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 DockSetup Then(DockSetup first, DockSetup second)
 {
@@ -289,13 +297,8 @@ TEST(FormatCommand, FormatsOnlyACardThatOneVouchedForBagHoldsExactly)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetFakeSystem();
-        g_system.environment["ORVANE_PASSWORD"] = "888888";
         Dock dock;
-        dock.cameras.Plug();
-        OnCard("VID_0001.MP4", "recording")(dock);
-        c.setup(dock);
-        g_system.environment["ORVANE_PASSWORD"] = "888888";
+        Prepare(dock, c.setup);
         g_system.output.clear();
         g_system.errors.clear();
         const std::size_t linesBefore = g_system.Lines(kAudit).size();
