@@ -26,6 +26,7 @@ std::vector<std::string> BagsNewestFirst(const custody::FileSystem& fs, const st
     }
     std::sort(bags.begin(), bags.end(), [](const auto& a, const auto& b) { return a.NewerThan(b); });
     std::vector<std::string> paths;
+    paths.reserve(bags.size());
     for (const auto& bag : bags) {
         paths.push_back(fs.Join(serialFolder, bag.BagName()));
     }
@@ -58,6 +59,43 @@ std::string BagProblem(const custody::FileSystem& fs, const std::string& bag, co
         return "is an incomplete offload (" + tie.record->outcome + ")";
     }
     return "";
+}
+
+// What a look through the bags found when none would do.
+struct BagSearch {
+    std::vector<std::vector<custody::FileEntry>> listed;  // the bags that are not the card's
+    std::string problem;     // the newest that cannot be listed, or is the card's but may not stand for it
+    std::string difference;  // how the newest bag differs from the card
+};
+
+// `kept` becomes "BAG WHAT" unless it says something already.
+void KeepFirst(std::string& kept, const std::string& bag, const std::string& what)
+{
+    if (kept.empty()) {
+        kept = bag;
+        kept += what;
+    }
+}
+
+// Why no bag will do, for the operator.
+std::string Refusal(const std::vector<custody::FileEntry>& cardFiles, const BagSearch& search, std::size_t bags,
+                    const std::string& bagsOf)
+{
+    if (bags == 0) {
+        return "no " + bagsOf + ": offload the card first";
+    }
+    if (!search.problem.empty()) {
+        return search.problem;
+    }
+    std::size_t count = 0;
+    const std::string names = FilesNoBagHolds(cardFiles, search.listed, count);
+    if (count == 0) {
+        return "no " + bagsOf + " holds exactly the card's files (" + search.difference + ")";
+    }
+    std::string why = "the card holds " + std::to_string(count);
+    why += count == 1 ? " file" : " files";
+    why += " that no " + bagsOf + " holds: ";
+    return why + names + "; offload the card again";
 }
 
 }  // namespace
@@ -112,40 +150,23 @@ FormatVerdict CheckCardHeld(const custody::FileSystem& fs, const std::string& ca
         return verdict;
     }
     const std::vector<std::string> bags = BagsNewestFirst(fs, fs.Join(archive, serial));
-    std::vector<std::vector<custody::FileEntry>> listed;
-    std::string firstProblem;
-    std::string newestDifference;
+    BagSearch search;
     for (const std::string& bag : bags) {
         std::vector<custody::FileEntry> bagFiles;
         std::string why;
         if (!fs.ListFiles(fs.Join(bag, "data"), bagFiles, why)) {
-            firstProblem = firstProblem.empty() ? bag + ": data cannot be listed: " + why : firstProblem;
-            continue;
-        }
-        if (!custody::HoldsExactly(cardFiles, bagFiles, why)) {
-            newestDifference = newestDifference.empty() ? bag + ": " + why : newestDifference;
-            listed.push_back(std::move(bagFiles));
-            continue;
-        }
-        const std::string problem = BagProblem(fs, bag, serial, records, threads);
-        if (problem.empty()) {
+            KeepFirst(search.problem, bag, ": data cannot be listed: " + why);
+        } else if (!custody::HoldsExactly(cardFiles, bagFiles, why)) {
+            KeepFirst(search.difference, bag, ": " + why);
+            search.listed.push_back(std::move(bagFiles));
+        } else if (const std::string problem = BagProblem(fs, bag, serial, records, threads); !problem.empty()) {
+            KeepFirst(search.problem, bag, " holds the card's files but " + problem);
+        } else {
             verdict.ok = true;
             verdict.bag = bag;
             return verdict;
         }
-        firstProblem = firstProblem.empty() ? bag + " holds the card's files but " + problem : firstProblem;
     }
-    std::size_t count = 0;
-    const std::string names = FilesNoBagHolds(cardFiles, listed, count);
-    if (bags.empty()) {
-        verdict.why = "no " + bagsOf + ": offload the card first";
-    } else if (!firstProblem.empty()) {
-        verdict.why = firstProblem;
-    } else if (count != 0) {
-        verdict.why = "the card holds " + std::to_string(count) + (count == 1 ? " file" : " files") + " that no "
-                      + bagsOf + " holds: " + names + "; offload the card again";
-    } else {
-        verdict.why = "no " + bagsOf + " holds exactly the card's files (" + newestDifference + ")";
-    }
+    verdict.why = Refusal(cardFiles, search, bags.size(), bagsOf);
     return verdict;
 }

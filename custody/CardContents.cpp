@@ -91,6 +91,7 @@ bool CardHoldsExactly(const FileSystem& fs, const std::string& card, const std::
         return false;
     }
     std::vector<FileEntry> bagFiles;
+    bagFiles.reserve(payload.size());
     for (const PayloadFile& file : payload) {
         bagFiles.push_back({file.path, file.size});
     }
