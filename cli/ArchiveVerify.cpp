@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "cli/AuditVerify.h"
 #include "cli/ExitCodes.h"
 #include "custody/VerifiedJournal.h"
 
@@ -75,9 +76,40 @@ unsigned HashThreads()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output, const BagVerdictCheck& check)
+TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
 {
-    return RunArchiveVerify(custody::LocalFileSystem(), paths, output, check);
+    records = OffloadRecords(path);
+    ChainReport report;
+    if (!CheckAuditFile(path, report, [&records](std::string_view piece) { records.Feed(piece); })) {
+        why = "cannot read the audit file " + path;
+        return TrailRead::Unreadable;
+    }
+    if (!report.whole) {
+        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
+        return TrailRead::Broken;
+    }
+    return TrailRead::Ok;
+}
+
+int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)
+{
+    if (auditTrail.empty()) {
+        return RunArchiveVerify(custody::LocalFileSystem(), paths, output);
+    }
+    OffloadRecords records;
+    std::string why;
+    const TrailRead trail = ReadOffloadRecords(auditTrail, records, why);
+    if (trail != TrailRead::Ok) {
+        output.Error(why + (trail == TrailRead::Broken ? ": the audit trail is broken; no bag was checked" : ""));
+        return trail == TrailRead::Broken ? kExitFailed : kExitUsage;
+    }
+    const custody::FileSystem& fs = custody::LocalFileSystem();
+    return RunArchiveVerify(fs, paths, output, [&](const std::string& bag, custody::BagVerdict& verdict) {
+        if (verdict.valid) {
+            verdict.why = TieToAuditTrail(fs, bag, records).problem;
+            verdict.valid = verdict.why.empty();
+        }
+    });
 }
 
 int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,

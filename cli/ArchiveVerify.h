@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/BagAudit.h"
 #include "cli/Output.h"
 #include "custody/Bag.h"
 #include "custody/FileSystem.h"
@@ -20,10 +21,19 @@ using BagVerdictCheck = std::function<void(const std::string& bag, custody::BagV
 // unchecked; 1 when a bag is not valid, a PATH holds no bag, an offload is
 // unfinished (its recordings are not all in a bag) or a folder could not
 // be listed; 2 when a PATH does not exist (then nothing is checked).
-int RunArchiveVerify(const std::vector<std::string>& paths, const Output& output,
-                     const BagVerdictCheck& check = nullptr);
 int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
                      const BagVerdictCheck& check = nullptr);
+// The same on the local file system. With `auditTrail`, each bag this tool
+// made must also be tied to its offload's line there (BagAudit.h); a trail
+// whose chain is broken is 1 and one that cannot be read 2, before any bag
+// is checked.
+int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output);
 
 // Bags are hashed on all cores.
 unsigned HashThreads();
+
+enum class TrailRead { Ok, Unreadable, Broken };
+// The offload lines of the audit file at `path`, read whole with its chain
+// checked; otherwise `why` says what is wrong ("FILE:LINE: why" for a
+// broken chain).
+TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why);

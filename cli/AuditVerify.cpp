@@ -3,7 +3,8 @@
 #include "cli/ExitCodes.h"
 #include "cli/Platform.h"
 
-bool CheckAuditFile(const std::string& path, ChainReport& report)
+bool CheckAuditFile(const std::string& path, ChainReport& report,
+                    const std::function<void(std::string_view)>& alongside)
 {
     const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
     if (!file) {
@@ -22,6 +23,9 @@ bool CheckAuditFile(const std::string& path, ChainReport& report)
             return false;
         }
         checker.Feed(piece);
+        if (alongside) {
+            alongside(piece);
+        }
     }
     report = checker.Finish();
     return true;

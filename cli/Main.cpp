@@ -44,7 +44,9 @@ struct Arguments {
     std::string auditFile;  // audit verify's FILE
     OffloadOptions offload;
     std::string offloadedTo;               // format --offloaded-to ARCHIVE
+    CardOptions formatCard;                // format --offloaded-to: --from, --card-wait
     std::vector<std::string> verifyPaths;  // archive verify's PATHs
+    std::string verifyAuditTrail;          // archive verify --audit-trail FILE
 
     IdentityChanges changes;
     Fleet fleet;
@@ -137,11 +139,36 @@ int PasswordSet(Session& session, Arguments& a)
     return RunPasswordSet(session, admin ? Account::Administrator : Account::User, newPassword.text());
 }
 
+// --from and --card-wait, as offload and format --offloaded-to take them.
+void CardFinding(CLI::App& command, CardOptions& card, CLI::Option* needed)
+{
+    auto* from = command.add_option("--from", card.from, "the card's folder (default: the drive that appears)")
+                     ->type_name("FOLDER");
+    auto* wait = command.add_option("--card-wait", card.waitSeconds, "how long to wait for the card (default 30)")
+                     ->type_name("SECONDS")
+                     ->check(CLI::Range(1u, 3600u));
+    if (needed) {
+        from->needs(needed);
+        wait->needs(needed);
+    }
+}
+
+// A card is only erased with the erasure recorded.
+int RefuseNoAudit(const Arguments& a, const char* what)
+{
+    return a.global.noAudit ? UsageError(std::string(what) + " erases the card and is always audited: --no-audit is refused")
+                            : kExitOk;
+}
+
 void FormatOptions(CLI::App& command, Arguments& a)
 {
     command.add_flag("--yes", a.formatConfirmed, "confirm: the card's recordings are erased");
-    command.add_option("--offloaded-to", a.offloadedTo, "format only when ARCHIVE holds a verified bag of this camera")
-        ->type_name("ARCHIVE");
+    auto* offloadedTo = command
+                            .add_option("--offloaded-to", a.offloadedTo,
+                                        "format only when a verified bag of this camera in ARCHIVE holds exactly "
+                                        "the card's files")
+                            ->type_name("ARCHIVE");
+    CardFinding(command, a.formatCard, offloadedTo);
 }
 
 int PrepareFormat(Arguments& a)
@@ -149,17 +176,18 @@ int PrepareFormat(Arguments& a)
     if (!a.formatConfirmed) {
         return UsageError("format erases the card: confirm with --yes");
     }
-    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(a.offloadedTo);
+    const int audited = RefuseNoAudit(a, "format");
+    if (audited != kExitOk) {
+        return audited;
+    }
+    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(a.offloadedTo, a.formatCard);
 }
 
 void OffloadCommandOptions(CLI::App& command, Arguments& a)
 {
     OffloadOptions& o = a.offload;
     command.add_option("--to", o.archive, "the archive folder")->type_name("ARCHIVE")->required();
-    command.add_option("--from", o.from, "the card's folder (default: the drive that appears)")->type_name("FOLDER");
-    command.add_option("--card-wait", o.cardWaitSeconds, "how long to wait for the card (default 30)")
-        ->type_name("SECONDS")
-        ->check(CLI::Range(1u, 3600u));
+    CardFinding(command, o.card, nullptr);
     command.add_flag("--format-after", o.formatAfter,
                      "format the card once the bag is complete and the card holds exactly its files");
     auto* watch = command.add_flag("--watch", o.station.watch, "offload every camera plugged in until Ctrl+C");
@@ -172,12 +200,16 @@ void OffloadCommandOptions(CLI::App& command, Arguments& a)
 
 int PrepareOffload(Arguments& a)
 {
-    return CheckOffloadInput(a.offload);
+    const int audited = a.offload.formatAfter ? RefuseNoAudit(a, "offload --format-after") : kExitOk;
+    return audited != kExitOk ? audited : CheckOffloadInput(a.offload);
 }
 
 void ArchiveVerifyOptions(CLI::App& command, Arguments& a)
 {
     command.add_option("PATH", a.verifyPaths, "a bag, or a folder searched for bags")->required();
+    command.add_option("--audit-trail", a.verifyAuditTrail,
+                       "also check each bag orvanectl made against its offload's line in this audit file")
+        ->type_name("FILE");
 }
 
 void ProvisionOptions(CLI::App& command, Arguments& a)
@@ -226,10 +258,13 @@ int SerialSet(Session& session, Arguments& a) { return RunSerialSet(session, a.s
 int UsbStorage(Session& session, Arguments&) { return RunUsbStorage(session); }
 int Format(Session& session, Arguments& a)
 {
-    return a.offloadedTo.empty() ? RunFormat(session) : RunFormatOffloaded(session, a.offloadedTo);
+    return a.offloadedTo.empty() ? RunFormat(session) : RunFormatOffloaded(session, a.offloadedTo, a.formatCard);
 }
 int Offload(Session& session, Arguments& a) { return RunOffload(session, a.offload); }
-int ArchiveVerify(Session& session, Arguments& a) { return RunArchiveVerify(a.verifyPaths, session.output); }
+int ArchiveVerify(Session& session, Arguments& a)
+{
+    return RunArchiveVerify(a.verifyPaths, a.verifyAuditTrail, session.output);
+}
 int Provision(Session& session, Arguments& a) { return RunProvision(session, a.fleet, a.provision); }
 
 // ---- the table: one row per command, in the order --help lists them. A
@@ -251,13 +286,14 @@ const Command kCommands[] = {
     {"password set", "change the admin or user password, then sign in with it", Reach::ChangesCamera,
      PasswordSetOptions, PreparePasswordSet, PasswordSet},
     {"usb-storage", "switch the camera to USB storage", Reach::ChangesCamera, nullptr, nullptr, UsbStorage},
-    {"format", "format the camera's card (with --yes; --offloaded-to: only when its recordings are in a verified bag)",
+    {"format", "format the camera's card (with --yes; --offloaded-to: only when a verified bag holds exactly its files)",
      Reach::ChangesCamera, FormatOptions, PrepareFormat, Format},
     {"provision", "give cameras their identities from a fleet file", Reach::ChangesCamera, ProvisionOptions,
      PrepareProvision, Provision},
     {"offload", "copy the camera's card into a verified bag in an archive", Reach::ChangesCamera,
      OffloadCommandOptions, PrepareOffload, Offload},
-    {"archive verify", "check every bag in each PATH in full (no camera)", Reach::Nothing, ArchiveVerifyOptions,
+    {"archive verify", "check every bag in each PATH in full, and against --audit-trail FILE (no camera)",
+     Reach::Nothing, ArchiveVerifyOptions,
      nullptr, ArchiveVerify},
     {"audit verify", "check that no line of the audit file was changed, removed, inserted or moved",
      Reach::Nothing, AuditVerifyOptions, nullptr, AuditVerify},

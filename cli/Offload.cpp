@@ -6,12 +6,12 @@
 #include "cli/ArchiveVerify.h"
 #include "cli/CardSearch.h"
 #include "cli/ExitCodes.h"
+#include "cli/FormatCheck.h"
 #include "cli/OffloadReport.h"
 #include "cli/Output.h"
 #include "cli/Platform.h"
 #include "core/CodePages.h"
 #include "core/IdentityCodec.h"
-#include "custody/ArchiveFolders.h"
 #include "custody/Bag.h"
 #include "custody/FileSystem.h"
 #include "custody/Offload.h"
@@ -143,33 +143,53 @@ CardLook LookForFolder(const std::string& folder)
 }
 
 // After the switch to USB storage: the card's root folder, or why none.
-bool FindCard(const OffloadOptions& options, const std::vector<std::string>& drivesBefore, CameraOffload& offload,
-              std::string& card)
+bool FindCard(const CardOptions& options, const std::vector<std::string>& drivesBefore, std::string& card,
+              std::string& why)
 {
     const std::function<CardLook()> look = options.from.empty()
         ? std::function<CardLook()>([&] { return ChooseNewDrive(drivesBefore, platform::DriveRoots()); })
         : std::function<CardLook()>([&] { return LookForFolder(options.from); });
-    const CardLook found = WaitForCard(look, options.cardWaitSeconds * std::uint64_t{1000});
+    const CardLook found = WaitForCard(look, options.waitSeconds * std::uint64_t{1000});
     switch (found.found) {
     case CardFound::Yes:
         card = found.card;
         return true;
     case CardFound::NotYet:
-        Failed(offload, "card", "the card did not appear within " + std::to_string(options.cardWaitSeconds) + " s");
+        why = "the card did not appear within " + std::to_string(options.waitSeconds) + " s";
         return false;
     case CardFound::SeveralDrives: {
         std::string drives;
         for (const std::string& drive : found.newDrives) {
             drives += (drives.empty() ? "" : ", ") + drive;
         }
-        Failed(offload, "card", "more than one new drive appeared (" + drives + "): name the card with --from");
+        why = "more than one new drive appeared (" + drives + "): name the card with --from";
         return false;
     }
     case CardFound::Interrupted:
         break;
     }
-    Failed(offload, "card", "interrupted while waiting for the card");
+    why = "interrupted while waiting for the card";
     return false;
+}
+
+// Switches the signed-in camera to USB storage and finds its card. The
+// drives are looked at before the switch: a drive there already is never
+// taken for the card. False, with the step that failed and why.
+bool SwitchToCard(const CardOptions& options, std::string& card, std::string& step, std::string& why)
+{
+    const std::vector<std::string> drivesBefore = options.from.empty() ? platform::DriveRoots()
+                                                                      : std::vector<std::string>{};
+    step = "usb-storage";
+    if (platform::Interrupted()) {
+        why = "interrupted before the switch to USB storage";
+        return false;
+    }
+    if (!camera::EnterUsbStorage()) {
+        why = "the camera refused to switch to USB storage";
+        return false;
+    }
+    step = "card";
+    return FindCard(options, drivesBefore, card, why);
 }
 
 // Sign-in to the complete bag. The started line is written before the
@@ -192,16 +212,10 @@ CameraOffload CopyCard(const Session& session, const OffloadOptions& options, st
     if (BeginChange(session, offload.serial, kAction, {{"archive", options.archive}}) != kExitOk) {
         return Failed(offload, "audit", "nothing was changed", kExitAuditFailed);
     }
-    const std::vector<std::string> drivesBefore = options.from.empty() ? platform::DriveRoots()
-                                                                      : std::vector<std::string>{};
-    if (platform::Interrupted()) {
-        return Failed(offload, "usb-storage", "interrupted before the switch to USB storage");
-    }
-    if (!camera::EnterUsbStorage()) {
-        return Failed(offload, "usb-storage", "the camera refused to switch to USB storage");
-    }
-    if (!FindCard(options, drivesBefore, offload, card)) {
-        return offload;
+    std::string step;
+    std::string why;
+    if (!SwitchToCard(options.card, card, step, why)) {
+        return Failed(offload, step, why);
     }
     ProgressDisplay display;
     custody::OffloadRequest request;
@@ -219,40 +233,94 @@ CameraOffload CopyCard(const Session& session, const OffloadOptions& options, st
     return offload;
 }
 
-// Formats the card once it holds exactly the bag's files, with the
-// format's own audit lines around it.
+// The card checked against the archive, with the bags of the session's
+// audit trail vouched for by it.
+FormatVerdict CheckAgainstArchive(const Session& session, const std::string& serial, const std::string& archive,
+                                  const std::string& card)
+{
+    OffloadRecords records;
+    FormatVerdict verdict;
+    if (ReadOffloadRecords(session.auditPath, records, verdict.why) != TrailRead::Ok) {
+        verdict.why = "the audit trail cannot vouch for a bag: " + verdict.why;
+        return verdict;
+    }
+    return CheckCardHeld(custody::LocalFileSystem(), card, archive, serial, records, HashThreads());
+}
+
+enum class FormatEnd { Formatted, Refused, CameraRefused, CameraSilent };
+
+struct FormatOutcome {
+    FormatEnd end = FormatEnd::Refused;
+    std::string bag;  // the bag that holds the card's files, once checked
+    std::string why;  // Refused: why
+    int exitCode = kExitFailed;
+};
+
+// After the format's started line: the card is listed and checked against
+// the archive right before the format command, which is sent only when the
+// check passed and no Ctrl+C came; then the outcome line.
+FormatOutcome FormatCheckedCard(const Session& session, const std::string& serial, const std::string& archive,
+                                const std::string& card)
+{
+    FormatOutcome outcome;
+    nlohmann::ordered_json details = {{"archive", archive}};
+    std::string audited;
+    const FormatVerdict verdict = CheckAgainstArchive(session, serial, archive, card);
+    if (!verdict.ok) {
+        outcome.why = verdict.why;
+        audited = "failed at check: " + verdict.why;
+    } else if (platform::Interrupted()) {
+        outcome.why = "interrupted before the format";
+        audited = "failed at format: " + outcome.why;
+    } else {
+        outcome.bag = verdict.bag;
+        details = {{"offloaded_to", verdict.bag}};
+        std::string answered;
+        if (camera::Format()) {
+            outcome.end = FormatEnd::Formatted;
+            audited = "ok";
+        } else if (camera::ReadSerial(answered)) {
+            outcome.end = FormatEnd::CameraRefused;
+            audited = "failed";
+        } else {
+            outcome.end = FormatEnd::CameraSilent;
+            audited = "failed: the camera did not answer";
+        }
+    }
+    outcome.exitCode = EndChange(session, serial, "format", audited, details,
+                                 outcome.end == FormatEnd::Formatted ? kExitOk : kExitFailed);
+    return outcome;
+}
+
+// Formats the card once a bag holds exactly its files, with the format's
+// own audit lines around the check.
 void FormatAfterOffload(const Session& session, const OffloadOptions& options, const std::string& card,
                         CameraOffload& offload)
 {
-    std::string why;
-    if (!custody::CardHoldsExactly(custody::LocalFileSystem(), card, offload.copy.payload, why)) {
-        offload.format = FormatAfter::NotFormatted;
-        offload.formatWhy = "the card does not hold exactly the bag's files (" + why + ")";
-        offload.exitCode = kExitFailed;
-        return;
-    }
-    const nlohmann::ordered_json bag = {{"offloaded_to", offload.copy.bag}};
     offload.format = FormatAfter::NotFormatted;
-    if (BeginChange(session, offload.serial, "format", bag) != kExitOk) {
+    if (BeginChange(session, offload.serial, "format", {{"archive", options.archive}}) != kExitOk) {
         offload.formatWhy = "the audit file could not be written";
         offload.exitCode = kExitAuditFailed;
         return;
     }
-    const bool formatted = camera::Format();
-    std::string serial;
-    const bool answers = formatted || camera::ReadSerial(serial);
-    if (formatted) {
+    const FormatOutcome outcome = FormatCheckedCard(session, offload.serial, options.archive, card);
+    offload.exitCode = outcome.exitCode;
+    switch (outcome.end) {
+    case FormatEnd::Formatted:
         offload.format = FormatAfter::Formatted;
-    } else if (answers) {
+        break;
+    case FormatEnd::Refused:
+        offload.formatWhy = outcome.why;
+        break;
+    case FormatEnd::CameraRefused:
         offload.formatWhy = "the camera refused the format";
-    } else {
-        offload.formatWhy = "the camera does not answer in USB storage mode; the recordings are safe in the bag, and"
-                            " orvanectl format --yes --offloaded-to " + options.archive
+        break;
+    case FormatEnd::CameraSilent:
+        offload.formatWhy = "the camera does not answer in USB storage mode; the recordings are safe in the bag "
+                            + outcome.bag + ", and orvanectl format --yes --offloaded-to " + options.archive
                             + " clears the card once the camera is connected again";
+        break;
     }
-    offload.exitCode = EndChange(session, offload.serial, "format",
-                                 formatted ? "ok" : answers ? "failed" : "failed: the camera did not answer", bag,
-                                 formatted ? kExitOk : kExitFailed);
 }
 
 // One camera, connected: copied, recorded, formatted when asked, reported.
@@ -261,7 +329,14 @@ int OffloadConnected(const Session& session, const OffloadOptions& options)
 {
     std::string card;
     CameraOffload offload = CopyCard(session, options, card);
-    if (offload.exitCode != kExitAuditFailed) {  // else BeginChange has said why
+    // The earlier attempt sealed on the way is a bag of its own: its line
+    // comes first, so that the trail vouches for it too.
+    const auto& sealed = offload.copy.sealedEarlier;
+    if (sealed && offload.exitCode != kExitAuditFailed) {
+        offload.exitCode = EndChange(session, offload.serial, kAction, SealedAuditOutcome(*sealed),
+                                     SealedAuditDetails(*sealed), offload.exitCode);
+    }
+    if (offload.exitCode != kExitAuditFailed) {  // else an audit line has failed and said why
         offload.exitCode = EndChange(session, offload.serial, kAction, OffloadAuditOutcome(offload),
                                      OffloadAuditDetails(offload), offload.exitCode);
     }
@@ -303,48 +378,21 @@ int RunDock(const Session& session, const OffloadOptions& options)
     return stopped != kExitOk ? stopped : failed == 0 ? kExitOk : kExitFailed;
 }
 
-// The name of an unfinished offload of `serial` newer than its newest bag:
-// the card then holds recordings that no bag holds. Empty when none.
-std::string UnfinishedOffload(const std::string& archive, const std::string& serial)
+// Without drive letters the card can only be named.
+bool CardFindable(const CardOptions& card)
 {
-    std::vector<std::string> names;
-    if (!custody::SerialNamesAFolder(serial)
-        || !custody::LocalFileSystem().ListFolders(custody::LocalFileSystem().Join(archive, serial), names)) {
-        return "";
+    if (card.from.empty() && !platform::HasDriveLetters()) {
+        WriteErrorLine("this system has no drive letters; name the card's folder with --from");
+        return false;
     }
-    const auto partial = custody::NewestOffloadFolder(names, true);
-    const auto bag = custody::NewestOffloadFolder(names, false);
-    return partial && (!bag || partial->NewerThan(*bag)) ? partial->Text() : "";
-}
-
-// The newest bag of `serial` when it is valid in full; empty, with `why`,
-// otherwise.
-std::string VerifiedOffload(const std::string& archive, const std::string& serial, std::string& why)
-{
-    std::string bag = custody::NewestBag(custody::LocalFileSystem(), archive, serial);
-    if (bag.empty()) {
-        why = "no bag of it";
-        return "";
-    }
-    const std::string unfinished = UnfinishedOffload(archive, serial);
-    if (!unfinished.empty()) {
-        why = "the newer offload " + unfinished + " is unfinished: offload again to finish it";
-        return "";
-    }
-    const custody::BagVerdict verdict = custody::VerifyBag(custody::LocalFileSystem(), bag, HashThreads());
-    if (!verdict.valid) {
-        why = bag + ": invalid: " + verdict.why;
-        return "";
-    }
-    return bag;
+    return true;
 }
 
 }  // namespace
 
 int CheckOffloadInput(const OffloadOptions& options)
 {
-    if (options.from.empty() && !platform::HasDriveLetters()) {
-        WriteErrorLine("offload: this system has no drive letters; name the card's folder with --from");
+    if (!CardFindable(options.card)) {
         return kExitUsage;
     }
     const std::string problem = ArchiveProblem(custody::LocalFileSystem(), options.archive,
@@ -367,8 +415,11 @@ int RunOffload(Session& session, const OffloadOptions& given)
     return connected != kExitOk ? connected : OffloadConnected(session, options);
 }
 
-int CheckOffloadedTo(const std::string& archive)
+int CheckOffloadedTo(const std::string& archive, const CardOptions& card)
 {
+    if (!CardFindable(card)) {
+        return kExitUsage;
+    }
     const std::string problem = ArchiveFolderProblem(custody::LocalFileSystem(), archive);
     if (!problem.empty()) {
         WriteErrorLine(problem);
@@ -377,7 +428,7 @@ int CheckOffloadedTo(const std::string& archive)
     return kExitOk;
 }
 
-int RunFormatOffloaded(Session& session, const std::string& given)
+int RunFormatOffloaded(Session& session, const std::string& given, const CardOptions& cardOptions)
 {
     const std::string archive = platform::FullPath(given);
     const int opened = OpenCamera(session);
@@ -389,25 +440,33 @@ int RunFormatOffloaded(Session& session, const std::string& given)
         session.output.Error("could not read the serial number");
         return kExitFailed;
     }
-    std::string why;
-    const std::string bag = VerifiedOffload(archive, serial, why);
-    if (bag.empty()) {
-        session.output.Error("no verified offload of " + serial + " in " + archive + " (" + why
-                             + "); the card was not formatted");
-        return kExitFailed;
-    }
-    const nlohmann::ordered_json details = {{"offloaded_to", bag}};
+    const nlohmann::ordered_json details = {{"archive", archive}};
     const int started = BeginChange(session, serial, "format", details);
     if (started != kExitOk) {
         return started;
     }
-    const bool formatted = camera::Format();
-    if (formatted) {
-        session.output.Result({{"serial", serial}, {"action", "format"}, {"outcome", "ok"}, {"offloaded_to", bag}},
-                              "card formatted; its recordings are in " + bag);
-    } else {
-        session.output.Error("the camera refused: format");
+    std::string card;
+    std::string step;
+    std::string why;
+    if (!SwitchToCard(cardOptions, card, step, why)) {
+        session.output.Error("card not formatted: " + why);
+        return EndChange(session, serial, "format", "failed at " + step + ": " + why, details, kExitFailed);
     }
-    return EndChange(session, serial, "format", formatted ? "ok" : "failed", details,
-                     formatted ? kExitOk : kExitFailed);
+    const FormatOutcome outcome = FormatCheckedCard(session, serial, archive, card);
+    switch (outcome.end) {
+    case FormatEnd::Formatted:
+        session.output.Result({{"serial", serial}, {"action", "format"}, {"outcome", "ok"}, {"offloaded_to", outcome.bag}},
+                              "card formatted; its recordings are in " + outcome.bag);
+        break;
+    case FormatEnd::Refused:
+        session.output.Error("card not formatted: " + outcome.why);
+        break;
+    case FormatEnd::CameraRefused:
+        session.output.Error("the camera refused: format");
+        break;
+    case FormatEnd::CameraSilent:
+        session.output.Error("the camera does not answer in USB storage mode: format");
+        break;
+    }
+    return outcome.exitCode;
 }

@@ -54,6 +54,43 @@ std::string Duration(std::uint64_t seconds)
     return minutes + ":" + TwoDigits(seconds % 60);
 }
 
+// What became of an earlier attempt's folder, for the result line.
+std::string EarlierAttempt(const custody::OffloadResult& copy)
+{
+    std::string text;
+    if (copy.sealedEarlier) {
+        const custody::SealedBag& sealed = *copy.sealedEarlier;
+        text += "; the earlier attempt is sealed as the incomplete bag " + sealed.bag + " (" + sealed.why + ")";
+    }
+    if (!copy.setAside.empty()) {
+        const std::size_t count = copy.setAsideFiles.size();
+        text += "; " + std::to_string(count) + (count == 1 ? " file" : " files")
+                + " its journal does not list moved out of the bag into " + copy.setAside;
+    }
+    return text;
+}
+
+nlohmann::ordered_json SetAside(const custody::OffloadResult& copy)
+{
+    return {{"folder", copy.setAside}, {"files", copy.setAsideFiles}};
+}
+
+void AddEarlierAttempt(const custody::OffloadResult& copy, nlohmann::ordered_json& object)
+{
+    if (copy.sealedEarlier) {
+        const custody::SealedBag& sealed = *copy.sealedEarlier;
+        object["sealed_earlier"] = {{"bag", sealed.bag},
+                                    {"why", sealed.why},
+                                    {"files", sealed.files},
+                                    {"bytes", sealed.bytes},
+                                    {"payload_oxum", sealed.payloadOxum},
+                                    {"tagmanifest_sha256", sealed.tagManifestSha256}};
+    }
+    if (!copy.setAside.empty()) {
+        object["set_aside"] = SetAside(copy);
+    }
+}
+
 }  // namespace
 
 std::string OffloadLine(const CameraOffload& offload)
@@ -64,10 +101,11 @@ std::string OffloadLine(const CameraOffload& offload)
         if (!offload.copy.bag.empty()) {
             line += " (the unfinished copy stays in " + offload.copy.bag + "; offload again to resume)";
         }
-        return line;
+        return line + EarlierAttempt(offload.copy);
     }
     return who + "ok " + std::to_string(offload.copy.files) + " files " + std::to_string(offload.copy.bytes)
-           + " bytes " + offload.copy.bag + (offload.copy.resumed ? " (resumed)" : "") + FormatSuffix(offload);
+           + " bytes " + offload.copy.bag + (offload.copy.resumed ? " (resumed)" : "") + FormatSuffix(offload)
+           + EarlierAttempt(offload.copy);
 }
 
 nlohmann::ordered_json OffloadJson(const CameraOffload& offload)
@@ -80,6 +118,7 @@ nlohmann::ordered_json OffloadJson(const CameraOffload& offload)
         if (!offload.copy.bag.empty()) {
             object["partial"] = offload.copy.bag;
         }
+        AddEarlierAttempt(offload.copy, object);
         return object;
     }
     object["outcome"] = "ok";
@@ -95,6 +134,7 @@ nlohmann::ordered_json OffloadJson(const CameraOffload& offload)
         object["format"] = "failed";
         object["format_error"] = offload.formatWhy;
     }
+    AddEarlierAttempt(offload.copy, object);
     return object;
 }
 
@@ -105,13 +145,30 @@ std::string OffloadAuditOutcome(const CameraOffload& offload)
 
 nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload)
 {
+    nlohmann::ordered_json details = nlohmann::ordered_json::object();
     if (!Offloaded(offload)) {
-        return offload.copy.bag.empty() ? nlohmann::ordered_json::object()
-                                        : nlohmann::ordered_json{{"partial", offload.copy.bag}};
+        if (!offload.copy.bag.empty()) {
+            details["partial"] = offload.copy.bag;
+        }
+    } else {
+        details = {{"bag", offload.copy.bag},
+                   {"payload_oxum", offload.copy.payloadOxum},
+                   {"tagmanifest_sha256", offload.copy.tagManifestSha256}};
     }
-    return {{"bag", offload.copy.bag},
-            {"payload_oxum", offload.copy.payloadOxum},
-            {"tagmanifest_sha256", offload.copy.tagManifestSha256}};
+    if (!offload.copy.setAside.empty()) {
+        details["set_aside"] = SetAside(offload.copy);
+    }
+    return details;
+}
+
+std::string SealedAuditOutcome(const custody::SealedBag& sealed)
+{
+    return "incomplete: " + sealed.why;
+}
+
+nlohmann::ordered_json SealedAuditDetails(const custody::SealedBag& sealed)
+{
+    return {{"bag", sealed.bag}, {"payload_oxum", sealed.payloadOxum}, {"tagmanifest_sha256", sealed.tagManifestSha256}};
 }
 
 std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t elapsedMs)

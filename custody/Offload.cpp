@@ -28,9 +28,6 @@ constexpr const char* kBagInfoOrder[] = {
 constexpr const char* kEngineFields[] = {"Bagging-Date", "Payload-Oxum", "Offload-Started", "Offload-Finished",
                                          "Offload-Incomplete"};
 
-// Folders at a card's root that the system keeps for itself.
-constexpr const char* kSkippedRootFolders[] = {"System Volume Information", "$RECYCLE.BIN"};
-
 // The tag files an earlier attempt may have written before it failed.
 constexpr const char* kTagFiles[] = {"bagit.txt", "bag-info.txt", "manifest-sha256.txt", "tagmanifest-sha256.txt"};
 
@@ -38,30 +35,6 @@ constexpr std::size_t kCheckBlockSize = std::size_t{1} << 20;
 
 // Beside a .partial: what its data/ held that its journal does not vouch for.
 constexpr const char* kSetAsideSuffix = ".set-aside";
-
-bool InSkippedRootFolder(const std::string& relative)
-{
-    const std::string first = relative.substr(0, relative.find('/'));
-    if (first.size() == relative.size()) {
-        return false;  // a file at the root
-    }
-    return std::any_of(std::begin(kSkippedRootFolders), std::end(kSkippedRootFolders),
-                       [&first](const char* skipped) { return NameKey(first) == NameKey(skipped); });
-}
-
-bool ListCard(const FileSystem& fs, const std::string& card, std::vector<FileEntry>& files, std::string& why)
-{
-    std::vector<FileEntry> all;
-    std::string error;
-    if (!fs.ListFiles(card, {std::begin(kSkippedRootFolders), std::end(kSkippedRootFolders)}, all, error)) {
-        why = "the card cannot be listed: " + error;
-        return false;
-    }
-    files.clear();
-    std::copy_if(all.begin(), all.end(), std::back_inserter(files),
-                 [](const FileEntry& file) { return !InSkippedRootFolder(file.relativePath); });
-    return true;
-}
 
 std::size_t BagInfoRank(const std::string& name)
 {
@@ -571,42 +544,6 @@ std::string NewestBag(const FileSystem& fs, const std::string& archive, const st
     }
     const std::optional<OffloadFolderName> newest = NewestOffloadFolder(names, false);
     return newest ? fs.Join(serialFolder, newest->BagName()) : "";
-}
-
-bool CardHoldsExactly(const FileSystem& fs, const std::string& card, const std::vector<PayloadFile>& payload,
-                      std::string& why)
-{
-    std::vector<FileEntry> cardFiles;
-    if (!ListCard(fs, card, cardFiles, why)) {
-        return false;
-    }
-    std::map<std::string, std::uint64_t> onCard;
-    for (const FileEntry& file : cardFiles) {
-        onCard[file.relativePath] = file.size;
-    }
-    std::map<std::string, std::uint64_t> inBag;
-    for (const PayloadFile& file : payload) {
-        inBag[file.path] = file.size;
-    }
-    for (const auto& [path, size] : inBag) {
-        const auto found = onCard.find(path);
-        if (found == onCard.end()) {
-            why = path + " is in the bag but no longer on the card";
-            return false;
-        }
-        if (found->second != size) {
-            why = path + " has " + std::to_string(found->second) + " bytes on the card and " + std::to_string(size) +
-                  " in the bag";
-            return false;
-        }
-    }
-    for (const auto& [path, size] : onCard) {
-        if (inBag.count(path) == 0) {
-            why = path + " is on the card but not in the bag";
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace custody

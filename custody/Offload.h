@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "custody/Bag.h"
+#include "custody/CardContents.h"
 #include "custody/FileSystem.h"
 
 namespace custody {
@@ -120,10 +121,5 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request);
 // The newest bag of `serial` in `archive` by its folder name's time; empty
 // when there is none.
 std::string NewestBag(const FileSystem& fs, const std::string& archive, const std::string& serial);
-
-// True when the card holds exactly the payload's files (names and sizes);
-// otherwise `why` names the first difference.
-bool CardHoldsExactly(const FileSystem& fs, const std::string& card, const std::vector<PayloadFile>& payload,
-                      std::string& why);
 
 }  // namespace custody

@@ -128,8 +128,18 @@ int TELVIX_CALL FakeSetPassword(const char* password, const char*, int* status)
     return camera ? 1 : 0;
 }
 
+// The card's drive, if it has one, appears as the switch happens.
+int TELVIX_CALL FakeEnterStorage(const char*, int* status)
+{
+    FakeCamera* camera = Reach("SetMSDC", status);
+    if (camera && !camera->cardDrive.empty()) {
+        g_system.drives[camera->cardDrive] = g_system.now;
+    }
+    return camera ? 1 : 0;
+}
+
 // The calls that only change the camera's state, which no test reads back.
-const char* const kPlainCalls[] = {"SyncDevTime", "SetMSDC", "FormatDecTF"};
+const char* const kPlainCalls[] = {"SyncDevTime", "FormatDecTF"};
 
 template <size_t I>
 int TELVIX_CALL FakePlainCall(const char*, int* status)
@@ -160,8 +170,8 @@ FakeCameras::FakeCameras() : library_(TelvixLibrary()), previous_(g_cameraLibrar
     library_.SetAdminPassWord = &FakeSetPassword<&FakeCamera::adminPassword>;
     library_.SetUserPassWord = &FakeSetPassword<&FakeCamera::userPassword>;
     library_.SyncDevTime = &FakePlainCall<0>;
-    library_.SetMSDC = &FakePlainCall<1>;
-    library_.FormatDecTF = &FakePlainCall<2>;
+    library_.SetMSDC = &FakeEnterStorage;
+    library_.FormatDecTF = &FakePlainCall<1>;
     g_current = this;
     g_cameraLibrary = &library_;
 }

@@ -23,6 +23,7 @@ struct FakeCamera {
     bool garblesIdentity = false;   // stores a written record with one byte changed
     bool garblesSerial = false;     // stores a written serial number with one character changed
     bool keepsOldPassword = false;  // takes a new password but goes on checking the old one
+    std::string cardDrive;          // a drive root that appears as the camera switches to USB storage
 };
 
 struct FakeCall {

@@ -76,6 +76,7 @@ public:
             --g_system.appendsBeforeFailure;
         }
         g_system.files[path_] += line;
+        g_system.interrupted = g_system.interrupted || ++g_system.appends == g_system.interruptAtAppend;
         return true;
     }
 

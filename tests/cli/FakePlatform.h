@@ -22,6 +22,8 @@ struct FakeSystem {
     std::map<std::string, std::string> files;
     std::map<std::string, platform::FileRead> unreadable;  // what reading these paths gives
     int appendsBeforeFailure = -1;                          // then every append fails; -1 never
+    int interruptAtAppend = 0;                              // Ctrl+C as the Nth append (from 1) is written; 0 never
+    int appends = 0;
     bool opensForAppending = true;
 
     // Drive roots (real folders) by when they appear on the clock.

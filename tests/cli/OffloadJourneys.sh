@@ -2,10 +2,12 @@
 # orvanectl at the dock, against the simulated camera and its card folder:
 # an offload into a bag that archive verify finds valid, its audit lines,
 # the card left as it was (natively with --from; under Wine once with the
-# card appearing as a drive letter, once with --from). Natively also: the
-# copy cut short (card pulled, process killed, Ctrl+C, archive full), then
-# resumed into one whole bag; a read-only archive; format --offloaded-to;
-# --format-after with a card that gained a file.
+# card appearing as a drive letter, once with --from); the afternoon
+# recording: format --offloaded-to refuses a card that gained a file after
+# its offload, and archive verify --audit-trail finds a bag changed and
+# sealed again. Natively also: the copy cut short (card pulled, process
+# killed, Ctrl+C, archive full), then resumed into one whole bag; a
+# read-only archive; --format-after with a card that gained a file.
 #   OffloadJourneys.sh BIN_DIR SIM_DIR [WINE_LOADER]
 # To stop the copy at a known file, the tests hold a write lease on that
 # card file: the tool's open of it waits until the lease is let go.
@@ -37,6 +39,7 @@ until_true() {  # until_true WHAT COMMAND...: up to 30 s
   for i in $(seq 300); do "$@" && return 0; sleep 0.1; done
   fail "timed out waiting for $what"; return 1
 }
+re_path() { winpath "$1" | sed 's/[\\.]/\\&/g'; }  # a path as a regex matches it in the tool's output
 lines() { [ "$(cat "$1" 2>/dev/null | grep -Ec -- "$2")" -ge "${3:-1}" ]; }
 wait_for() { until_true "/$2/ in $1" lines "$@"; }  # wait_for FILE PATTERN [LINES]
 # run RC OUT_REGEX ARGS...: one run in the foreground, output in $WORK/out and $WORK/err.
@@ -99,6 +102,35 @@ run 0 ' ok ' "${A[@]}" offload "${TO[@]}" "${FROM[@]}"
 check_bag ''
 [ -s "$WORK/err" ] && fail "progress or errors on a standard error that is no console: $(cat "$WORK/err")"
 "${TOOL[@]}" audit verify "$(winpath "$AUDIT")" >/dev/null </dev/null || fail "the audit chain is broken"
+# ---- the afternoon recording: the card gains a file after its offload, and
+# no format goes through until a bag holds it too
+fresh
+FORMAT=(format --yes --offloaded-to "$(winpath "$ARCHIVE")" "${FROM[@]}")
+run 1 "card not formatted: no bag of $SERIAL in .*: offload the card first" "${A[@]}" "${FORMAT[@]}"
+run 0 ' ok 5 files ' "${A[@]}" offload "${TO[@]}" "${FROM[@]}"
+MORNING=$(bag)
+echo afternoon >"$CARD/DCIM/100MEDIA/VID_0003.MP4"
+run 1 "card not formatted: the card holds 1 file that no bag of $SERIAL in .* holds: DCIM/100MEDIA/VID_0003\.MP4" \
+  "${A[@]}" "${FORMAT[@]}"
+[ "$(state format_count)" = 0 ] && [ -s "$CARD/DCIM/100MEDIA/VID_0003.MP4" ] || fail "the afternoon recording was formatted away"
+run 0 ' ok 6 files ' "${A[@]}" offload "${TO[@]}" "${FROM[@]}"
+AFTERNOON=$(bag)
+run 0 "^card formatted; its recordings are in $(re_path "$AFTERNOON")\$" "${A[@]}" "${FORMAT[@]}"
+[ "$(state format_count)" = 1 ] && [ -z "$(ls -A "$CARD")" ] || fail "the card was not formatted"
+tail -1 "$AUDIT" | grep -q "\"action\":\"format\",\"outcome\":\"ok\",\"offloaded_to\":\"$(winpath "$AFTERNOON" | sed 's/\\/\\\\\\\\/g')\"" \
+  || fail "format audit: $(tail -1 "$AUDIT")"
+VERIFY=(archive verify --audit-trail "$(winpath "$AUDIT")" "$(winpath "$ARCHIVE")")
+run 0 "^$(re_path "$MORNING"): valid\$" "${VERIFY[@]}"
+grep -qx "$(re_path "$AFTERNOON"): valid" "$WORK/out" || fail "archive verify --audit-trail: $(cat "$WORK/out")"
+# The morning bag changed and sealed again: a byte of a recording, the
+# manifest and the tag manifest. Valid as a bag; not the bag its offload
+# recorded.
+printf X | dd of="$MORNING/data/MISC/LOG_0001.TXT" bs=1 conv=notrunc status=none
+(cd "$MORNING" && find data -type f | LC_ALL=C sort | xargs sha256sum >manifest-sha256.txt \
+  && sha256sum bagit.txt bag-info.txt manifest-sha256.txt >tagmanifest-sha256.txt)
+run 0 "^$(re_path "$MORNING"): valid\$" archive verify "$(winpath "$ARCHIVE")"
+run 1 "^$(re_path "$MORNING"): invalid: tagmanifest-sha256\.txt: differs from the one recorded at its offload" \
+  "${VERIFY[@]}"
 [ -n "$WINE" ] && { echo "$fails failed"; [ "$fails" = 0 ]; exit; }
 
 # ---- the copy cut short, then resumed into one whole bag
@@ -147,19 +179,6 @@ if mkdir -p "$WORK/full" && mount -t tmpfs -o size=1m tmpfs "$WORK/full" 2>/dev/
 else
   echo "note: no tmpfs mount here (not root?): the archive-full journey was skipped"
 fi
-
-# ---- format --offloaded-to: no bag, a broken bag, a good bag
-fresh
-run 1 "no verified offload of $SERIAL in .*no bag" "${A[@]}" format --yes --offloaded-to "$ARCHIVE"
-run 0 ' ok ' "${A[@]}" offload "${TO[@]}" "${FROM[@]}"
-echo x >>"$(bag)/data/MISC/LOG_0001.TXT"
-run 1 "no verified offload of $SERIAL in .*invalid" "${A[@]}" format --yes --offloaded-to "$ARCHIVE"
-[ "$(state format_count)" = 0 ] || fail "a format reached the camera without a verified bag"
-run 0 ' ok ' "${A[@]}" offload "${TO[@]}" "${FROM[@]}"
-run 0 "card formatted; its recordings are in $(bag)" "${A[@]}" format --yes --offloaded-to "$ARCHIVE"
-[ "$(state format_count)" = 1 ] && [ -z "$(ls -A "$CARD")" ] || fail "the card was not formatted"
-tail -1 "$AUDIT" | grep -q "\"action\":\"format\",\"outcome\":\"ok\",\"offloaded_to\":\"$(bag)\"" || fail "format audit: $(tail -1 "$AUDIT")"
-run 2 'does not exist' format --yes --offloaded-to "$WORK/none"
 
 # ---- --format-after: formats a card that holds exactly the bag's files, no other
 fresh

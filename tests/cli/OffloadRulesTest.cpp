@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "cli/BagAudit.h"
 #include "cli/CardSearch.h"
+#include "cli/FormatCheck.h"
 #include "cli/OffloadReport.h"
+#include "custody/CardContents.h"
 
 namespace {
 
@@ -64,6 +67,10 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
     CameraOffload notFormatted = Offloaded();
     notFormatted.format = FormatAfter::NotFormatted;
     notFormatted.formatWhy = "the card gained DCIM/VID_9.MP4";
+    CameraOffload sealedAndSetAside = Offloaded();
+    sealedAndSetAside.copy.sealedEarlier = custody::SealedBag{"D:\\A\\SN-A1\\X", "VID_1.MP4 differs", 1, 7, "7.1", "cd34"};
+    sealedAndSetAside.copy.setAside = "D:\\A\\SN-A1\\X.set-aside";
+    sealedAndSetAside.copy.setAsideFiles = {"planted.MP4"};
     CameraOffload noSerial = FailedAt("serial", "could not read the serial number", "");
     noSerial.serial.clear();
     noSerial.cameraId.clear();
@@ -87,6 +94,15 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
          "{\"serial\":\"SN-A1\",\"camera_id\":\"CAM0101\",\"outcome\":\"ok\",\"files\":3,\"bytes\":1572864," + bag
              + ",\"resumed\":false,\"payload_oxum\":\"1572864.3\",\"tagmanifest_sha256\":\"ab12\",\"format\":"
                "\"failed\",\"format_error\":\"the card gained DCIM/VID_9.MP4\"}"},
+        {"an earlier attempt sealed, a file set aside", sealedAndSetAside,
+         "SN-A1 CAM0101 ok 3 files 1572864 bytes D:\\Archive\\SN-A1\\20261208T091502Z; the earlier attempt is sealed as "
+         "the incomplete bag D:\\A\\SN-A1\\X (VID_1.MP4 differs); 1 file its journal does not list moved out of the "
+         "bag into D:\\A\\SN-A1\\X.set-aside",
+         "{\"serial\":\"SN-A1\",\"camera_id\":\"CAM0101\",\"outcome\":\"ok\",\"files\":3,\"bytes\":1572864," + bag
+             + ",\"resumed\":false,\"payload_oxum\":\"1572864.3\",\"tagmanifest_sha256\":\"ab12\",\"sealed_earlier\":"
+               "{\"bag\":\"D:\\\\A\\\\SN-A1\\\\X\",\"why\":\"VID_1.MP4 differs\",\"files\":1,\"bytes\":7,"
+               "\"payload_oxum\":\"7.1\",\"tagmanifest_sha256\":\"cd34\"},\"set_aside\":{\"folder\":"
+               "\"D:\\\\A\\\\SN-A1\\\\X.set-aside\",\"files\":[\"planted.MP4\"]}}"},
         {"failed mid-copy", FailedAt("copy", "DCIM/VID_2.MP4: cannot read", "D:\\A\\SN-A1\\X.partial"),
          "SN-A1 CAM0101 failed at copy: DCIM/VID_2.MP4: cannot read (the unfinished copy stays in "
          "D:\\A\\SN-A1\\X.partial; offload again to resume)",
@@ -117,6 +133,60 @@ TEST(OffloadReport, ProgressSaysFilesBytesRateAndTimeLeft)
     for (const auto& c : cases) {
         EXPECT_EQ(ProgressLine(c.progress, c.elapsedMs), c.line);
     }
+}
+
+}  // namespace
+
+namespace {
+
+using Files = std::vector<custody::FileEntry>;
+
+TEST(CardCheck, NamesWhatTheCardHoldsThatNoBagDoes)
+{
+    const Files card = {{"DCIM/VID_0001.MP4", 9}, {"DCIM/VID_0002.MP4", 5}};
+    const struct {
+        const char* name;
+        Files card;
+        std::vector<Files> bags;
+        bool exact;  // the first bag holds exactly the card's files
+        std::string names;
+        std::size_t count;
+    } cases[] = {
+        {"the bag's files", card, {card}, true, "", 0},
+        {"names as Windows compares them", card, {{{"dcim/vid_0001.mp4", 9}, {"DCIM/Vid_0002.MP4", 5}}}, true, "", 0},
+        {"a recording since", card, {{card[0]}}, false, "DCIM/VID_0002.MP4", 1},
+        {"held by two bags between them", card, {{card[0]}, {card[1]}}, false, "", 0},
+        {"a file that grew", card, {{card[0], {"DCIM/VID_0002.MP4", 4}}}, false,
+         "DCIM/VID_0002.MP4 (5 bytes on the card, 4 in a bag)", 1},
+        {"a file gone from the card", {card[0]}, {card}, false, "", 0},
+        {"many, a few named", {{"A", 1}, {"B", 1}, {"C", 1}, {"D", 1}, {"E", 1}}, {{}}, false, "A, B, C and 2 more", 5},
+        {"one name twice on Windows", {{"a.mp4", 1}, {"A.MP4", 1}}, {{{"a.mp4", 1}}}, false, "", 0},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(custody::HoldsExactly(c.card, c.bags.front(), why), c.exact) << c.name << ": " << why;
+        std::size_t count = 99;
+        EXPECT_EQ(FilesNoBagHolds(c.card, c.bags, count), c.names) << c.name;
+        EXPECT_EQ(count, c.count) << c.name;
+    }
+}
+
+TEST(BagAudit, FindsTheOffloadLineOfABagByItsSerialAndNameInPiecesThatSplitLines)
+{
+    const std::string trail = "{\"seq\":1,\"action\":\"offload\",\"outcome\":\"started\"}\r\n"
+                              "{\"seq\":2,\"action\":\"offload\",\"outcome\":\"ok\",\"bag\":\"Z:\\\\A\\\\SN-A1\\\\B1\","
+                              "\"payload_oxum\":\"9.1\",\"tagmanifest_sha256\":\"ab\"}\r\n";
+    OffloadRecords records("trail.jsonl");
+    for (std::size_t at = 0; at < trail.size(); at += 5) {
+        records.Feed(std::string_view(trail).substr(at, 5));
+    }
+    for (const char* bag : {"/mnt/share/A/SN-A1/B1/", "\\\\server\\A\\sn-a1\\b1"}) {
+        const OffloadRecord* record = records.Find(bag);
+        ASSERT_NE(record, nullptr) << bag;
+        EXPECT_EQ(record->line, 2u);
+        EXPECT_EQ(record->tagManifestSha256, "ab");
+    }
+    EXPECT_EQ(records.Find("/A/SN-A2/B1"), nullptr);
 }
 
 }  // namespace
