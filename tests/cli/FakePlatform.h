@@ -23,6 +23,10 @@ struct FakeSystem {
     std::map<std::string, platform::FileRead> unreadable;  // what reading these paths gives
     int appendsBeforeFailure = -1;                          // then every append fails; -1 never
     bool opensForAppending = true;
+    // After this many locks (-1: never) another program takes the shared
+    // files' lock and holds it until the clock gets to lockFreeAt.
+    int locksBeforeBusy = -1;
+    std::uint64_t lockFreeAt = UINT64_MAX;
 
     // Drive roots (real folders) by when they appear on the clock.
     std::map<std::string, std::uint64_t> drives;
@@ -34,6 +38,11 @@ struct FakeSystem {
     bool catching = false;   // CatchInterrupt was called
     bool readyToEnd = false;  // ReadyToEnd was called
 
+    // Standard error holds `expected`; nothing at all when it is empty.
+    bool ErrorsHold(const std::string& expected) const
+    {
+        return expected.empty() ? errors.empty() : errors.find(expected) != std::string::npos;
+    }
     // The JSON lines appended to `path`.
     std::vector<std::string> Lines(const std::string& path) const;
     // "action:outcome" of each audit line in `path`.
