@@ -80,8 +80,9 @@ TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, s
 {
     records = OffloadRecords(path);
     ChainReport report;
-    if (!CheckAuditFile(path, report, [&records](std::string_view piece) { records.Feed(piece); })) {
-        why = "cannot read the audit file " + path;
+    std::string problem;
+    if (!CheckAuditFile(path, report, problem, [&records](std::string_view piece) { records.Feed(piece); })) {
+        why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
         return TrailRead::Unreadable;
     }
     if (!report.whole) {

@@ -12,6 +12,8 @@ namespace {
 
 using json = nlohmann::json;
 
+const char* const kUnchainedBeforeKey = "unchained_before";
+
 std::string_view WithoutCarriageReturn(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r') {
@@ -60,6 +62,24 @@ bool IsUnchainedLine(const json& object)
 
 }  // namespace
 
+nlohmann::ordered_json ChainedLineStart(const ChainLink& link)
+{
+    nlohmann::ordered_json start = {{"seq", link.seq}, {"prev", link.prev}};
+    if (link.unchainedBefore > 0) {
+        start[kUnchainedBeforeKey] = link.unchainedBefore;
+    }
+    return start;
+}
+
+ChainLink NextLink(const ChainReport& report)
+{
+    ChainLink link;
+    link.seq = report.lines + 1;
+    link.prev = report.lastHash;
+    link.unchainedBefore = report.awaitsChain ? report.lines : 0;
+    return link;
+}
+
 ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link)
 {
     if (tail.empty()) {
@@ -83,6 +103,7 @@ ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link)
         return ChainEnd::NotChained;
     }
     link.seq = seq + 1;
+    link.unchainedBefore = 0;
     link.prev = HashHex(HashAlgorithm::Sha256, last);
     if (link.prev.empty()) {
         return ChainEnd::NoHash;
@@ -118,7 +139,15 @@ ChainReport ChainChecker::Finish()
     if (report_.whole && !pending_.empty()) {
         Break("half a line: the file ends without a line ending (a write was cut off)");
     }
-    if (report_.whole) {
+    if (report_.whole && report_.lines > 0 && !chained_) {
+        report_.whole = false;
+        report_.awaitsChain = true;
+        report_.brokenAt = 1;
+        report_.why = (report_.lines == 1 ? std::string("its one line is not")
+                                          : "none of its " + std::to_string(report_.lines) + " lines is")
+                      + " chained (no seq and prev): stripped, or written before the chain and not continued since";
+    }
+    if (report_.whole || report_.awaitsChain) {
         report_.lastHash = expected_.prev;
     }
     return report_;
@@ -154,8 +183,39 @@ void ChainChecker::CheckLine(std::string_view line)
                               : "prev is not the hash of line " + std::to_string(seq - 1)
                                     + ": that line was edited, or this one was moved");
     }
+    if (!CountsUnchained(object)) {
+        return;
+    }
     chained_ = true;
     Continue(line, seq);
+}
+
+bool ChainChecker::CountsUnchained(const json& object)
+{
+    const auto found = object.find(kUnchainedBeforeKey);
+    const bool counted = found != object.end();
+    if (chained_) {
+        if (counted) {
+            Break("unchained_before on a line after the chain's first");
+        }
+        return !counted;
+    }
+    const std::string before = std::to_string(report_.unchained) + " lines stand before the chain";
+    if (!counted && report_.unchained > 0) {
+        Break("no unchained_before, though " + before
+              + ": seq and prev were stripped from them, or an older orvanectl continued them");
+        return false;
+    }
+    if (counted && !found->is_number_unsigned()) {
+        Break("unchained_before is not a count of lines");
+        return false;
+    }
+    if (counted && found->get<std::uint64_t>() != report_.unchained) {
+        Break("unchained_before is " + std::to_string(found->get<std::uint64_t>()) + " where " + before
+              + ": lines before it were removed, added, or stripped of seq and prev");
+        return false;
+    }
+    return true;
 }
 
 void ChainChecker::Continue(std::string_view line, std::uint64_t number)

@@ -5,12 +5,17 @@
 //
 // A file an earlier orvanectl wrote holds audit lines without seq and prev.
 // Such lines may only stand before the first chained line, which continues
-// them: its seq is its line number and its prev the hash of the line before.
+// them: its seq is its line number, its prev the hash of the line before,
+// and its "unchained_before" (right after prev, on that line only) their
+// count. So lines stripped of seq and prev do not pass for earlier ones: a
+// file of such lines only, or a count that differs, breaks the chain.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 // What the first line's prev is.
 extern const char* const kNoPreviousLine;
@@ -22,14 +27,21 @@ constexpr std::uint64_t kMaxAuditLineBytes = 1024 * 1024;
 struct ChainLink {
     std::uint64_t seq = 1;
     std::string prev = kNoPreviousLine;
+    // Above 0: the next line is the chain's first, after this many lines
+    // from before it.
+    std::uint64_t unchainedBefore = 0;
 };
+
+// The start of the line that `link` continues a file with: seq, prev and,
+// where due, unchained_before; the writer adds the line's own keys.
+nlohmann::ordered_json ChainedLineStart(const ChainLink& link);
 
 enum class ChainEnd {
     Found,       // `link` continues the file
     NeedMore,    // the tail holds no whole last line yet: read more of it
     HalfLine,    // the file ends without a line ending: a write was cut off
     Unchained,   // the last line is an audit line from before the chain:
-                 // check the whole file, whose report continues it
+                 // check the whole file, and continue it with NextLink
     NotChained,  // the last line is no audit line at all
     NoHash,      // the platform's SHA-256 failed
 };
@@ -42,12 +54,19 @@ ChainEnd FindChainEnd(std::string_view tail, bool wholeFile, ChainLink& link);
 // The verdict on a whole audit file.
 struct ChainReport {
     bool whole = true;
-    std::uint64_t lines = 0;     // whole: the number of lines
-    std::uint64_t unchained = 0; // whole: how many of them come before the chain
-    std::string lastHash;        // whole: the last line's hash (64 zeros when empty)
+    // Not whole only because no line is chained yet: lines an earlier
+    // orvanectl wrote (or lines stripped of seq and prev), which a writer
+    // may still continue, saying how many they are.
+    bool awaitsChain = false;
+    std::uint64_t lines = 0;     // whole or awaiting: the number of lines
+    std::uint64_t unchained = 0; // whole or awaiting: how many of them come before the chain
+    std::string lastHash;        // whole or awaiting: the last line's hash (64 zeros when empty)
     std::uint64_t brokenAt = 0;  // broken: the first line that breaks the chain
     std::string why;             // broken: why it does
 };
+
+// How a writer continues a file whose report is whole or awaits the chain.
+ChainLink NextLink(const ChainReport& report);
 
 // Checks an audit file fed in pieces of any size, in order, without
 // holding more of it than one line.
@@ -59,6 +78,8 @@ public:
 
 private:
     void CheckLine(std::string_view line);
+    // The first chained line: does it count the lines before it?
+    bool CountsUnchained(const nlohmann::json& object);
     // Line `number`, whole: the next must follow it.
     void Continue(std::string_view line, std::uint64_t number);
     void Break(const std::string& why);

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "cli/AuditVerify.h"
 #include "cli/Output.h"
 
 bool AuditTrail::Open(const std::string& path)
@@ -14,10 +15,10 @@ bool AuditTrail::Open(const std::string& path)
         return Fail("it cannot be opened for appending");
     }
     // A file that cannot be continued is refused now, before any camera is
-    // touched, not at the first line.
-    const platform::FileLock lock(*file_);
+    // touched, not at the first line; once per run, as it reads the file.
+    const platform::FileLock lock(*file_, platform::kLockWaitMs, [this] { SayWaiting(); });
     ChainLink next;
-    return lock.Held() ? ReadChainEnd(next) : Fail("it cannot be locked");
+    return Locked(lock) && CheckWholeChain(next);
 }
 
 bool AuditTrail::Record(const std::string& serial, const std::string& action, const std::string& outcome,
@@ -29,23 +30,19 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
     if (!file_) {
         return Fail("it cannot be opened for appending");
     }
-    const platform::FileLock lock(*file_);
-    if (!lock.Held()) {
-        return Fail("it cannot be locked");
-    }
+    const platform::FileLock lock(*file_, platform::kLockWaitMs, [this] { SayWaiting(); });
     ChainLink next;
-    if (!ReadChainEnd(next)) {
+    if (!Locked(lock) || !ReadChainEnd(next)) {
         return false;
     }
-    nlohmann::ordered_json line = {{"seq", next.seq},
-                                   {"prev", next.prev},
-                                   {"time", UtcTimestamp()},
-                                   {"computer", computer_},
-                                   {"user", user_},
-                                   {"tool", "orvanectl " ORVANE_VERSION},
-                                   {"serial", serial},
-                                   {"action", action},
-                                   {"outcome", outcome}};
+    nlohmann::ordered_json line = ChainedLineStart(next);
+    line.update(nlohmann::ordered_json{{"time", UtcTimestamp()},
+                                       {"computer", computer_},
+                                       {"user", user_},
+                                       {"tool", "orvanectl " ORVANE_VERSION},
+                                       {"serial", serial},
+                                       {"action", action},
+                                       {"outcome", outcome}});
     line.update(details);
     return file_->Append(JsonLine(line)) || Fail("the line could not be written");
 }
@@ -68,7 +65,7 @@ bool AuditTrail::ReadChainEnd(ChainLink& next) const
         case ChainEnd::Found:
             return true;
         case ChainEnd::Unchained:
-            return ContinueUnchained(size, next);
+            return CheckWholeChain(next);
         case ChainEnd::HalfLine:
             return Fail("it ends in half a line, where a write was cut off");
         case ChainEnd::NotChained:
@@ -84,32 +81,51 @@ bool AuditTrail::ReadChainEnd(ChainLink& next) const
     }
 }
 
-// Once, for a file an earlier orvanectl wrote: the chain continues its
-// lines only when they are all such lines, so the whole file is checked.
-bool AuditTrail::ContinueUnchained(std::uint64_t size, ChainLink& next) const
+// At the open, and for a file an earlier orvanectl wrote until the chain
+// continues it.
+bool AuditTrail::CheckWholeChain(ChainLink& next) const
 {
-    constexpr std::uint32_t kPiece = 64 * 1024;
-    ChainChecker checker;
-    std::string piece;
-    for (std::uint64_t at = 0; at < size; at += piece.size()) {
-        if (!file_->ReadAt(at, kPiece, piece) || piece.empty()) {
-            return Fail("it cannot be read");
-        }
-        checker.Feed(piece);
+    ChainReport report;
+    if (!CheckChain(*file_, report)) {
+        return Fail("it cannot be read");
     }
-    const ChainReport report = checker.Finish();
-    if (!report.whole) {
+    if (!report.whole && !report.awaitsChain) {
         return Fail("its chain is broken at line " + std::to_string(report.brokenAt) + " (" + report.why + ")");
     }
-    next.seq = report.lines + 1;
-    next.prev = report.lastHash;
+    next = NextLink(report);
     return true;
+}
+
+bool AuditTrail::Locked(const platform::FileLock& lock) const
+{
+    return lock.Held() || Fail(LockProblem(lock.Result()));
+}
+
+void AuditTrail::SayWaiting() const
+{
+    WriteErrorLine("the audit file " + path_ + " is locked by another program: waiting for it, up to "
+                   + std::to_string(platform::kLockWaitMs / 1000) + " s (Ctrl+C stops)");
 }
 
 bool AuditTrail::Fail(const std::string& why) const
 {
     problem_ = why;
     return false;
+}
+
+std::string LockProblem(platform::LockWait wait)
+{
+    switch (wait) {
+    case platform::LockWait::Held:
+        return "";
+    case platform::LockWait::Busy:
+        return "it is locked by another program (waited " + std::to_string(platform::kLockWaitMs / 1000) + " s)";
+    case platform::LockWait::Interrupted:
+        return "interrupted while waiting for the audit file's lock";
+    case platform::LockWait::Failed:
+        break;
+    }
+    return "it cannot be locked";
 }
 
 std::string UtcTimestamp()

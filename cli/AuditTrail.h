@@ -1,7 +1,8 @@
 // The audit trail: one JSON line per camera operation, saying who changed
 // which camera how, never a password. The lines are chained (see
 // AuditChain.h), and each is appended whole and flushed under a lock that
-// other processes writing the same file respect.
+// other processes writing the same file respect. A lock another program
+// holds is waited for a bounded time (kLockWaitMs), and Ctrl+C ends the wait.
 #pragma once
 
 #include <memory>
@@ -16,9 +17,9 @@ class AuditTrail {
 public:
     // Not opened: recording does nothing.
     AuditTrail() = default;
-    // False when the file cannot be opened for appending, or its end cannot
-    // be continued (half a line, or a last line that is no audit line);
-    // Problem() says why.
+    // False when the file cannot be opened for appending or locked, or its
+    // chain, checked whole, is broken (lines only from before the chain are
+    // continued); Problem() says why.
     bool Open(const std::string& path);
 
     // `details` adds keys such as before and after. False when the line could
@@ -32,7 +33,9 @@ public:
 
 private:
     bool ReadChainEnd(ChainLink& next) const;
-    bool ContinueUnchained(std::uint64_t size, ChainLink& next) const;
+    bool CheckWholeChain(ChainLink& next) const;
+    bool Locked(const platform::FileLock& lock) const;
+    void SayWaiting() const;
     bool Fail(const std::string& why) const;
 
     std::unique_ptr<platform::SharedFile> file_;
@@ -41,6 +44,9 @@ private:
     std::string user_;
     mutable std::string problem_;
 };
+
+// Why a lock was not had, such as "it is locked by another program".
+std::string LockProblem(platform::LockWait wait);
 
 // UTC now, as 2026-12-08T09:15:02Z.
 std::string UtcTimestamp();

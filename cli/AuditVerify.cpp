@@ -1,25 +1,19 @@
 #include "cli/AuditVerify.h"
 
+#include "cli/AuditTrail.h"
 #include "cli/ExitCodes.h"
-#include "cli/Platform.h"
 
-bool CheckAuditFile(const std::string& path, ChainReport& report,
-                    const std::function<void(std::string_view)>& alongside)
+bool CheckChain(platform::SharedFile& file, ChainReport& report, const std::function<void(std::string_view)>& alongside)
 {
-    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
-    if (!file) {
-        return false;
-    }
-    const platform::FileLock lock(*file);
     std::uint64_t size = 0;
-    if (!lock.Held() || !file->Size(size)) {
+    if (!file.Size(size)) {
         return false;
     }
     constexpr std::uint32_t kPiece = 64 * 1024;
     ChainChecker checker;
     std::string piece;
     for (std::uint64_t at = 0; at < size; at += piece.size()) {
-        if (!file->ReadAt(at, kPiece, piece) || piece.empty()) {
+        if (!file.ReadAt(at, kPiece, piece) || piece.empty()) {
             return false;
         }
         checker.Feed(piece);
@@ -31,6 +25,21 @@ bool CheckAuditFile(const std::string& path, ChainReport& report,
     return true;
 }
 
+bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
+                    const std::function<void(std::string_view)>& alongside)
+{
+    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
+    if (!file) {
+        return false;
+    }
+    const platform::FileLock lock(*file);
+    if (!lock.Held()) {
+        problem = LockProblem(lock.Result());
+        return false;
+    }
+    return CheckChain(*file, report, alongside);
+}
+
 int RunAuditVerify(const Output& output, const std::string& path)
 {
     const std::string file = path.empty() ? platform::DefaultAuditPath() : path;
@@ -39,8 +48,9 @@ int RunAuditVerify(const Output& output, const std::string& path)
         return kExitUsage;
     }
     ChainReport report;
-    if (!CheckAuditFile(file, report)) {
-        output.Error("cannot read the audit file " + file);
+    std::string problem;
+    if (!CheckAuditFile(file, report, problem)) {
+        output.Error("cannot read the audit file " + file + (problem.empty() ? "" : ": " + problem));
         return kExitUsage;
     }
     if (!report.whole) {
@@ -50,7 +60,7 @@ int RunAuditVerify(const Output& output, const std::string& path)
     const std::string lines = std::to_string(report.lines) + (report.lines == 1 ? " line" : " lines");
     const std::string before = report.unchained == 0 ? ""
                                                      : " (the first " + std::to_string(report.unchained)
-                                                           + " from before the chain, not covered by it)";
+                                                           + " from before the chain, which counts them)";
     output.Result({{"file", file},
                    {"lines", report.lines},
                    {"unchained", report.unchained},

@@ -8,13 +8,20 @@
 
 #include "cli/AuditChain.h"
 #include "cli/Output.h"
+#include "cli/Platform.h"
 
-// Reads the whole file, in pieces, under a shared lock, so that no line is
-// seen half-appended; each piece also goes to `alongside` when given.
-// False when it cannot be read.
-bool CheckAuditFile(const std::string& path, ChainReport& report,
+// Reads the whole of an open file, in pieces, under the caller's lock,
+// holding no more of it than a piece and a line; each piece also goes to
+// `alongside` when given. False when it cannot be read.
+bool CheckChain(platform::SharedFile& file, ChainReport& report,
+                const std::function<void(std::string_view)>& alongside = nullptr);
+
+// Checks the file under a shared lock, so that no line is seen
+// half-appended. False when it cannot be read; `problem` says why.
+bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
                     const std::function<void(std::string_view)>& alongside = nullptr);
 
 // `path` empty: the default audit file. Exit 0 for a whole chain, 1 for a
-// broken one (FILE:LINE: why on standard error), 2 when it cannot be read.
+// broken one or one whose lines are none of them chained (FILE:LINE: why on
+// standard error), 2 when it cannot be read.
 int RunAuditVerify(const Output& output, const std::string& path);

@@ -407,11 +407,11 @@ int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables)
         return UsageError(error);
     }
     if (command.reach == Reach::ChangesCamera) {
+        platform::CatchInterrupt();  // before the audit file's lock is waited for: Ctrl+C ends that wait
         const int opened = OpenAudit(session);
         if (opened != kExitOk) {
             return opened;
         }
-        platform::CatchInterrupt();
     }
     platform::DivertStandardOutput(a.global.verbose);
     const int result = command.run(session, a);

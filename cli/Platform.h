@@ -4,8 +4,10 @@
 // paths are UTF-8.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +71,12 @@ enum class FileRead {
 // a caller's reserved buffer for a secret is not copied).
 FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
 
+enum class LockAttempt {
+    Held,
+    Busy,    // another process holds it
+    Failed,
+};
+
 // A file of lines that several processes share, such as an audit trail
 // that two stations keep on one network share. Each writer locks the whole
 // file, reads its end and appends: under the lock, the end it read is still
@@ -76,9 +84,10 @@ FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& 
 class SharedFile {
 public:
     virtual ~SharedFile() = default;
-    // Waits for the lock: exclusive when the file was opened for appending,
-    // shared when for reading. Use FileLock rather than these two.
-    virtual bool Lock() = 0;
+    // One attempt at the lock, without waiting: exclusive when the file was
+    // opened for appending, shared when for reading. Use FileLock rather
+    // than these two.
+    virtual LockAttempt TryLock() = 0;
     virtual void Unlock() = 0;
     virtual bool Size(std::uint64_t& size) = 0;
     // `count` bytes from `offset`; fewer only where the file ends.
@@ -108,24 +117,65 @@ bool RemoveEmptyFolder(const std::string& path);
 // `path` from the root, as the operator's results and the audit name it.
 std::string FullPath(const std::string& path);
 
-// Holds a shared file's lock for its own lifetime.
+// How long FileLock waits for a lock another process holds, and how often
+// it tries again meanwhile.
+constexpr std::uint64_t kLockWaitMs = 30000;
+constexpr std::uint64_t kLockRetryMs = 100;
+
+enum class LockWait {
+    Held,
+    Busy,         // another process held it for the whole wait
+    Interrupted,  // Ctrl+C or a closed console while waiting
+    Failed,
+};
+
+// Holds a shared file's lock for its own lifetime. Waits for it at most
+// `waitMs` on the steady clock, in pauses that an interrupt ends;
+// `waiting` is called once when the first attempt finds the lock taken.
 class FileLock {
 public:
-    explicit FileLock(SharedFile& file) : file_(file), held_(file.Lock()) {}
+    explicit FileLock(SharedFile& file, std::uint64_t waitMs = kLockWaitMs,
+                      const std::function<void()>& waiting = nullptr)
+        : file_(file), result_(Wait(file, waitMs, waiting))
+    {
+    }
     ~FileLock()
     {
-        if (held_) {
+        if (Held()) {
             file_.Unlock();
         }
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool Held() const { return held_; }
+    bool Held() const { return result_ == LockWait::Held; }
+    LockWait Result() const { return result_; }
 
 private:
+    static LockWait Wait(SharedFile& file, std::uint64_t waitMs, const std::function<void()>& waiting)
+    {
+        const std::uint64_t start = SteadyMilliseconds();
+        for (bool first = true;; first = false) {
+            const LockAttempt attempt = file.TryLock();
+            if (attempt != LockAttempt::Busy) {
+                return attempt == LockAttempt::Held ? LockWait::Held : LockWait::Failed;
+            }
+            if (first && waiting) {
+                waiting();
+            }
+            if (Interrupted()) {
+                return LockWait::Interrupted;
+            }
+            const std::uint64_t waited = SteadyMilliseconds() - start;
+            if (waited >= waitMs) {
+                return LockWait::Busy;
+            }
+            Pause(std::min(kLockRetryMs, waitMs - waited));  // an interrupt ends it: the next turn says so
+        }
+    }
+
     SharedFile& file_;
-    bool held_;
+    LockWait result_;
 };
 
 }  // namespace platform

@@ -84,16 +84,15 @@ public:
     PosixSharedFile(const PosixSharedFile&) = delete;
     PosixSharedFile& operator=(const PosixSharedFile&) = delete;
 
-    bool Lock() override
+    LockAttempt TryLock() override
     {
         // flock locks the open file, not the process (as fcntl's locks do),
         // so no other descriptor of this file can release it by closing.
         const int how = access_ == FileAccess::Append ? LOCK_EX : LOCK_SH;
-        int result = 0;
-        do {
-            result = flock(fd_, how);
-        } while (result != 0 && errno == EINTR);
-        return result == 0;
+        if (flock(fd_, how | LOCK_NB) == 0) {
+            return LockAttempt::Held;
+        }
+        return errno == EWOULDBLOCK || errno == EINTR ? LockAttempt::Busy : LockAttempt::Failed;
     }
     void Unlock() override { flock(fd_, LOCK_UN); }
     bool Size(std::uint64_t& size) override

@@ -92,12 +92,15 @@ class Win32SharedFile : public SharedFile {
 public:
     Win32SharedFile(HANDLE handle, FileAccess access) : file_(handle), access_(access) {}
 
-    bool Lock() override
+    LockAttempt TryLock() override
     {
         // The whole file, however long it grows.
         OVERLAPPED from = At(0);
-        const DWORD flags = access_ == FileAccess::Append ? LOCKFILE_EXCLUSIVE_LOCK : 0;
-        return LockFileEx(file_.get(), flags, 0, MAXDWORD, MAXDWORD, &from) != FALSE;
+        const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (access_ == FileAccess::Append ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+        if (LockFileEx(file_.get(), flags, 0, MAXDWORD, MAXDWORD, &from)) {
+            return LockAttempt::Held;
+        }
+        return GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::Busy : LockAttempt::Failed;
     }
     void Unlock() override
     {

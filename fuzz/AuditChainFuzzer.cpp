@@ -1,7 +1,8 @@
 // Any bytes checked as an audit file without reading out of bounds; the
 // verdict does not depend on how the file is cut into pieces, and where the
-// chain is whole, an appender reading the file's end continues it from the
-// same seq and hash (a file of lines from before the chain: the same hash).
+// chain is whole or has yet to begin, an appender reading the file's end
+// continues it from the same seq and hash, and its line keeps the chain
+// whole.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -33,16 +34,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const ChainReport inPieces = cut.Finish();
     Require(once.whole == inPieces.whole && once.lines == inPieces.lines && once.brokenAt == inPieces.brokenAt
-            && once.why == inPieces.why && once.lastHash == inPieces.lastHash && once.unchained == inPieces.unchained);
+            && once.why == inPieces.why && once.lastHash == inPieces.lastHash && once.unchained == inPieces.unchained
+            && once.awaitsChain == inPieces.awaitsChain);
 
-    if (once.whole) {
-        // A file of lines from before the chain only: its end says so, and
-        // the appender continues from the checker's report.
+    if (once.whole || once.awaitsChain) {
+        // Its end says whether the chain has begun, and the appender
+        // continues from the checker's report (a file of lines from before
+        // the chain only: from the same hash).
         ChainLink next;
         const ChainEnd end = FindChainEnd(file, true, next);
-        const bool onlyUnchained = once.lines > 0 && once.unchained == once.lines;
-        Require(end == (onlyUnchained ? ChainEnd::Unchained : ChainEnd::Found));
-        Require(next.prev == once.lastHash && (onlyUnchained || next.seq == once.lines + 1));
+        const ChainLink due = NextLink(once);
+        Require(end == (once.awaitsChain ? ChainEnd::Unchained : ChainEnd::Found));
+        Require(next.prev == due.prev && (once.awaitsChain || next.seq == due.seq));
+
+        // The line it appends leaves the chain whole, counting the lines before it.
+        ChainChecker appended;
+        appended.Feed(file);
+        appended.Feed(ChainedLineStart(due).dump() + "\n");
+        const ChainReport after = appended.Finish();
+        Require(after.whole && after.lines == once.lines + 1 && after.unchained == once.unchained);
     }
     return 0;
 }

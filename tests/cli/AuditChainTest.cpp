@@ -13,9 +13,11 @@ std::string Sha256(const std::string& line)
     return HashHex(HashAlgorithm::Sha256, line);
 }
 
-std::string Line(std::uint64_t seq, const std::string& prev, const std::string& action)
+// `count`, when given, is the line's unchained_before as written.
+std::string Line(std::uint64_t seq, const std::string& prev, const std::string& action, const std::string& count = "")
 {
-    return "{\"seq\":" + std::to_string(seq) + ",\"prev\":\"" + prev + "\",\"action\":\"" + action + "\"}";
+    return "{\"seq\":" + std::to_string(seq) + ",\"prev\":\"" + prev + "\","
+           + (count.empty() ? "" : "\"unchained_before\":" + count + ",") + "\"action\":\"" + action + "\"}";
 }
 
 // Lines 1 to 4 of a good chain, without line endings.
@@ -39,10 +41,15 @@ std::string Join(const std::vector<std::string>& lines, const char* ending = "\n
     return text;
 }
 
-// Audit lines of an earlier orvanectl, and a chain that continues them.
+// Audit lines of an earlier orvanectl, and a chain that continues them,
+// its first line saying how many they are as `count`.
 const std::vector<std::string> earlier = {"{\"action\":\"time.sync\"}", "{\"action\":\"format\"}"};
-const std::vector<std::string> continuing = {Line(3, Sha256(earlier[1]), "serial.set"),
-                                             Line(4, Sha256(Line(3, Sha256(earlier[1]), "serial.set")), "format")};
+std::vector<std::string> Continuing(const std::string& count)
+{
+    const std::string first = Line(3, Sha256(earlier[1]), "serial.set", count);
+    return {first, Line(4, Sha256(first), "format")};
+}
+const std::vector<std::string> continuing = Continuing("2");
 
 std::string Edited(std::vector<std::string> lines, std::size_t index, const std::string& line)
 {
@@ -96,6 +103,13 @@ TEST(AuditChain, FindsTheFirstLineThatBreaksTheChainAndWhy)
         {"lines from before the chain, continued by it", Join(earlier) + Join(continuing), 0, ""},
         {"a chain that does not continue the lines before it", Join(earlier) + Join(good), 3,
          "seq is 1 where 3 is due"},
+        {"every line stripped of seq and prev", Join(earlier), 1, "none of its 2 lines is chained"},
+        {"a chain that does not count the lines before it", Join(earlier) + Join(Continuing("")), 3,
+         "no unchained_before, though 2 lines stand before the chain"},
+        {"a count that differs", Join(earlier) + Join(Continuing("1")), 3, "unchained_before is 1 where 2 lines"},
+        {"a count as text", Join(earlier) + Join(Continuing("\"2\"")), 3, "unchained_before is not a count"},
+        {"a count after the chain's first line", Edited(good, 2, Line(3, Sha256(good[1]), "serial.set", "0")), 3,
+         "unchained_before on a line after the chain's first"},
         {"seq as text", Edited(good, 0, "{\"seq\":\"1\",\"prev\":\"" + std::string(kNoPreviousLine) + "\"}"), 1,
          "no seq"},
         {"prev in capitals", Edited(good, 0, Line(1, std::string(64, 'A'), "x")), 1, "no prev"},
@@ -107,7 +121,11 @@ TEST(AuditChain, FindsTheFirstLineThatBreaksTheChainAndWhy)
             SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(piece));
             EXPECT_EQ(c.brokenAt == 0, report.whole) << report.why;
             EXPECT_EQ(c.brokenAt, report.brokenAt);
-            EXPECT_EQ(0u, report.why.rfind(c.why, 0)) << report.why;
+            if (c.brokenAt == 0) {
+                EXPECT_EQ("", report.why);
+            } else {
+                EXPECT_EQ(0u, report.why.rfind(c.why, 0)) << report.why;
+            }
         }
     }
 }
@@ -120,6 +138,34 @@ TEST(AuditChain, AWholeChainReportsItsLinesAndTheLastLinesHash)
     EXPECT_EQ(Sha256(good.back()), report.lastHash);
     EXPECT_EQ(kNoPreviousLine, Check("", 1).lastHash);
     EXPECT_EQ(2u, Check(Join(earlier) + Join(continuing), 4096).unchained);
+}
+
+// As a writer continues a file it has checked: the chain's first line
+// counts the lines before it, and the file stays whole.
+TEST(AuditChain, TheLineAfterACheckedFileKeepsItWhole)
+{
+    const struct {
+        const char* name;
+        std::string file;
+        std::uint64_t unchained;
+    } cases[] = {
+        {"an empty file", "", 0},
+        {"a chain", Join(GoodLines()), 0},
+        {"lines from before the chain", Join(earlier), 2},
+        {"lines from before the chain, continued", Join(earlier) + Join(continuing), 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChainReport before = Check(c.file, 4096);
+        ASSERT_TRUE(before.whole || before.awaitsChain) << before.why;
+        nlohmann::ordered_json line = ChainedLineStart(NextLink(before));
+        line["action"] = "time.sync";
+
+        const ChainReport after = Check(c.file + line.dump() + "\n", 4096);
+        EXPECT_TRUE(after.whole) << after.brokenAt << ": " << after.why;
+        EXPECT_EQ(before.lines + 1, after.lines);
+        EXPECT_EQ(c.unchained, after.unchained);
+    }
 }
 
 TEST(AuditChain, ALineLongerThanAnyAuditLineIsRefusedWithoutHoldingIt)

@@ -45,7 +45,8 @@ grep -Eq "audit\.jsonl: $lines lines, chain whole, last hash $last\$" "$WORK/out
 head -1 "$AUDIT" | grep -q '^{"seq":1,"prev":"0\{64\}","time":' || fail "first line: $(head -1 "$AUDIT")"
 
 # Natively: two stations wait for the lock another process holds on the
-# file (the kernel lists them as its waiters), and append only after it.
+# file, saying so, and append only after it; Ctrl+C ends a third's wait
+# with nothing changed.
 if [ -z "$WINE" ]; then
   exec {held}>>"$AUDIT"
   flock -x "$held"
@@ -54,14 +55,21 @@ if [ -z "$WINE" ]; then
     NVUSB_SIM_STATE="$WORK/late.state" "${TOOL[@]}" --audit "$AUDIT" sync-time >"$WORK/$name.out" 2>&1 </dev/null {held}>&- &
     eval "$name=\$!"
   done
-  inode=$(stat -c %i "$AUDIT") waiters=0
-  for _ in $(seq 300); do
-    waiters=$(grep -c -- "-> FLOCK .*:$inode " /proc/locks)
-    [ "$waiters" = 2 ] && break
-    sleep 0.1
-  done
-  [ "$waiters" = 2 ] || fail "the stations did not wait for the lock ($waiters waiting)"
+  WAITING='audit file .*audit\.jsonl is locked by another program: waiting'
+  wait_for "$WORK/north.out" "$WAITING" && wait_for "$WORK/south.out" "$WAITING"
   [ "$(wc -l <"$AUDIT")" = "$lines" ] || fail "a station appended while another process held the lock"
+
+  cp "$AUDIT" "$WORK/before.jsonl"
+  printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/stopped.state"
+  NVUSB_SIM_STATE="$WORK/stopped.state" "${TOOL[@]}" --audit "$AUDIT" sync-time >"$WORK/out" 2>"$WORK/err" </dev/null {held}>&- &
+  stopped=$!
+  wait_for "$WORK/err" "$WAITING" && kill -INT "$stopped"
+  wait "$stopped"; rc=$?
+  [ "$rc" = 6 ] && grep -q "interrupted while waiting for the audit file's lock; nothing was changed" "$WORK/err" \
+    || fail "Ctrl+C while waiting for the lock: exit $rc, $(cat "$WORK/err")"
+  grep -q '^clock' "$WORK/stopped.state" && fail "the camera's clock was set after Ctrl+C while waiting for the lock"
+  cmp -s "$AUDIT" "$WORK/before.jsonl" || fail "a line was written after Ctrl+C while waiting for the lock"
+
   flock -u "$held"; exec {held}>&-
   wait "$north" "$south" || fail "a station failed after the lock was released: $(cat "$WORK/north.out" "$WORK/south.out")"
   lines=$((lines + 4))
@@ -75,6 +83,18 @@ verify "$WORK/edited.jsonl"; rc=$?
 [ "$rc" = 1 ] && grep -Eq 'edited\.jsonl:6: prev is not the hash of line 5' "$WORK/err" \
   || fail "verify of an edited copy: exit $rc, $(cat "$WORK/err")"
 [ -s "$WORK/out" ] && fail "verify of an edited copy printed a result: $(cat "$WORK/out")"
+# The writer checks the whole chain before it touches a camera.
+printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/edited.state"
+NVUSB_SIM_STATE=$(winpath "$WORK/edited.state") "${TOOL[@]}" --audit "$(winpath "$WORK/edited.jsonl")" sync-time \
+  >"$WORK/out" 2>"$WORK/err" </dev/null; rc=$?
+[ "$rc" = 6 ] && grep -q 'audit file .*edited\.jsonl: its chain is broken at line 6 (prev is not the hash' "$WORK/err" \
+  || fail "sync-time onto an edited copy: exit $rc, $(cat "$WORK/err")"
+grep -q '^clock' "$WORK/edited.state" && fail "the camera's clock was set though the audit file's chain is broken"
+# Every line stripped of seq and prev does not pass for lines from before the chain.
+sed -E 's/^\{"seq":[0-9]+,"prev":"[0-9a-f]{64}",/{/' "$AUDIT" >"$WORK/stripped.jsonl"
+verify "$WORK/stripped.jsonl"; rc=$?
+[ "$rc" = 1 ] && grep -q "stripped\.jsonl:1: none of its $lines lines is chained" "$WORK/err" \
+  || fail "verify of a stripped copy: exit $rc, $(cat "$WORK/err")"
 verify "$WORK/missing.jsonl"; rc=$?
 [ "$rc" = 2 ] && grep -q 'cannot read the audit file' "$WORK/err" || fail "verify of no file: exit $rc, $(cat "$WORK/err")"
 
@@ -84,7 +104,7 @@ cp "$AUDIT" "$WORK/before.jsonl"
 printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$WORK/half.state"
 NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$AUDIT")" sync-time \
   >"$WORK/out" 2>"$WORK/err" </dev/null; rc=$?
-[ "$rc" != 0 ] && grep -q 'audit file .*audit\.jsonl: it ends in half a line' "$WORK/err" \
+[ "$rc" = 6 ] && grep -q "audit file .*audit\.jsonl: its chain is broken at line $((lines + 1)) (half a line" "$WORK/err" \
   || fail "sync-time onto half a line: exit $rc, $(cat "$WORK/err")"
 cmp -s "$AUDIT" "$WORK/before.jsonl" || fail "a line was glued onto half a line: $(tail -c 300 "$AUDIT")"
 grep -q '^clock' "$WORK/half.state" && fail "the camera's clock was set though the audit file cannot be continued"
@@ -93,13 +113,15 @@ verify "$AUDIT"; rc=$?
   || fail "verify of half a line: exit $rc, $(cat "$WORK/err")"
 
 # A file an earlier orvanectl wrote, without seq and prev: the chain
-# continues its lines instead of refusing it.
+# continues its lines, counting them, instead of refusing it.
 printf '{"time":"2026-12-01T08:00:00Z","action":"time.sync","outcome":"ok"}\n' >"$WORK/earlier.jsonl"
 NVUSB_SIM_STATE=$(winpath "$WORK/half.state") "${TOOL[@]}" --audit "$(winpath "$WORK/earlier.jsonl")" sync-time \
   >"$WORK/out" 2>"$WORK/err" </dev/null || fail "sync-time onto an earlier audit file: $(cat "$WORK/err")"
 verify "$WORK/earlier.jsonl" && grep -q 'earlier\.jsonl: 3 lines (the first 1 from before the chain' "$WORK/out" \
   || fail "verify of a continued earlier file: $(cat "$WORK/out" "$WORK/err")"
-sed -n 2p "$WORK/earlier.jsonl" | grep -q '^{"seq":2,"prev":"' || fail "the chain does not continue the earlier line"
+sed -n 2p "$WORK/earlier.jsonl" | grep -Eq '^\{"seq":2,"prev":"[0-9a-f]{64}","unchained_before":1,"time":' \
+  || fail "the chain does not continue the earlier line: $(sed -n 2p "$WORK/earlier.jsonl")"
+sed -n 3p "$WORK/earlier.jsonl" | grep -q 'unchained_before' && fail "a later line counts the earlier lines again"
 
 [ "$fails" = 0 ] && echo "audit journey: $lines lines from two stations, chain whole"
 [ "$fails" = 0 ]

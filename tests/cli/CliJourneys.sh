@@ -118,26 +118,22 @@ ORVANE_PASSWORD=000000 expect 4 'failed at sign-in' '' "${A[@]}" provision "$(wi
 # them not in the fleet file
 printf '\xEF\xBB\xBFuser_name,serial,camera_id,user_id,department_id,department_name\r\n"Lind, Anna",SN-A1,CAM0101,000101,D07,"Traffic ""North"""\r\nBo,SN-B2,CAM0102,000102,,\r\nCy,SN-C3,CAM0103,000103,D08,Harbour\r\n' >"$WORK/fleet.csv"
 FLEET=$(winpath "$WORK/fleet.csv")
-wait_for() {  # wait_for FILE PATTERN: up to 30 s
-  local i; for i in $(seq 300); do grep -Eq -- "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
-  fail "timed out waiting for /$2/ in $(basename "$1")"; return 1
-}
+NO_DEVICE='No Device is Existing'  # the trace of a look that found no camera
 # plug SERIAL: the camera in hand is unplugged until the station has seen it
-# gone (its trace says a look found no camera), then the next is plugged in.
+# gone, then the next is plugged in.
 plug() {
-  local seen i; seen=$(grep -c 'No Device is Existing' "$WORK/watch.err")
+  local seen; seen=$(grep -c "$NO_DEVICE" "$WORK/watch.err")
   set_state present 0
-  for i in $(seq 300); do
-    [ "$(grep -c 'No Device is Existing' "$WORK/watch.err")" -gt "$seen" ] && break; sleep 0.1
-  done
+  wait_for "$WORK/watch.err" "$NO_DEVICE" $((seen + 1)) || return 1
   set_state serial_number "$(serial_hex "$1")"; set_state present 1
 }
 fresh_camera; : >"$AUDIT"
 set_state serial_number "$(serial_hex SN-A1)"
 "${TOOL[@]}" "${A[@]}" --verbose provision "$FLEET" --watch --count 3 --interval-ms 50 >"$WORK/watch.out" 2>"$WORK/watch.err" </dev/null &
 station=$!
-wait_for "$WORK/watch.out" '^SN-A1 CAM0101 ok$' && plug SN-ZZ9
-wait_for "$WORK/watch.out" '^SN-ZZ9 - failed at lookup: serial number not in the fleet file$' && plug SN-C3
+wait_for "$WORK/watch.out" '^SN-A1 CAM0101 ok$' && plug SN-ZZ9 \
+  && wait_for "$WORK/watch.out" '^SN-ZZ9 - failed at lookup: serial number not in the fleet file$' && plug SN-C3 \
+  || kill -KILL "$station"  # it would wait for its third camera for ever
 wait "$station"; rc=$?
 checks=$((checks + 1)); cat "$WORK/watch.out" "$WORK/watch.err" >>"$WORK/everything"
 [ "$rc" = 5 ] || fail "watch: exit $rc, expected 5 (one camera not in the fleet file)"
@@ -156,18 +152,26 @@ grep -qs '^send 4 ' "$LOG" && fail "the clock was set without an audit line"
 
 # ---- Ctrl+C: a waiting station stops at once, a busy one finishes its camera
 # (natively: Wine hands a signal to a console-less program as no Ctrl+C).
+# Each is sent on an event: the station's first look that found no camera
+# (its handler is in place by then), and the camera's sign-in, after which
+# the camera must still be written for the check to prove anything.
 if [ -z "$WINE" ]; then
   fresh_camera; set_state present 0
-  "${TOOL[@]}" --no-audit provision "$FLEET" --watch --interval-ms 50 >"$WORK/int.out" 2>&1 </dev/null &
-  station=$!; sleep 0.5; kill -INT $station; wait $station; rc=$?
+  "${TOOL[@]}" --verbose --no-audit provision "$FLEET" --watch --interval-ms 50 >"$WORK/int.out" 2>"$WORK/int.err" </dev/null &
+  station=$!; wait_for "$WORK/int.err" "$NO_DEVICE"; kill -INT $station
+  wait_for "$WORK/int.out" 'provisioned' || kill -KILL $station
+  wait $station; rc=$?
   checks=$((checks + 1))
-  [ "$rc" = 0 ] && grep -qx '0 provisioned, 0 failed' "$WORK/int.out" || fail "Ctrl+C while waiting: exit $rc, $(cat "$WORK/int.out")"
+  [ "$rc" = 0 ] && [ "$(cat "$WORK/int.out")" = '0 provisioned, 0 failed' ] \
+    || fail "Ctrl+C while waiting: exit $rc, $(cat "$WORK/int.out" "$WORK/int.err")"
   set_state present 1; set_state serial_number "$(serial_hex SN-C3)"
-  NVUSB_SIM_FAULTS=delay_ms=100 "${TOOL[@]}" --no-audit provision "$FLEET" --watch --interval-ms 50 >"$WORK/int.out" 2>&1 </dev/null &
-  station=$!; wait_for "$LOG" '^send 2 '; kill -INT $station; wait $station; rc=$?
+  NVUSB_SIM_FAULTS=delay_ms=200 "${TOOL[@]}" --no-audit provision "$FLEET" --watch --interval-ms 50 >"$WORK/int.out" 2>&1 </dev/null &
+  station=$!; wait_for "$LOG" '^send 2 '; kill -INT $station; sent=$(log_lines); wait $station; rc=$?
   checks=$((checks + 1))
   [ "$rc" = 0 ] && [ "$(cat "$WORK/int.out")" = $'SN-C3 CAM0103 ok\n1 provisioned, 0 failed' ] \
     || fail "Ctrl+C mid-camera: exit $rc, $(cat "$WORK/int.out")"
+  tail -n +$((sent + 1)) "$LOG" | grep -q '^send 3 ' \
+    || fail "Ctrl+C mid-camera came after the identity was written: the check proves nothing"
 fi
 
 # ---- no password anywhere: output, errors, traces, audit

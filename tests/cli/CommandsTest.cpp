@@ -115,7 +115,7 @@ TEST(Commands, AnswerWithTheirExitCodeOutputAndAuditLines)
 
         EXPECT_EQ(RunTool(arguments), c.exitCode) << g_system.errors;
         EXPECT_EQ(g_system.output, c.output);
-        EXPECT_NE(g_system.errors.find(c.error), std::string::npos) << g_system.errors;
+        EXPECT_TRUE(g_system.ErrorsHold(c.error)) << g_system.errors;
         EXPECT_EQ(g_system.Audited(kAudit), c.audited);
         if (!c.calls.empty()) {
             EXPECT_EQ(cameras.Names(), c.calls);
@@ -158,32 +158,64 @@ int RunChange(const Change& change)
     return RunTool(arguments);
 }
 
-TEST(ChangingCommands, StopWithSixWhenTheAuditFileCannotBeWritten)
+TEST(ChangingCommands, StopWithSixWhenTheAuditFileCannotBeWrittenInTime)
 {
+    const std::string cannot = "cannot write the audit file audit.jsonl: ";
+    const std::string unrecorded = "the change was made but not recorded: " + cannot;
+    const std::string interrupted = "interrupted while waiting for the audit file's lock";
     const struct {
         const char* name;
+        std::string file;  // the audit file before
         bool opens;
         int appendsBeforeFailure;
+        int locksBeforeBusy;       // then another program holds the lock
+        std::uint64_t lockFreeAt;  // until then
+        std::uint64_t interruptAt;
+        int exitCode;
         bool changed;
-        const char* error;
+        std::string error;
     } failures[] = {
-        {"the file cannot be opened", false, -1, false, "cannot write the audit file audit.jsonl: it cannot be opened for appending; nothing was changed"},
-        {"the started line fails", true, 0, false, "cannot write the audit file audit.jsonl: the line could not be written; nothing was changed"},
-        {"the outcome line fails", true, 1, true,
-         "the change was made but not recorded: cannot write the audit file audit.jsonl: the line could not be written"},
+        {"the file cannot be opened", "", false, -1, -1, 0, UINT64_MAX, 6, false,
+         cannot + "it cannot be opened for appending; nothing was changed"},
+        {"the started line fails", "", true, 0, -1, 0, UINT64_MAX, 6, false,
+         cannot + "the line could not be written; nothing was changed"},
+        {"the outcome line fails", "", true, 1, -1, 0, UINT64_MAX, 6, true,
+         unrecorded + "the line could not be written"},
+        {"its chain is broken", "{\"action\":\"format\"}\nnot an audit line\n", true, -1, -1, 0, UINT64_MAX, 6,
+         false, cannot + "its chain is broken at line 2 (not a JSON object); nothing was changed"},
+        {"another program keeps the lock", "", true, -1, 0, UINT64_MAX, UINT64_MAX, 6, false,
+         cannot + "it is locked by another program (waited 30 s); nothing was changed"},
+        {"Ctrl+C while waiting to open", "", true, -1, 0, UINT64_MAX, 5000, 6, false,
+         cannot + interrupted + "; nothing was changed"},
+        {"Ctrl+C while waiting for the started line", "", true, -1, 1, UINT64_MAX, 5000, 6, false,
+         cannot + interrupted + "; nothing was changed"},
+        {"Ctrl+C while waiting for the outcome line", "", true, -1, 2, UINT64_MAX, 5000, 6, true,
+         unrecorded + interrupted},
+        {"another program lets go of the lock in time", "", true, -1, 1, 29900, UINT64_MAX, 0, true,
+         "the audit file audit.jsonl is locked by another program: waiting for it, up to 30 s"},
     };
     for (const Change& change : kChanges) {
         for (const auto& failure : failures) {
             SCOPED_TRACE(change.arguments[0] + ": " + failure.name);
             PrepareChange();
+            g_system.files[kAudit] = failure.file;
             g_system.opensForAppending = failure.opens;
             g_system.appendsBeforeFailure = failure.appendsBeforeFailure;
+            g_system.locksBeforeBusy = failure.locksBeforeBusy;
+            g_system.lockFreeAt = failure.lockFreeAt;
+            g_system.interruptAt = failure.interruptAt;
             FakeCameras cameras;
             cameras.Plug();
 
-            EXPECT_EQ(RunChange(change), 6);
-            EXPECT_NE(g_system.errors.find(failure.error), std::string::npos) << g_system.errors;
+            EXPECT_EQ(RunChange(change), failure.exitCode);
+            EXPECT_TRUE(g_system.ErrorsHold(failure.error)) << g_system.errors;
             EXPECT_EQ(cameras.Count(change.call), failure.changed ? 1 : 0);
+            if (!failure.changed) {
+                EXPECT_EQ(g_system.files[kAudit], failure.file);
+            }
+            if (failure.locksBeforeBusy >= 0 && failure.interruptAt == UINT64_MAX) {
+                EXPECT_EQ(g_system.now, std::min<std::uint64_t>(failure.lockFreeAt, 30000)) << "waited for the lock";
+            }
         }
     }
 }

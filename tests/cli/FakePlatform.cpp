@@ -50,11 +50,21 @@ int RunTool(const std::vector<std::string>& arguments)
 namespace platform {
 namespace {
 
-// One process: the lock is always free; the file lives in g_system.files.
+// The lock is free but while another program holds it (locksBeforeBusy);
+// the file lives in g_system.files.
 class FakeSharedFile : public SharedFile {
 public:
     explicit FakeSharedFile(std::string path) : path_(std::move(path)) {}
-    bool Lock() override { return true; }
+    LockAttempt TryLock() override
+    {
+        if (g_system.locksBeforeBusy == 0 && g_system.now < g_system.lockFreeAt) {
+            return LockAttempt::Busy;
+        }
+        if (g_system.locksBeforeBusy > 0) {
+            --g_system.locksBeforeBusy;
+        }
+        return LockAttempt::Held;
+    }
     void Unlock() override {}
     bool Size(std::uint64_t& size) override
     {

@@ -25,6 +25,10 @@ struct FakeSystem {
     int interruptAtAppend = 0;                              // Ctrl+C as the Nth append (from 1) is written; 0 never
     int appends = 0;
     bool opensForAppending = true;
+    // After this many locks (-1: never) another program takes the shared
+    // files' lock and holds it until the clock gets to lockFreeAt.
+    int locksBeforeBusy = -1;
+    std::uint64_t lockFreeAt = UINT64_MAX;
 
     // Drive roots (real folders) by when they appear on the clock.
     std::map<std::string, std::uint64_t> drives;
@@ -36,6 +40,11 @@ struct FakeSystem {
     bool catching = false;   // CatchInterrupt was called
     bool readyToEnd = false;  // ReadyToEnd was called
 
+    // Standard error holds `expected`; nothing at all when it is empty.
+    bool ErrorsHold(const std::string& expected) const
+    {
+        return expected.empty() ? errors.empty() : errors.find(expected) != std::string::npos;
+    }
     // The JSON lines appended to `path`.
     std::vector<std::string> Lines(const std::string& path) const;
     // "action:outcome" of each audit line in `path`.

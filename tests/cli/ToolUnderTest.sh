@@ -14,3 +14,12 @@ else
 fi
 
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+
+# Waiting for an event, never for a time: up to 30 s, then a loud failure.
+until_true() {  # until_true WHAT COMMAND...
+  local what=$1 i; shift
+  for i in $(seq 300); do "$@" && return 0; sleep 0.1; done
+  fail "timed out waiting for $what"; return 1
+}
+lines() { [ "$(cat "$1" 2>/dev/null | grep -Ec -- "$2")" -ge "${3:-1}" ]; }  # lines FILE PATTERN [COUNT]
+wait_for() { until_true "/$2/ in $1" lines "$@"; }  # wait_for FILE PATTERN [COUNT]
