@@ -7,6 +7,14 @@
 #          against the naive way: a plain copy, then one hash of the copies
 #          (natively cp -r and sha256sum; under Wine xcopy /e and
 #          hash_files.exe)
+#   bound  what bounds the offload on each platform, measured beside it:
+#          natively writing and flushing (cp -r of the card, then sync);
+#          under Wine hashing, where opening each of the 1,004 files costs
+#          milliseconds: hash_files.exe over one file of the same bytes
+#   last   the offload against the last run's in this build tree (its
+#          commit and load): run once before and once after a change to
+#          the offload (such as reading the copies back from the disk) to
+#          see its cost; the runs are kept in build/bench-offload.history
 #   verify orvanectl archive verify of that bag, against sha256sum over the
 #          bag's payload
 #   memory peak working set while offloading a card of one 2 GiB file: the
@@ -53,6 +61,9 @@ use_native() {
   naive_copy() { cp -r "$1" "$2"; }
   naive_hash() { find "$1" -type f -print0 | xargs -0 sha256sum >/dev/null; }
   NAIVE="cp -r + sha256sum"
+  # Writing and flushing a copy of the card, as the offload must.
+  bound_run() { cp -r "$1" "$2" && sync; }
+  BOUND="cp -r + sync"
 }
 
 use_wine() {
@@ -68,6 +79,9 @@ use_wine() {
   naive_copy() { "$LOADER" xcopy /e /i /q /h "$1" "$(host_path "$2")\\" >/dev/null 2>&1 </dev/null; }
   naive_hash() { "${HASH[@]}" "$(host_path "$1")" >/dev/null; }
   NAIVE="xcopy /e + hash_files"
+  # Hashing the card's bytes with one file to open.
+  bound_run() { "${HASH[@]}" "$(host_path "$WORK/offload/card1f")" >/dev/null; }
+  BOUND="one-file hash"
 }
 
 # tool STATE ARGS...: orvanectl against the camera of STATE.
@@ -92,6 +106,7 @@ bench_offload_platform() {
     echo $(( $(now_ms) - t0 )) >>"$d/$key.hash"
 
     rm -rf "$d/archive"; mkdir "$d/archive"
+    sync  # each timed step pays for its own writes only
     t0=$(now_ms); tool "$d/state1g.txt" offload --to "$(host_path "$d/archive")" --from "$from" >"$d/out" 2>&1 \
       || die "offload failed ($PLATFORM): $(tail -3 "$d/out")"
     echo $(( $(now_ms) - t0 )) >>"$d/$key.offload"
@@ -105,12 +120,16 @@ bench_offload_platform() {
     echo $(( $(now_ms) - t0 )) >>"$d/$key.sum"
     rm -rf "$d/archive"
 
-    rm -rf "$d/copy"
+    rm -rf "$d/copy"; sync
     t0=$(now_ms); { naive_copy "$from" "$d/copy" && naive_hash "$d/copy"; } || die "the naive copy failed ($PLATFORM)"
     echo $(( $(now_ms) - t0 )) >>"$d/$key.naive"
+    rm -rf "$d/copy"; sync
+
+    t0=$(now_ms); bound_run "$d/card1g" "$d/copy" || die "$BOUND failed ($PLATFORM)"
+    echo $(( $(now_ms) - t0 )) >>"$d/$key.bound"
     rm -rf "$d/copy"
   done
-  for figure in hash offload verify sum naive; do OFF[$key.$figure]=$(median <"$d/$key.$figure"); done
+  for figure in hash offload verify sum naive bound; do OFF[$key.$figure]=$(median <"$d/$key.$figure"); done
 
   rm -rf "$d/archive"; mkdir "$d/archive"
   from=$(card_path "$d/card2g")
@@ -121,7 +140,7 @@ bench_offload_platform() {
   OFF[$key.floor]=$(peak_kib "${TOOL[@]}" --version)
   rm -rf "$d/archive"
   if [ -n "${CARD_LETTER:-}" ]; then card_drive_unplug "$CARD_LETTER"; CARD_LETTER=; fi
-  OFF[$key.naive_name]=$NAIVE OFF[$key.platform]=$PLATFORM
+  OFF[$key.naive_name]=$NAIVE OFF[$key.bound_name]=$BOUND OFF[$key.platform]=$PLATFORM
 }
 
 # Measures both platforms; sets OFFLOAD_SKIPPED when there is nothing to run.
@@ -135,11 +154,13 @@ bench_offload() {
     say "== offload: skipped, $OFFLOAD_SKIPPED"
     return 0
   fi
-  say "== offload: making the simulated cards (1 GiB in 1,004 files; one file of 2 GiB)"
-  offload_camera "$d/state1g.txt" card1g "4 x 209715200" "1000 x 204800"
-  offload_camera "$d/state2g.txt" card2g "1 x 2147483648" "0 x 0"
   OFFLOAD_BYTES=$(( 4 * 209715200 + 1000 * 204800 ))
-  say "== offload: $OFFLOAD_RUNS runs natively"
+  say "== offload: making the simulated cards (1 GiB in 1,004 files, and in one file; one file of 2 GiB)"
+  offload_camera "$d/state1g.txt" card1g "4 x 209715200" "1000 x 204800"
+  offload_camera "$d/state1f.txt" card1f "1 x $OFFLOAD_BYTES" "0 x 0"
+  offload_camera "$d/state2g.txt" card2g "1 x 2147483648" "0 x 0"
+  OFFLOAD_LOAD_BEFORE=$(load_average)
+  say "== offload: $OFFLOAD_RUNS runs natively (load $OFFLOAD_LOAD_BEFORE)"
   bench_offload_platform native
   start_xvfb
   ensure_wineprefix "$TREE"
@@ -149,6 +170,26 @@ bench_offload() {
   say "== offload: $OFFLOAD_RUNS runs, $TREE under Wine"
   has_offload || die "orvanectl.exe has no offload command, the native one has"
   bench_offload_platform wine
+  OFFLOAD_LOAD_AFTER=$(load_average)
+}
+
+# The 1-minute load average: other work on the machine moves these figures.
+load_average() { cut -d' ' -f1 /proc/loadavg; }
+
+OFFLOAD_HISTORY=$BUILD/bench-offload.history
+
+# The last recorded run's offload median of PLATFORM, as "MS COMMIT DATE LOAD".
+last_offload() { awk -v p="$1" '$3 == p { line = $4 " " $2 " " $1 " " $5 } END { print line }' "$OFFLOAD_HISTORY" 2>/dev/null; }
+
+# Appends this run: date, commit (with + when the tree has changes), platform,
+# offload median in ms, load average before the runs.
+record_offload() {
+  local commit key
+  commit=$(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
+  git -C "$ROOT" diff --quiet HEAD 2>/dev/null || commit=$commit+
+  for key in native wine; do
+    echo "$(date -u +%Y-%m-%dT%H:%MZ) $commit $key ${OFF[$key.offload]} $OFFLOAD_LOAD_BEFORE" >>"$OFFLOAD_HISTORY"
+  done
 }
 
 bench_offload_rows() {
@@ -165,11 +206,43 @@ bench_offload_rows() {
     row "  the same offload (s)" "$(seconds "${OFF[$key.offload]}")" \
       "${OFF[$key.naive_name]} $(seconds "${OFF[$key.naive]}")" \
       "$(ratio "${OFF[$key.offload]}" "${OFF[$key.naive]}") x" "< 1 x"
+    bound_row "$key"
+    last_row "$key"
     row "archive verify of that bag, $platform (s)" "$(seconds "${OFF[$key.verify]}")" \
       "sha256sum $(seconds "${OFF[$key.sum]}")" "$(ratio "${OFF[$key.verify]}" "${OFF[$key.sum]}") x" "<= 1 x"
     row "peak working set 2 GiB, $platform (MiB)" "$(mib "${OFF[$key.peak]}")" \
       "--version $(mib "${OFF[$key.floor]}")" \
       "$(awk -v p="${OFF[$key.peak]}" -v f="${OFF[$key.floor]}" 'BEGIN {printf "%+.1f", (p - f) / 1024}')" "< 64 MiB"
   done
-  say "(offload: medians of $OFFLOAD_RUNS runs, page cache warm, MB = 10^6 bytes; working set: the peak resident set)"
+  say "(offload: medians of $OFFLOAD_RUNS runs, page cache warm, MB = 10^6 bytes; working set: the peak resident set;"
+  say " load average $OFFLOAD_LOAD_BEFORE before the offload runs, $OFFLOAD_LOAD_AFTER after)"
+  record_offload
+}
+
+# The offload against what bounds it on the platform: natively the time of
+# writing and flushing a copy, under Wine the rate of hashing one file.
+bound_row() {
+  local key=$1 platform=${OFF[$1.platform]}
+  if [ "$key" = native ]; then
+    row "  offload against writing, $platform (s)" "$(seconds "${OFF[$key.offload]}")" \
+      "${OFF[$key.bound_name]} $(seconds "${OFF[$key.bound]}")" \
+      "$(ratio "${OFF[$key.offload]}" "${OFF[$key.bound]}") x" "<= 1.5 x"
+  else
+    row "  offload against hashing, $platform (MB/s)" "$(mbps "$OFFLOAD_BYTES" "${OFF[$key.offload]}")" \
+      "${OFF[$key.bound_name]} $(mbps "$OFFLOAD_BYTES" "${OFF[$key.bound]}")" \
+      "$(ratio "${OFF[$key.bound]}" "${OFF[$key.offload]}") x" ">= 0.8 x"
+  fi
+}
+
+# The offload against the last recorded run of this build tree.
+last_row() {
+  local key=$1 last ms commit load
+  last=$(last_offload "$key")
+  if [ -z "$last" ]; then
+    row "  offload against the last run (s)" "$(seconds "${OFF[$key.offload]}")" "none recorded" "" ""
+    return 0
+  fi
+  read -r ms commit _ load <<<"$last"
+  row "  offload against the last run (s)" "$(seconds "${OFF[$key.offload]}")" \
+    "$commit $(seconds "$ms")" "$(ratio "${OFF[$key.offload]}" "$ms") x" "(load then $load)"
 }

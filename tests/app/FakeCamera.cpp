@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <stdexcept>
 #include <utility>
 
 const std::vector<std::string> kAllNetworkReads = {"ReadWifiMode", "ReadWifiSSID", "ReadWifiPSW", "ReadServerIP",
@@ -36,14 +35,14 @@ constexpr Buffer kBuffers[] = {
 template <size_t I>
 int TELVIX_CALL FakeSet(const char* value, const char*, int* status)
 {
-    return FakeCamera::Current().Answer({kBuffers[I].set, std::string(value, kBuffers[I].size), 0, {}}, status);
+    return FakeCamera::Current().Answer({kBuffers[I].set, std::string(value, kBuffers[I].size), 0}, status);
 }
 
 template <size_t I>
 int TELVIX_CALL FakeRead(char* buffer, const char*, int* status)
 {
     FakeCamera& fake = FakeCamera::Current();
-    int result = fake.Answer({kBuffers[I].read, {}, 0, {}}, status);
+    int result = fake.Answer({kBuffers[I].read, {}, 0}, status);
     if (result == 1) {
         std::string value = fake.Value(kBuffers[I].read);
         std::memcpy(buffer, value.data(), std::min(value.size(), kBuffers[I].size));
@@ -53,13 +52,13 @@ int TELVIX_CALL FakeRead(char* buffer, const char*, int* status)
 
 int TELVIX_CALL FakeSetWifiMode(int mode, const char*, int* status)
 {
-    return FakeCamera::Current().Answer({"SetWifiMode", {}, mode, {}}, status);
+    return FakeCamera::Current().Answer({"SetWifiMode", {}, mode}, status);
 }
 
 int TELVIX_CALL FakeReadWifiMode(int* mode, const char*, int* status)
 {
     FakeCamera& fake = FakeCamera::Current();
-    int result = fake.Answer({"ReadWifiMode", {}, 0, {}}, status);
+    int result = fake.Answer({"ReadWifiMode", {}, 0}, status);
     if (result == 1)
         *mode = fake.Mode();
     return result;
@@ -73,29 +72,31 @@ void PutValueStandIns(CameraLibrary& library, std::index_sequence<I...>)
     ((library.*kBuffers[I].readEntry = &FakeRead<I>), ...);
 }
 
-int TELVIX_CALL TimedSetMSDC(const char* credential, int* status)
+int TELVIX_CALL RecordedSetMSDC(const char* credential, int* status)
 {
     int result = TelvixLibrary().SetMSDC(credential, status);
-    FakeCamera::Current().Record({"SetMSDC", {}, 0, {}});
+    FakeCamera::Current().Record({"SetMSDC", {}, 0});
     return result;
 }
 
-int TELVIX_CALL TimedFormatDecTF(const char* credential, int* status)
+int TELVIX_CALL RecordedFormatDecTF(const char* credential, int* status)
 {
     int result = TelvixLibrary().FormatDecTF(credential, status);
-    FakeCamera::Current().Record({"FormatDecTF", {}, 0, {}});
+    FakeCamera::Current().Record({"FormatDecTF", {}, 0});
     return result;
 }
 
 } // namespace
 
-FakeCamera::FakeCamera() : m_library(TelvixLibrary()), m_previous(g_cameraLibrary)
+FakeCamera::FakeCamera()
+    : m_library(TelvixLibrary()), m_previous(g_cameraLibrary), m_windowThread(GetCurrentThreadId()),
+      m_sleep("kernel32.dll", "Sleep", reinterpret_cast<void*>(&FakeCamera::Sleep))
 {
     m_library.SetWifiMode = &FakeSetWifiMode;
     m_library.ReadWifiMode = &FakeReadWifiMode;
     PutValueStandIns(m_library, std::make_index_sequence<std::size(kBuffers)>());
-    m_library.SetMSDC = &TimedSetMSDC;
-    m_library.FormatDecTF = &TimedFormatDecTF;
+    m_library.SetMSDC = &RecordedSetMSDC;
+    m_library.FormatDecTF = &RecordedFormatDecTF;
     g_current = this;
     g_cameraLibrary = &m_library;
 }
@@ -152,19 +153,6 @@ void FakeCamera::ClearCalls()
     m_calls.clear();
 }
 
-FakeClock::time_point FakeCamera::ReturnOf(const std::string& function)
-{
-    for (const auto& call : Calls())
-        if (call.function == function)
-            return call.returned;
-    throw std::runtime_error("no call of " + function);
-}
-
-long long FakeCamera::MillisecondsBetween(const std::string& before, const std::string& after)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(ReturnOf(after) - ReturnOf(before)).count();
-}
-
 int FakeCamera::Answer(FakeCall call, int* status)
 {
     bool fails = false;
@@ -191,7 +179,17 @@ int FakeCamera::Mode()
 
 void FakeCamera::Record(FakeCall call)
 {
-    call.returned = FakeClock::now();
     std::lock_guard<std::mutex> hold(m_lock);
     m_calls.push_back(std::move(call));
+}
+
+void WINAPI FakeCamera::Sleep(DWORD milliseconds)
+{
+    // SleepEx is not patched; the patch outlives g_current by a moment. A
+    // sleep of 0 yields (the threads library's), it is no pause.
+    if (!g_current || GetCurrentThreadId() != g_current->m_windowThread || milliseconds == 0) {
+        SleepEx(milliseconds, FALSE);
+        return;
+    }
+    g_current->Record({"Sleep " + std::to_string(milliseconds), {}, 0});
 }

@@ -1,30 +1,31 @@
 // A camera library behind the windows' seam for as long as it lives. The
 // WiFi/4G functions are stand-ins: the simulated camera answers them without
 // looking, so these record what they were given and fail on demand. Storage
-// and formatting go to the simulated camera through Telvix, timed. Every
-// call through the stand-ins is recorded with the moment it returned.
+// and formatting go to the simulated camera through Telvix, recorded. The
+// window thread's pauses are recorded among the calls, as "Sleep <ms>",
+// and skipped: a test sees where a pause stands and how long it asks for,
+// whatever the machine's load.
 #pragma once
 
-#include <chrono>
+#include <windows.h>
+
 #include <map>
 #include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ImportPatch.h"
 #include "camera/CameraLibrary.h"
-
-using FakeClock = std::chrono::steady_clock;
 
 struct FakeCall {
     std::string function;
     std::string bytes; // a set function's whole buffer, as far as its size
     int mode = 0;      // SetWifiMode's argument
-    FakeClock::time_point returned;
 };
 
-// What the stand-ins answer and what they were given. Called on the window
-// thread, read on the test's.
+// What the stand-ins answer and what they were given. Made on the thread
+// that runs the windows; called on it, read on the driver's.
 class FakeCamera {
 public:
     FakeCamera();
@@ -40,11 +41,6 @@ public:
     std::vector<FakeCall> Calls();
     std::vector<std::string> Names();
     void ClearCalls();
-    // Milliseconds from the return of `before` to that of `after` (their
-    // first calls).
-    long long MillisecondsBetween(const std::string& before, const std::string& after);
-    // The return of `function`'s first call.
-    FakeClock::time_point ReturnOf(const std::string& function);
 
     // For the stand-ins.
     static FakeCamera& Current();
@@ -52,6 +48,9 @@ public:
     std::string Value(const std::string& function);
     int Mode();
     void Record(FakeCall call);
+    // The window thread's pauses are recorded; other threads sleep, as
+    // does a yield.
+    static void WINAPI Sleep(DWORD milliseconds);
 
 private:
     std::mutex m_lock;
@@ -61,6 +60,8 @@ private:
     std::vector<FakeCall> m_calls;
     CameraLibrary m_library;
     const CameraLibrary* m_previous;
+    const DWORD m_windowThread;
+    ImportPatch m_sleep;
 };
 
 // The seven reads and the seven sets, in the order the window makes them.

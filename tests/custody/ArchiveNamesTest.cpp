@@ -2,10 +2,36 @@
 // seconds: past 2038 in the 32-bit build too.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ctime>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "../device/CentralEuropeanTime.h"
 #include "custody/ArchiveFolders.h"
 #include "custody/UtcTime.h"
 
 namespace {
+
+// Seconds since 1970 UTC as the system keeps them, read past the clock
+// UtcNow uses.
+std::int64_t SystemSeconds()
+{
+#ifdef _WIN32
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const std::int64_t ticks = static_cast<std::int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    constexpr std::int64_t kTicksPerSecond = 10000000, kSeconds1601To1970 = 11644473600;
+    return ticks / kTicksPerSecond - kSeconds1601To1970;
+#else
+    static_assert(sizeof(std::time_t) == 8, "the native build has 64-bit time_t");
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec;
+#endif
+}
 
 TEST(UtcTime, WritesAndReadsBackTimesAcrossLeapDaysAnd2038)
 {
@@ -30,7 +56,19 @@ TEST(UtcTime, WritesAndReadsBackTimesAcrossLeapDaysAnd2038)
         EXPECT_EQ(parsed, c.seconds) << c.compact;
     }
     EXPECT_EQ(custody::UtcDate(1796721302), "2026-12-08");
-    EXPECT_GT(custody::UtcNow(), 1700000000);
+}
+
+// Milliseconds, local time, or the 1601 epoch of Windows file times would
+// each miss the system's seconds by far more than the second allowed for
+// clocks that tick at different moments.
+TEST(UtcTime, NowIsTheSystemsUtcSecondsInALocalZoneAheadOfUtc)
+{
+    const CentralEuropeanTime zone;
+    const std::int64_t before = SystemSeconds();
+    const std::int64_t now = custody::UtcNow();
+    const std::int64_t after = SystemSeconds();
+    EXPECT_GE(now, before - 1);
+    EXPECT_LE(now, after + 1);
 }
 
 TEST(ArchiveFolders, KnowsOnlyTheNamesItWrites)

@@ -143,10 +143,33 @@ contents() {
   done
 }
 
-# The probe drives the program it starts; prints its report.
-probe() { "$WINE" "$PROBE" --timeout 30000 "$@" 2>&1; }
+# The probe drives the program it starts; prints its report. Each step waits
+# for a window or the program's end; the bound only turns a hang into a
+# failure, and is far above what a loaded machine takes.
+probe() { "$WINE" "$PROBE" --timeout 120000 "$@" 2>&1; }
 sign_in_and_out() {
   probe start "$1" signin-window connect account 0 password 888888 signin click 2 signin-window click 1004 exit
+}
+
+# copy_prefix DIR: a scratch copy of the shared prefix, which other tests use
+# meanwhile (their files come and go in its Temp, drives are plugged, the
+# registry is written out): its Temp is left out, and an entry that vanishes
+# while it is read is no failure (tar's status 1); any other error is.
+copy_prefix() {
+  mkdir -p "$1" || return 1
+  tar -C "$WINEPREFIX_ORIGINAL" --exclude='./drive_c/users/*/Temp/*' --warning=no-file-removed \
+    --warning=no-file-changed --warning=no-file-shrank -cf - . | tar -C "$1" -xpf -
+  local status=("${PIPESTATUS[@]}")
+  [ "${status[0]}" -le 1 ] && [ "${status[1]}" = 0 ]
+}
+
+# Waits until every program of the scratch prefix has ended and its
+# wineserver has written out the registry and gone. Bounded only so that a
+# hung program fails the test with its name rather than at the time limit.
+settle_prefix() {
+  timeout 300 "$WINESERVER" -w && return 0
+  bad "programs still running in $WINEPREFIX after 300 s: $(pgrep -a -f '\.exe' | head -5 | tr '\n' ' ')"
+  "$WINESERVER" -k  # writes out the registry before it goes
 }
 
 run() {
@@ -171,7 +194,7 @@ run() {
   # Installer: in a copy of the prefix, so that a failure leaves the shared
   # one clean. A prefix has its own wineserver.
   SCRATCH_PREFIX=$T/prefix WINEPREFIX_ORIGINAL=$WINEPREFIX
-  cp -a "$WINEPREFIX" "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
+  copy_prefix "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
   export WINEPREFIX=$SCRATCH_PREFIX
   local drive=$SCRATCH_PREFIX/drive_c dir key
   "$WINE" "$SETUP" /S >"$T/setup.log" 2>&1 || bad "the silent installer failed: $(tail -3 "$T/setup.log")"
@@ -198,10 +221,11 @@ run() {
     || bad "the installed program did not sign in and end: $(grep probe: <<<"$out")"
   [ -f "$unixdir/camera-sim/nvusb-sim-log.txt" ] || bad "the installed simulated camera wrote no log"
 
-  # The uninstaller copies itself away and returns at once; wait for its copy.
+  # The uninstaller copies itself away and returns at once; its copy removes
+  # the folder before the registry key, so it has finished only when the
+  # prefix has no program left.
   "$WINE" "$dir\\Uninstall.exe" /S >"$T/uninstall.log" 2>&1 || bad "the silent uninstaller failed"
-  local i
-  for i in $(seq 300); do [ -e "$unixdir" ] || break; sleep 0.1; done
+  settle_prefix
   [ -e "$unixdir" ] && bad "left behind: $(cd "$drive" && find "${unixdir#$drive/}" | tr '\n' ' ')"
   [ -e "$shortcut" ] && bad "left behind: the Start-menu shortcut"
   "$WINE" reg query "$key" >/dev/null 2>&1 && bad "left behind: $key"
@@ -240,7 +264,7 @@ msi() {
 
   WINEPREFIX=$SCRATCH_PREFIX "$WINESERVER" -k 2>/dev/null
   SCRATCH_PREFIX=$T/prefix-msi
-  cp -a "$WINEPREFIX_ORIGINAL" "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
+  copy_prefix "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
   export WINEPREFIX=$SCRATCH_PREFIX
   local drive=$SCRATCH_PREFIX/drive_c dir unixdir
   dir="$("$WINE" cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r')\\$PRODUCT"
@@ -273,7 +297,7 @@ msi() {
   [ -n "$(shortcuts)" ] && bad "left behind by the MSI: $(shortcuts)"
   [ -n "$(arp_versions)" ] && bad "left behind by the MSI: an Add/Remove Programs entry"
   # The registry as Wine keeps it, once written out: no name, path or code of ours.
-  timeout 60 "$WINESERVER" -w || { "$WINESERVER" -k; sleep 2; }
+  settle_prefix
   local ours
   ours=$(grep -i -E "$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}" \
     "$SCRATCH_PREFIX"/*.reg)
