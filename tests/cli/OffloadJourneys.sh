@@ -34,14 +34,7 @@ state() { sed -n "s/^$1 *= *//p" "$STATE"; }
 # IMG_0001, IMG_0002, LOG_0001 (the order the copy takes).
 camera() { rm -rf "$CARD" "$ARCHIVE"; mkdir -p "$ARCHIVE"; printf 'admin_password = %s\n' "$ORVANE_PASSWORD" >"$STATE"; }
 fresh() { camera; "${TOOL[@]}" --no-audit usb-storage >/dev/null </dev/null || fail "the card was not made"; }
-until_true() {  # until_true WHAT COMMAND...: up to 30 s
-  local what=$1 i; shift
-  for i in $(seq 300); do "$@" && return 0; sleep 0.1; done
-  fail "timed out waiting for $what"; return 1
-}
 re_path() { winpath "$1" | sed 's/[\\.]/\\&/g'; }  # a path as a regex matches it in the tool's output
-lines() { [ "$(cat "$1" 2>/dev/null | grep -Ec -- "$2")" -ge "${3:-1}" ]; }
-wait_for() { until_true "/$2/ in $1" lines "$@"; }  # wait_for FILE PATTERN [LINES]
 # run RC OUT_REGEX ARGS...: one run in the foreground, output in $WORK/out and $WORK/err.
 run() {
   local rc=$1 re=$2; shift 2
