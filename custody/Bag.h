@@ -47,8 +47,8 @@ struct BagVerdict {
     // Valid all the same: a 0.97 bag's file listed twice with one checksum
     // or missing from one of its manifests, a manifest not checked.
     std::vector<std::string> warnings;
-    // Stopped before every file was hashed: never valid; `why` says how far
-    // it came, or the first problem found before the stop.
+    // Stopped before every file was hashed: never valid; `why` ends with
+    // "stopped after N of M files were hashed" (or "before any file").
     bool stopped = false;
 };
 

@@ -51,21 +51,28 @@ public:
                              && CheckFetch() && CheckCoverage() && CheckPayloadOxum() && CheckComputable()
                              && CheckHashes();
         verdict_.valid = checked && problems_.empty() && !verdict_.stopped;
-        if (verdict_.stopped && problems_.empty()) {
-            verdict_.why = hashed_.filesTotal == 0 ? "stopped before any file was hashed"
-                                                   : "stopped after " + std::to_string(hashed_.filesDone) + " of "
-                                                         + std::to_string(hashed_.filesTotal) + " files were hashed";
-        }
         if (!problems_.empty()) {
             verdict_.why = problems_.front();
             if (problems_.size() > 1) {
                 verdict_.why += " (and " + std::to_string(problems_.size() - 1) + " more)";
             }
         }
+        if (verdict_.stopped) {
+            verdict_.why += (verdict_.why.empty() ? "" : "; ") + StopText();
+        }
         return verdict_;
     }
 
 private:
+    std::string StopText() const
+    {
+        if (hashed_.filesTotal == 0) {
+            return "stopped before any file was hashed";
+        }
+        return "stopped after " + std::to_string(hashed_.filesDone) + " of " + std::to_string(hashed_.filesTotal)
+               + " files were hashed";
+    }
+
     bool StopAsked()
     {
         verdict_.stopped = request_.stop && request_.stop();
