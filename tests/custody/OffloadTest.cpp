@@ -209,6 +209,8 @@ TEST_F(OffloadTest, ProgressMovesBlockByBlockAndEndsAtItsTotal)
     using Phase = custody::OffloadPhase;
     const std::map<std::string, std::uint64_t> oneLong = {{"DCIM/100MEDIA/VID_0009.MP4", 5 * kMiB}};
     const std::map<std::string, std::uint64_t> formatted = {{"DCIM/100MEDIA/VID_0001.MP4", 2 * kMiB}, {".hidden", 7}};
+    std::map<std::string, std::uint64_t> oneGone = kRecordings;
+    oneGone.erase(".hidden");  // its copy stays in the bag, but is no file of this card
     const struct {
         const char* name;
         const std::map<std::string, std::uint64_t>& card;
@@ -221,6 +223,7 @@ TEST_F(OffloadTest, ProgressMovesBlockByBlockAndEndsAtItsTotal)
         {"many recordings", kRecordings, false, "", Phase::Copying, 6},
         {"a resume that keeps every copy", kRecordings, true, "", Phase::Checking, 6},
         {"a resume after the card was formatted", formatted, true, "formatted", Phase::Checking, 6},
+        {"a resume after a recording left the card", oneGone, true, "", Phase::Checking, 6},
     };
     const std::string cards = card_, archives = archive_;
     for (const auto& c : cases) {
@@ -255,6 +258,7 @@ TEST_F(OffloadTest, ProgressMovesBlockByBlockAndEndsAtItsTotal)
             EXPECT_EQ(report.filesTotal, c.card.size()) << i;
             EXPECT_EQ(report.cardBytes, BytesOf(c.card)) << i;
             EXPECT_LE(report.workDone, report.workTotal) << i;
+            EXPECT_LE(report.filesDone, report.filesTotal) << i;
             if (i > 0) {
                 EXPECT_GE(report.workDone, reports[i - 1].workDone) << i;
                 EXPECT_GE(report.filesDone, reports[i - 1].filesDone) << i;
