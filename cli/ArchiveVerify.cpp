@@ -5,17 +5,24 @@
 
 #include "cli/AuditVerify.h"
 #include "cli/ExitCodes.h"
+#include "cli/Platform.h"
 #include "custody/VerifiedJournal.h"
 
 namespace {
 
 using custody::FoundFolder;
 
+const char* State(const custody::BagVerdict& verdict)
+{
+    return verdict.stopped ? "stopped" : verdict.valid ? "valid" : "invalid";
+}
+
 void ReportBag(const Output& output, const std::string& path, const custody::BagVerdict& verdict)
 {
-    nlohmann::ordered_json object = {
-        {"path", path}, {"state", verdict.valid ? "valid" : "invalid"}, {"valid", verdict.valid}};
-    std::string line = path + (verdict.valid ? ": valid" : ": invalid: " + verdict.why);
+    nlohmann::ordered_json object = {{"path", path}, {"state", State(verdict)}, {"valid", verdict.valid}};
+    std::string line = path + (verdict.valid ? ": valid"
+                               : verdict.stopped ? ": not checked in full: " + verdict.why
+                                                 : ": invalid: " + verdict.why);
     if (!verdict.valid) {
         object["error"] = verdict.why;
     }
@@ -52,21 +59,27 @@ void ReportUnlisted(const Output& output, const FoundFolder& folder)
                   folder.path + ": not searched: " + folder.why + "; bags in it were not checked");
 }
 
-// False when the folder is anything but a valid bag.
-bool CheckFound(const custody::FileSystem& fs, const Output& output, const FoundFolder& folder,
-                const BagVerdictCheck& check)
+enum class Checked { Valid, NotValid, Stopped };
+
+// Anything but a valid bag is not valid. Ctrl+C stops the bag's hashing
+// within a block on each thread.
+Checked CheckFound(const custody::FileSystem& fs, const Output& output, const FoundFolder& folder,
+                   const BagVerdictCheck& check)
 {
     switch (folder.kind) {
     case FoundFolder::Kind::Bag: break;
-    case FoundFolder::Kind::Unfinished: ReportUnfinished(fs, output, folder.path); return false;
-    case FoundFolder::Kind::Unlisted: ReportUnlisted(output, folder); return false;
+    case FoundFolder::Kind::Unfinished: ReportUnfinished(fs, output, folder.path); return Checked::NotValid;
+    case FoundFolder::Kind::Unlisted: ReportUnlisted(output, folder); return Checked::NotValid;
     }
-    custody::BagVerdict verdict = custody::VerifyBag(fs, folder.path, HashThreads());
-    if (check) {
+    custody::BagCheckRequest request;
+    request.threads = HashThreads();
+    request.stop = platform::Interrupted;
+    custody::BagVerdict verdict = custody::VerifyBag(fs, folder.path, request);
+    if (check && !verdict.stopped) {
         check(folder.path, verdict);
     }
     ReportBag(output, folder.path, verdict);
-    return verdict.valid;
+    return verdict.stopped ? Checked::Stopped : verdict.valid ? Checked::Valid : Checked::NotValid;
 }
 
 }  // namespace
@@ -94,6 +107,7 @@ TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, s
 
 int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)
 {
+    platform::CatchInterrupt();
     if (auditTrail.empty()) {
         return RunArchiveVerify(custody::LocalFileSystem(), paths, output);
     }
@@ -135,7 +149,12 @@ int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::strin
             exitCode = kExitFailed;
         }
         for (const FoundFolder& folder : found) {
-            if (!CheckFound(fs, output, folder, check)) {
+            const Checked checked = CheckFound(fs, output, folder, check);
+            if (checked == Checked::Stopped) {
+                output.Error("stopped (Ctrl+C) before every bag was checked");
+                return kExitFailed;
+            }
+            if (checked == Checked::NotValid) {
                 exitCode = kExitFailed;
             }
         }

@@ -19,8 +19,10 @@ using BagVerdictCheck = std::function<void(const std::string& bag, custody::BagV
 
 // Returns an ExitCode: 0 when every bag is valid and nothing went
 // unchecked; 1 when a bag is not valid, a PATH holds no bag, an offload is
-// unfinished (its recordings are not all in a bag) or a folder could not
-// be listed; 2 when a PATH does not exist (then nothing is checked).
+// unfinished (its recordings are not all in a bag), a folder could not be
+// listed, or Ctrl+C stopped the check (its bag's line says "not checked in
+// full", and no bag after it is checked); 2 when a PATH does not exist
+// (then nothing is checked).
 int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
                      const BagVerdictCheck& check = nullptr);
 // The same on the local file system. With `auditTrail`, each bag this tool

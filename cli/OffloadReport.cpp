@@ -1,5 +1,6 @@
 #include "cli/OffloadReport.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -52,6 +53,17 @@ std::string Duration(std::uint64_t seconds)
     const std::string minutes = seconds >= 3600 ? std::to_string(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60)
                                                 : std::to_string(seconds / 60);
     return minutes + ":" + TwoDigits(seconds % 60);
+}
+
+const char* PhaseWords(custody::OffloadPhase phase)
+{
+    switch (phase) {
+    case custody::OffloadPhase::Checking: return "checking earlier copies";
+    case custody::OffloadPhase::Copying: return "copying";
+    case custody::OffloadPhase::Verifying: return "verifying";
+    case custody::OffloadPhase::Sealing: return "sealing";
+    }
+    return "";
 }
 
 // What became of an earlier attempt's folder, for the result line.
@@ -173,16 +185,22 @@ nlohmann::ordered_json SealedAuditDetails(const custody::SealedBag& sealed)
 
 std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t elapsedMs)
 {
-    std::string line = std::to_string(progress.filesDone) + "/" + std::to_string(progress.filesTotal) + " files, "
-                       + Megabytes(static_cast<double>(progress.bytesDone)) + "/"
-                       + Megabytes(static_cast<double>(progress.bytesTotal)) + " MB, ";
+    const double share = progress.workTotal == 0 ? 1.0
+                                                 : static_cast<double>(progress.workDone) / static_cast<double>(progress.workTotal);
+    const auto percent =
+        progress.workDone >= progress.workTotal ? 100 : static_cast<int>(std::min(99.0, std::floor(share * 100)));
+    std::string line = std::string(PhaseWords(progress.phase)) + ": " + std::to_string(progress.filesDone) + "/"
+                       + std::to_string(progress.filesTotal) + " files, " + std::to_string(percent) + "% of "
+                       + Megabytes(static_cast<double>(progress.cardBytes)) + " MB, ";
     // Below a second the rate says nothing yet.
-    if (elapsedMs < 1000 || progress.bytesDone == 0) {
+    if (elapsedMs < 1000 || progress.workDone == 0) {
         return line + "-- MB/s, --:-- left";
     }
-    const double perSecond = static_cast<double>(progress.bytesDone) * 1000.0 / static_cast<double>(elapsedMs);
-    const std::uint64_t left = progress.bytesTotal > progress.bytesDone ? progress.bytesTotal - progress.bytesDone : 0;
-    const double secondsLeft = static_cast<double>(left) / perSecond;
-    return line + OneDecimal(perSecond / 1e6) + " MB/s, " + Duration(static_cast<std::uint64_t>(std::llround(secondsLeft)))
-           + " left";
+    const double done = static_cast<double>(progress.workDone);
+    const double seconds = static_cast<double>(elapsedMs) / 1000.0;
+    const double cardPerSecond = static_cast<double>(progress.cardBytes) * share / seconds;
+    const std::uint64_t left = progress.workTotal > progress.workDone ? progress.workTotal - progress.workDone : 0;
+    const double secondsLeft = seconds * static_cast<double>(left) / done;
+    return line + OneDecimal(cardPerSecond / 1e6) + " MB/s, "
+           + Duration(static_cast<std::uint64_t>(std::llround(secondsLeft))) + " left";
 }

@@ -41,5 +41,9 @@ nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload);
 std::string SealedAuditOutcome(const custody::SealedBag& sealed);
 nlohmann::ordered_json SealedAuditDetails(const custody::SealedBag& sealed);
 
-// "12/1004 files, 523/1024 MB, 210.3 MB/s, 0:02 left" after `elapsedMs`.
+// "copying: 12/1004 files, 51% of 1024 MB, 209.2 MB/s, 0:02 left" after
+// `elapsedMs`: the phase ("checking earlier copies", "copying", "verifying",
+// "sealing"), the card's files verified, the work done (never 100% before
+// it is), the card's size, the card's megabytes offloaded per second (its
+// share of the work done), and the time left at that pace.
 std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t elapsedMs);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,12 +47,36 @@ struct BagVerdict {
     // Valid all the same: a 0.97 bag's file listed twice with one checksum
     // or missing from one of its manifests, a manifest not checked.
     std::vector<std::string> warnings;
+    // Stopped before every file was hashed: never valid; `why` ends with
+    // "stopped after N of M files were hashed" (or "before any file").
+    bool stopped = false;
+};
+
+// Of the files a check hashes (payload and tag files a manifest lists):
+// how many are done and how many bytes hashed.
+struct BagCheckProgress {
+    std::uint64_t filesDone = 0;
+    std::uint64_t filesTotal = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+
+struct BagCheckRequest {
+    unsigned threads = 1;  // files hashed at once
+    // Both are called on the hashing threads (the caller's among them), one
+    // call at a time. Either may be empty.
+    // Asked before the check and before each block of 1 MiB is read: true
+    // stops every hashing thread after the block it is reading.
+    std::function<bool()> stop;
+    // After each block hashed and each file done; the counts only grow.
+    std::function<void(const BagCheckProgress&)> progress;
 };
 
 // The whole bag checked: bagit.txt, every manifest and tag manifest, every
 // hash, no file missing or unlisted, no path outside the bag, Payload-Oxum,
 // fetch.txt. Names are matched as Windows matches them (NameKey.h).
-// Hashes files on `threads` threads, each streamed in chunks.
+// Hashes files on the request's threads, each streamed in blocks.
+BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, const BagCheckRequest& request);
 BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, unsigned threads);
 
 // What a search for bags came upon.

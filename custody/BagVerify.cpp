@@ -40,26 +40,45 @@ std::string Shown(const std::string& path)
 
 class BagCheck {
 public:
-    BagCheck(const FileSystem& fs, std::string bag, unsigned threads) : fs_(fs), bag_(std::move(bag)), threads_(threads)
+    BagCheck(const FileSystem& fs, std::string bag, const BagCheckRequest& request)
+        : fs_(fs), bag_(std::move(bag)), request_(request)
     {
     }
 
     BagVerdict Run()
     {
-        const bool checked = ReadDeclaration() && ListFiles() && ReadManifests() && TakeWrittenPaths() && CheckDuplicates()
+        const bool checked = !StopAsked() && ReadDeclaration() && ListFiles() && ReadManifests() && TakeWrittenPaths() && CheckDuplicates()
                              && CheckFetch() && CheckCoverage() && CheckPayloadOxum() && CheckComputable()
                              && CheckHashes();
-        verdict_.valid = checked && problems_.empty();
+        verdict_.valid = checked && problems_.empty() && !verdict_.stopped;
         if (!problems_.empty()) {
             verdict_.why = problems_.front();
             if (problems_.size() > 1) {
                 verdict_.why += " (and " + std::to_string(problems_.size() - 1) + " more)";
             }
         }
+        if (verdict_.stopped) {
+            verdict_.why += (verdict_.why.empty() ? "" : "; ") + StopText();
+        }
         return verdict_;
     }
 
 private:
+    std::string StopText() const
+    {
+        if (hashed_.filesTotal == 0) {
+            return "stopped before any file was hashed";
+        }
+        return "stopped after " + std::to_string(hashed_.filesDone) + " of " + std::to_string(hashed_.filesTotal)
+               + " files were hashed";
+    }
+
+    bool StopAsked()
+    {
+        verdict_.stopped = request_.stop && request_.stop();
+        return verdict_.stopped;
+    }
+
     // Records a problem; a step stops the check after its own problems.
     bool Problem(const std::string& file, const std::string& rule)
     {
@@ -383,12 +402,18 @@ private:
             for (const Expectation& expectation : expectations) {
                 request.algorithms.push_back(expectation.manifest->hash);
             }
+            hashed_.bytesTotal += file->size;
             requests.push_back(std::move(request));
             order.push_back(file);
         }
-        const std::vector<HashOutcome> outcomes = HashFiles(fs_, requests, threads_);
+        hashed_.filesTotal = requests.size();
+        const std::vector<HashOutcome> outcomes = HashFiles(fs_, requests, request_.threads, HashHooks());
         for (std::size_t i = 0; i < order.size(); ++i) {
             const std::string shown = Shown(order[i]->relativePath);
+            if (outcomes[i].stopped) {
+                verdict_.stopped = true;
+                continue;
+            }
             if (!outcomes[i].error.empty()) {
                 Problem(shown, "cannot be read (" + outcomes[i].error + ")");
                 continue;
@@ -404,9 +429,25 @@ private:
         return problems_.empty();
     }
 
+    // Called under HashFiles' lock: `hashed_` needs none of its own.
+    HashControl HashHooks()
+    {
+        HashControl control;
+        control.stop = request_.stop;
+        control.hashed = [this](const HashCounts& counts) {
+            hashed_.filesDone = counts.files;
+            hashed_.bytesDone = counts.bytes;
+            if (request_.progress) {
+                request_.progress(hashed_);
+            }
+        };
+        return control;
+    }
+
     const FileSystem& fs_;
     const std::string bag_;
-    const unsigned threads_;
+    const BagCheckRequest& request_;
+    BagCheckProgress hashed_;
     BagDeclaration declaration_;
     bool version1_ = true;
     std::vector<FileEntry> files_;
@@ -419,9 +460,16 @@ private:
 
 }  // namespace
 
+BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, const BagCheckRequest& request)
+{
+    return BagCheck(fs, bag, request).Run();
+}
+
 BagVerdict VerifyBag(const FileSystem& fs, const std::string& bag, unsigned threads)
 {
-    return BagCheck(fs, bag, threads).Run();
+    BagCheckRequest request;
+    request.threads = threads;
+    return VerifyBag(fs, bag, request);
 }
 
 }  // namespace custody

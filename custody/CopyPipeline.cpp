@@ -101,11 +101,12 @@ public:
             CopyOne(files[i], i);
         }
         toHash_.Close();
+        cardRead_ = true;
         AwaitReadBacks();
         JoinThreads();
         DiscardUnverified();
-        if (!failed_ && hooks_.verified) {
-            hooks_.verified(filesVerified_, bytesVerified_);
+        if (!failed_) {
+            Report();
         }
         copied.insert(copied.end(), copied_.begin(), copied_.end());
         failure = failure_;
@@ -165,13 +166,18 @@ private:
         toVerify_.Close();
     }
 
+    void Report() const
+    {
+        if (hooks_.progress) {
+            hooks_.progress({filesVerified_, bytesCopied_, bytesReadBack_, cardRead_});
+        }
+    }
+
     // Asked between blocks on the calling thread; `doing` completes
     // "interrupted while ...".
     bool Continue(const std::string& doing)
     {
-        if (hooks_.verified) {
-            hooks_.verified(filesVerified_, bytesVerified_);
-        }
+        Report();
         if (hooks_.interrupted && hooks_.interrupted()) {
             Fail("copy", "interrupted while " + doing);
         }
@@ -239,6 +245,7 @@ private:
                 return false;
             }
             copy.size += block->count;
+            bytesCopied_ += block->count;
             HashItem item;
             item.block = std::move(block);
             toHash_.Push(std::move(item));
@@ -310,7 +317,7 @@ private:
         FileDigest readBack;
         const DigestOutcome outcome = DigestFile(fs_, copy.temp, buffer,
                                              [this](std::size_t count) {
-                                                 bytesVerified_ += count;
+                                                 bytesReadBack_ += count;
                                                  return !stopped_;
                                              },
                                              readBack, ReadFrom::Disk);
@@ -392,7 +399,9 @@ private:
 
     std::atomic<bool> stopped_{false};
     std::atomic<std::uint64_t> filesVerified_{0};
-    std::atomic<std::uint64_t> bytesVerified_{0};
+    std::atomic<std::uint64_t> bytesReadBack_{0};
+    std::uint64_t bytesCopied_ = 0;  // calling thread only
+    bool cardRead_ = false;          // calling thread only
 
     std::mutex mutex_;  // guards what follows
     std::condition_variable readBacksChanged_;

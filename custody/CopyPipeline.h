@@ -27,10 +27,19 @@ struct CopyFailure {
     std::string why;
 };
 
+// How far a copy has come; the counts only grow.
+struct CopyCounts {
+    std::uint64_t filesVerified = 0;
+    std::uint64_t bytesCopied = 0;    // read from the card and written to the archive
+    std::uint64_t bytesReadBack = 0;  // read back from the archive
+    bool cardRead = false;            // every file copied: only read-backs remain
+};
+
 struct CopyHooks {
-    // Both are called on the calling thread only.
+    // Both are called on the calling thread only: before each block is
+    // copied, and while the last copies are read back.
     std::function<bool()> interrupted;
-    std::function<void(std::uint64_t filesVerified, std::uint64_t bytesVerified)> verified;
+    std::function<void(const CopyCounts&)> progress;
 };
 
 // The temporary names of copies not yet verified: ".orvane-copy-N" in the

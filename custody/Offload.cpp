@@ -116,22 +116,112 @@ bool StartAnew(FileSystem& fs, std::int64_t now, Destination& destination, std::
     return CreatePartial(fs, destination, why);
 }
 
+// The request's progress, fed by each step of the offload (see
+// OffloadProgress), on the calling thread.
+class ProgressReport {
+public:
+    ProgressReport(const OffloadRequest& request, const std::vector<FileEntry>& cardFiles) : hook_(request.progress)
+    {
+        progress_.filesTotal = cardFiles.size();
+        progress_.cardBytes = BytesOf(cardFiles);
+        progress_.workTotal = 2 * progress_.cardBytes;
+    }
+
+    // A resume's check of `bytes` of earlier copies begins.
+    void CheckBegins(std::uint64_t bytes)
+    {
+        progress_.phase = OffloadPhase::Checking;
+        progress_.workTotal += bytes;
+        Report();
+    }
+
+    // `read` bytes of the copy being checked, of its `size`.
+    void Checking(std::uint64_t read, std::uint64_t size)
+    {
+        progress_.workDone = checked_ + std::min(read, size);
+        Report();
+    }
+
+    void Checked(std::uint64_t size)
+    {
+        checked_ += size;
+        progress_.workDone = checked_;
+        Report();
+    }
+
+    // The card's files not in `toCopy` were kept by the check: copied and
+    // read back already.
+    void CopyBegins(const std::vector<FileEntry>& toCopy)
+    {
+        keptFiles_ = progress_.filesTotal - toCopy.size();
+        copyBase_ = checked_ + 2 * (progress_.cardBytes - BytesOf(toCopy));
+        Copied(CopyCounts());
+    }
+
+    void Copied(const CopyCounts& counts)
+    {
+        progress_.phase = counts.cardRead ? OffloadPhase::Verifying : OffloadPhase::Copying;
+        progress_.filesDone = keptFiles_ + counts.filesVerified;
+        progress_.workDone = copyBase_ + counts.bytesCopied + counts.bytesReadBack;
+        Report();
+    }
+
+    void Sealing()
+    {
+        progress_.phase = OffloadPhase::Sealing;
+        Report();
+    }
+
+private:
+    static std::uint64_t BytesOf(const std::vector<FileEntry>& files)
+    {
+        std::uint64_t bytes = 0;
+        for (const FileEntry& file : files) {
+            bytes += file.size;
+        }
+        return bytes;
+    }
+
+    void Report() const
+    {
+        if (hook_) {
+            hook_(progress_);
+        }
+    }
+
+    const std::function<void(const OffloadProgress&)>& hook_;
+    OffloadProgress progress_;
+    std::uint64_t checked_ = 0;   // bytes of earlier copies checked in full
+    std::uint64_t keptFiles_ = 0;
+    std::uint64_t copyBase_ = 0;  // the work done before the copy began
+};
+
+CopyFailure Interrupted(const std::string& relative)
+{
+    return {"copy", "interrupted while checking " + relative};
+}
+
 // Hashes a file on the card and its copy in the archive side by side.
 class SideBySide {
 public:
-    SideBySide(const FileSystem& fs, const OffloadRequest& request) : fs_(fs), request_(request) {}
+    SideBySide(const FileSystem& fs, const OffloadRequest& request, ProgressReport& report)
+        : fs_(fs), request_(request), report_(report)
+    {
+    }
 
     // False with `failure` set when either cannot be read or the offload
     // was interrupted.
     bool Hash(const std::string& relative, const std::string& cardPath, const std::string& archivePath,
-              FileDigest& card, FileDigest& archive, CopyFailure& failure)
+              std::uint64_t size, FileDigest& card, FileDigest& archive, CopyFailure& failure)
     {
         stop_ = false;
         auto archiveSide = std::async(std::launch::async, [&] {
             return DigestFile(fs_, archivePath, archiveBuffer_, [this](std::size_t) { return !stop_; }, archive);
         });
-        const DigestOutcome cardOutcome = DigestFile(fs_, cardPath, cardBuffer_, [this](std::size_t) {
-            stop_ = stop_ || (request_.interrupted && request_.interrupted());
+        std::uint64_t read = 0;
+        const DigestOutcome cardOutcome = DigestFile(fs_, cardPath, cardBuffer_, [&](std::size_t count) {
+            read += count;
+            stop_ = stop_ || !Continue(read, size);
             return !stop_;
         }, card);
         if (cardOutcome != DigestOutcome::Done) {
@@ -139,7 +229,7 @@ public:
         }
         const DigestOutcome archiveOutcome = archiveSide.get();
         if (cardOutcome == DigestOutcome::Stopped) {
-            failure = {"copy", "interrupted while checking " + relative};
+            failure = Interrupted(relative);
         } else if (cardOutcome != DigestOutcome::Done) {
             failure = {"card", relative + ": cannot be read on the card (was the card removed?)"};
         } else if (archiveOutcome != DigestOutcome::Done) {
@@ -149,19 +239,34 @@ public:
     }
 
     // The copy alone, when the card has no file of its name and size.
-    bool HashArchived(const std::string& relative, const std::string& archivePath, FileDigest& archive,
-                      CopyFailure& failure)
+    bool HashArchived(const std::string& relative, const std::string& archivePath, std::uint64_t size,
+                      FileDigest& archive, CopyFailure& failure)
     {
-        if (DigestFile(fs_, archivePath, archiveBuffer_, nullptr, archive) == DigestOutcome::Done) {
+        std::uint64_t read = 0;
+        const DigestOutcome outcome = DigestFile(fs_, archivePath, archiveBuffer_, [&](std::size_t count) {
+            read += count;
+            return Continue(read, size);
+        }, archive);
+        if (outcome == DigestOutcome::Done) {
             return true;
         }
-        failure = {"verify", relative + ": the earlier attempt's copy cannot be read back from the archive"};
+        failure = outcome == DigestOutcome::Stopped
+                      ? Interrupted(relative)
+                      : CopyFailure{"verify", relative + ": the earlier attempt's copy cannot be read back from the archive"};
         return false;
     }
 
 private:
+    // Between blocks on the calling thread: false when interrupted.
+    bool Continue(std::uint64_t read, std::uint64_t size)
+    {
+        report_.Checking(read, size);
+        return !(request_.interrupted && request_.interrupted());
+    }
+
     const FileSystem& fs_;
     const OffloadRequest& request_;
+    ProgressReport& report_;
     std::atomic<bool> stop_{false};
     std::vector<unsigned char> cardBuffer_ = std::vector<unsigned char>(kCheckBlockSize);
     std::vector<unsigned char> archiveBuffer_ = std::vector<unsigned char>(kCheckBlockSize);
@@ -187,11 +292,11 @@ Found CheckListed(const FileSystem& fs, SideBySide& sideBySide, const std::strin
     const std::string archivePath = fs.Join(data, verified.path);
     FileDigest onCard, archived;
     const bool sameSize = cardSize == verified.size;
-    if (sameSize && !sideBySide.Hash(verified.path, fs.Join(card, verified.path), archivePath, onCard, archived,
-                                     failure)) {
+    if (sameSize && !sideBySide.Hash(verified.path, fs.Join(card, verified.path), archivePath, verified.size, onCard,
+                                     archived, failure)) {
         return Found::Failed;
     }
-    if (!sameSize && !sideBySide.HashArchived(verified.path, archivePath, archived, failure)) {
+    if (!sameSize && !sideBySide.HashArchived(verified.path, archivePath, verified.size, archived, failure)) {
         return Found::Failed;
     }
     if (archived.size != verified.size || archived.sha256 != verified.sha256) {
@@ -208,8 +313,17 @@ Found CheckListed(const FileSystem& fs, SideBySide& sideBySide, const std::strin
 // name is the same or gone; when that file differs, the copy is kept too, but
 // the earlier attempt must be sealed (see SealedBag). Temporary copies of
 // files no longer on the card are removed; anything else is set aside.
-bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::string& partial,
-                const std::vector<FileEntry>& cardFiles, Plan& plan, CopyFailure& failure)
+using Listed = std::map<std::string, const PayloadFile*>;
+
+// The journal's entry for a file of data/, when it lists it with its size.
+const PayloadFile* Vouched(const Listed& listed, const FileEntry& file)
+{
+    const auto entry = listed.find(file.relativePath);
+    return entry == listed.end() || entry->second->size != file.size ? nullptr : entry->second;
+}
+
+bool PlanResume(const FileSystem& fs, const OffloadRequest& request, ProgressReport& report,
+                const std::string& partial, const std::vector<FileEntry>& cardFiles, Plan& plan, CopyFailure& failure)
 {
     std::vector<PayloadFile> journal;
     std::string why;
@@ -223,42 +337,49 @@ bool PlanResume(const FileSystem& fs, const OffloadRequest& request, const std::
         failure = {"archive", data + " cannot be listed: " + why};
         return false;
     }
-    std::map<std::string, const PayloadFile*> listed;
+    Listed listed;
     for (const PayloadFile& file : journal) {
         listed[file.path] = &file;
     }
+    std::uint64_t toCheck = 0;
+    for (const FileEntry& file : archived) {
+        toCheck += Vouched(listed, file) ? file.size : 0;
+    }
+    report.CheckBegins(toCheck);
     std::map<std::string, std::uint64_t> onCard;
     for (const FileEntry& file : cardFiles) {
         onCard[file.relativePath] = file.size;
     }
-    SideBySide sideBySide(fs, request);
+    SideBySide sideBySide(fs, request, report);
     for (const FileEntry& file : archived) {
-        const auto entry = listed.find(file.relativePath);
+        const PayloadFile* verified = Vouched(listed, file);
         const auto card = onCard.find(file.relativePath);
-        if (entry == listed.end() || entry->second->size != file.size) {
-            const bool unfinished = entry == listed.end() && card == onCard.end() && TempNames::IsTemp(file.relativePath);
+        if (!verified) {
+            const bool unfinished =
+                listed.count(file.relativePath) == 0 && card == onCard.end() && TempNames::IsTemp(file.relativePath);
             (unfinished ? plan.temps : plan.setAside).push_back(file.relativePath);
             continue;
         }
         const std::optional<std::uint64_t> cardSize =
             card == onCard.end() ? std::nullopt : std::optional<std::uint64_t>(card->second);
-        switch (CheckListed(fs, sideBySide, request.card, data, *entry->second, cardSize, failure)) {
+        switch (CheckListed(fs, sideBySide, request.card, data, *verified, cardSize, failure)) {
         case Found::Failed:
             return false;
         case Found::ChangedSince:
             plan.setAside.push_back(file.relativePath);
             break;
         case Found::OtherOnCard:
-            plan.differs.push_back(*entry->second);
+            plan.differs.push_back(*verified);
             break;
         case Found::SameOnCard:
             onCard.erase(card);
-            plan.kept.push_back(*entry->second);
+            plan.kept.push_back(*verified);
             break;
         case Found::OffTheCard:
-            plan.kept.push_back(*entry->second);
+            plan.kept.push_back(*verified);
             break;
         }
+        report.Checked(verified->size);
     }
     for (const FileEntry& file : cardFiles) {
         if (onCard.count(file.relativePath) != 0) {
@@ -470,17 +591,12 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
     if (!ListCard(fs, request.card, cardFiles, why)) {
         return Failed(result, "card", why);
     }
-    OffloadProgress progress;
-    progress.filesTotal = cardFiles.size();
-    for (const FileEntry& file : cardFiles) {
-        progress.bytesTotal += file.size;
-    }
-
+    ProgressReport report(request, cardFiles);
     Plan plan;
     CopyFailure failure;
     if (!destination.resumed) {
         plan.toCopy = cardFiles;
-    } else if (!PlanResume(fs, request, destination.partial, cardFiles, plan, failure)
+    } else if (!PlanResume(fs, request, report, destination.partial, cardFiles, plan, failure)
                || !RemoveTemps(fs, data, plan.temps, failure) || !SetAside(fs, destination, plan.setAside, result, failure)) {
         return Failed(result, failure.step, failure.why);
     }
@@ -498,26 +614,21 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
         data = fs.Join(destination.partial, "data");
     }
     result.filesKept = plan.kept.size();
-    const std::uint64_t keptBytes = Bytes(plan.kept);
     // Largest first: the last read-back, which nothing overlaps, is short.
     std::sort(plan.toCopy.begin(), plan.toCopy.end(), [](const FileEntry& a, const FileEntry& b) {
         return a.size != b.size ? a.size > b.size : a.relativePath < b.relativePath;
     });
 
+    report.CopyBegins(plan.toCopy);
     CopyHooks hooks;
     hooks.interrupted = request.interrupted;
-    if (request.progress) {
-        hooks.verified = [&](std::uint64_t files, std::uint64_t bytes) {
-            progress.filesDone = result.filesKept + files;
-            progress.bytesDone = keptBytes + bytes;
-            request.progress(progress);
-        };
-    }
+    hooks.progress = [&report](const CopyCounts& counts) { report.Copied(counts); };
     std::vector<PayloadFile> payload = plan.kept;
     const std::string journal = fs.Join(destination.partial, kVerifiedJournalName);
     if (!CopyVerified(fs, request.card, data, journal, plan.toCopy, TempNames(cardFiles), hooks, payload, failure)) {
         return Failed(result, failure.step, failure.why);
     }
+    report.Sealing();
     MadeBag made;
     if (!MakeBag(fs, destination, payload, InfoFor(request, destination, now(), ""), made, failure)) {
         return Failed(result, failure.step, failure.why);

@@ -21,13 +21,28 @@ namespace custody {
 // Seconds since 1970 UTC; the tests set it. Empty: the system's clock.
 using UtcClock = std::function<std::int64_t()>;
 
-// Files and bytes read back from the archive and found equal to the card's
-// (with a resumed offload, the files kept from the earlier attempt too).
+enum class OffloadPhase {
+    Checking,   // a resume hashes the earlier attempt's verified copies, and the card's files of their names
+    Copying,    // the card's files are copied, and their copies read back
+    Verifying,  // the card is read: the last copies are read back
+    Sealing,    // every copy is verified: the tag files are written and the folder named
+};
+
+// How far an offload has come. Its work is counted in bytes, once for each
+// time a byte is read: a resume's check of an earlier attempt's copy (the
+// copy's size, hashed beside the card's file of its name), then each of the
+// card's bytes copied, and read back once more. The total is fixed from the
+// first report on; the work done only grows, is the total once every copy
+// is verified (from Sealing on), and moves with each block of 1 MiB copied
+// or read back, so done / total is a percentage that never goes back. A
+// copy the check keeps counts as copied and read back from then on.
 struct OffloadProgress {
-    std::uint64_t filesDone = 0;
-    std::uint64_t filesTotal = 0;
-    std::uint64_t bytesDone = 0;
-    std::uint64_t bytesTotal = 0;
+    OffloadPhase phase = OffloadPhase::Copying;
+    std::uint64_t filesDone = 0;   // the card's files verified in the archive: read back, or kept
+    std::uint64_t filesTotal = 0;  // the card's files
+    std::uint64_t cardBytes = 0;   // the card's bytes
+    std::uint64_t workDone = 0;
+    std::uint64_t workTotal = 0;
 };
 
 struct OffloadRequest {
@@ -46,8 +61,9 @@ struct OffloadRequest {
     // names follow in the order given.
     BagInfo info;
     UtcClock clock;
-    // Both are called on the calling thread only, between blocks of 1 MiB
-    // and while the last copies are read back. Either may be empty.
+    // Both are called on the calling thread only, between blocks of 1 MiB,
+    // and while the last copies are read back at least every 50 ms. Either
+    // may be empty.
     std::function<bool()> interrupted;
     std::function<void(const OffloadProgress&)> progress;
 };

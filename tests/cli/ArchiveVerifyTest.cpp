@@ -94,4 +94,20 @@ TEST(ArchiveVerify, SaysWhatItDidNotCheck)
     }
 }
 
+// Ctrl+C ends the check inside the bag it is hashing; that bag is not
+// called valid, and no bag after it is checked.
+TEST(ArchiveVerify, StopsAtCtrlCAndSaysTheCheckIsNotWhole)
+{
+    ResetFakeSystem();
+    TempFolder archive;
+    FaultyFileSystem fs(custody::LocalFileSystem(), "no card");
+    const std::string first = PutBag(fs, archive.Path());
+    PutBag(fs, fs.Join(archive.Path(), "SN2"));
+    g_system.interrupted = true;
+
+    EXPECT_EQ(1, RunArchiveVerify(fs, {archive.Path()}, Output(false)));
+    EXPECT_EQ(g_system.output, first + ": not checked in full: stopped before any file was hashed\n");
+    EXPECT_TRUE(g_system.ErrorsHold("stopped (Ctrl+C) before every bag was checked")) << g_system.errors;
+}
+
 }  // namespace

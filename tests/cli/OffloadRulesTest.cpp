@@ -118,17 +118,26 @@ TEST(OffloadReport, OneLineAndOneObjectPerCamera)
     }
 }
 
-TEST(OffloadReport, ProgressSaysFilesBytesRateAndTimeLeft)
+// The card's megabytes offloaded per second are its share of the work done:
+// half the bytes copied and read back, less with a resume's check.
+TEST(OffloadReport, ProgressSaysPhaseFilesShareRateAndTimeLeft)
 {
+    using Phase = custody::OffloadPhase;
     const struct {
         custody::OffloadProgress progress;
         std::uint64_t elapsedMs;
         std::string line;
     } cases[] = {
-        {{0, 1004, 0, 1024000000}, 0, "0/1004 files, 0.0/1024 MB, -- MB/s, --:-- left"},
-        {{12, 1004, 523000000, 1024000000}, 2500, "12/1004 files, 523/1024 MB, 209.2 MB/s, 0:02 left"},
-        {{1, 2, 7500000, 90000000000}, 1000, "1/2 files, 7.5/90000 MB, 7.5 MB/s, 3:19:59 left"},
-        {{2, 2, 4000, 4000}, 1000, "2/2 files, 0.0/0.0 MB, 0.0 MB/s, 0:00 left"},
+        {{Phase::Copying, 0, 1004, 1024000000, 0, 2048000000}, 0,
+         "copying: 0/1004 files, 0% of 1024 MB, -- MB/s, --:-- left"},
+        {{Phase::Copying, 12, 1004, 1024000000, 1046000000, 2048000000}, 2500,
+         "copying: 12/1004 files, 51% of 1024 MB, 209.2 MB/s, 0:02 left"},
+        {{Phase::Checking, 0, 2, 90000000000, 15000000, 270000000000}, 1000,
+         "checking earlier copies: 0/2 files, 0% of 90000 MB, 5.0 MB/s, 4:59:59 left"},
+        {{Phase::Verifying, 1, 2, 5000000, 9999999, 10000000}, 1000,
+         "verifying: 1/2 files, 99% of 5.0 MB, 5.0 MB/s, 0:00 left"},
+        {{Phase::Sealing, 2, 2, 4000, 8000, 8000}, 1000, "sealing: 2/2 files, 100% of 0.0 MB, 0.0 MB/s, 0:00 left"},
+        {{Phase::Sealing, 0, 0, 0, 0, 0}, 1000, "sealing: 0/0 files, 100% of 0.0 MB, -- MB/s, --:-- left"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProgressLine(c.progress, c.elapsedMs), c.line);

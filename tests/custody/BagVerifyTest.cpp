@@ -331,3 +331,72 @@ INSTANTIATE_TEST_SUITE_P(Bags, VerifyBagTest, ::testing::Values(
     [](const ::testing::TestParamInfo<BagCase>& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// Stopped at the Nth report of its progress (0: before it begins), the
+// check ends within the block each other hashing thread is reading, and is
+// never valid; not stopped, its counts only grow and end at the totals.
+TEST(VerifyBagProgress, MovesBlockByBlockAndStopsWithinABlockPerThread)
+{
+    constexpr std::uint64_t kBlock = 1 << 20;
+    constexpr unsigned kThreads = 2;
+    BagRecipe recipe;
+    recipe.sealed = true;
+    for (int i = 0; i < 4; ++i) {
+        recipe.payload["data/VID_" + std::to_string(i) + ".MP4"] = std::string(3 * kBlock + i, static_cast<char>('a' + i));
+    }
+    const Files files = Build(recipe);
+    custody::BagCheckProgress total;
+    for (const auto& [path, bytes] : files) {
+        const bool hashed = path != "tagmanifest-sha256.txt";
+        total.filesTotal += hashed ? 1 : 0;
+        total.bytesTotal += hashed ? bytes.size() : 0;
+    }
+    TempFolder temp;
+    const std::string bag = LocalFileSystem().Join(temp.Path(), "bag");
+    WriteBag(bag, files);
+
+    for (const int stopAt : {-1, 0, 1, 3, 10}) {
+        SCOPED_TRACE("stopped at report " + std::to_string(stopAt));
+        std::vector<custody::BagCheckProgress> reports;
+        bool stopAsked = stopAt == 0;  // the hooks are called one at a time
+        custody::BagCheckRequest request;
+        request.threads = kThreads;
+        request.stop = [&stopAsked] { return stopAsked; };
+        request.progress = [&](const custody::BagCheckProgress& progress) {
+            reports.push_back(progress);
+            stopAsked = stopAsked || static_cast<int>(reports.size()) == stopAt;
+        };
+
+        const custody::BagVerdict verdict = custody::VerifyBag(LocalFileSystem(), bag, request);
+
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            EXPECT_EQ(reports[i].filesTotal, total.filesTotal);
+            EXPECT_EQ(reports[i].bytesTotal, total.bytesTotal);
+            if (i > 0) {
+                EXPECT_GE(reports[i].filesDone, reports[i - 1].filesDone) << i;
+                EXPECT_GE(reports[i].bytesDone, reports[i - 1].bytesDone) << i;
+            }
+        }
+        if (stopAt < 0) {
+            EXPECT_TRUE(verdict.valid) << verdict.why;
+            ASSERT_FALSE(reports.empty());
+            EXPECT_EQ(reports.back().filesDone, total.filesTotal);
+            EXPECT_EQ(reports.back().bytesDone, total.bytesTotal);
+            continue;
+        }
+        EXPECT_FALSE(verdict.valid);
+        EXPECT_TRUE(verdict.stopped);
+        EXPECT_EQ(verdict.why.rfind("stopped ", 0), 0u) << verdict.why;
+        if (stopAt == 0) {
+            EXPECT_TRUE(reports.empty());
+            continue;
+        }
+        ASSERT_GE(reports.size(), static_cast<std::size_t>(stopAt));
+        EXPECT_LE(reports.back().bytesDone - reports[stopAt - 1].bytesDone, (kThreads - 1) * kBlock);
+        EXPECT_LT(reports.back().filesDone, total.filesTotal);
+    }
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "core/Hash.h"
 #include "custody/ArchiveFolders.h"
@@ -172,8 +173,9 @@ TEST_F(OffloadTest, CopiesEveryRecordingIntoAVerifiedBagAndNeverTouchesTheCard)
     EXPECT_EQ(result.payloadOxum, std::to_string(result.bytes) + "." + std::to_string(result.files));
     EXPECT_EQ(result.tagManifestSha256,
               HashHex(HashAlgorithm::Sha256, ReadTreeFile(real_, real_.Join(result.bag, "tagmanifest-sha256.txt"))));
-    EXPECT_EQ(last.filesDone, last.filesTotal);
-    EXPECT_EQ(last.bytesDone, result.bytes);
+    EXPECT_EQ(last.phase, custody::OffloadPhase::Sealing);
+    EXPECT_EQ(last.filesDone, kRecordings.size());
+    EXPECT_EQ(last.workDone, 2 * result.bytes);
     EXPECT_EQ(ReadTreeFile(real_, real_.Join(result.bag, "bag-info.txt")),
               "Source-Organization: Traffic North\n"
               "External-Identifier: SIM-7\n"
@@ -186,6 +188,92 @@ TEST_F(OffloadTest, CopiesEveryRecordingIntoAVerifiedBagAndNeverTouchesTheCard)
               "Offload-Finished: 2026-12-08T09:15:02Z\n"
               "Contact-Name: Desk 3\n");
     ExpectNothingFalse(result, archive_);
+}
+
+std::uint64_t BytesOf(const std::map<std::string, std::uint64_t>& files)
+{
+    std::uint64_t bytes = 0;
+    for (const auto& file : files) {
+        bytes += file.second;
+    }
+    return bytes;
+}
+
+// The work an offload reports: its total fixed from the first report, the
+// work done only growing, moving block by block in the phase that takes
+// long (a recording of 5 MiB moves before its read-back begins), and equal
+// to the total once the bag is sealed. A resume counts its check of the
+// earlier attempt's copies, and the copies it keeps as copied.
+TEST_F(OffloadTest, ProgressMovesBlockByBlockAndEndsAtItsTotal)
+{
+    using Phase = custody::OffloadPhase;
+    const std::map<std::string, std::uint64_t> oneLong = {{"DCIM/100MEDIA/VID_0009.MP4", 5 * kMiB}};
+    const std::map<std::string, std::uint64_t> formatted = {{"DCIM/100MEDIA/VID_0001.MP4", 2 * kMiB}, {".hidden", 7}};
+    std::map<std::string, std::uint64_t> oneGone = kRecordings;
+    oneGone.erase(".hidden");  // its copy stays in the bag, but is no file of this card
+    const struct {
+        const char* name;
+        const std::map<std::string, std::uint64_t>& card;
+        bool resumed;  // an earlier attempt verified kRecordings but could not be renamed
+        std::string salt;
+        Phase moving;  // where most of the work is done
+        std::size_t moves;
+    } cases[] = {
+        {"one long recording", oneLong, false, "", Phase::Copying, 5},
+        {"many recordings", kRecordings, false, "", Phase::Copying, 6},
+        {"a resume that keeps every copy", kRecordings, true, "", Phase::Checking, 6},
+        {"a resume after the card was formatted", formatted, true, "formatted", Phase::Checking, 6},
+        {"a resume after a recording left the card", oneGone, true, "", Phase::Checking, 6},
+    };
+    const std::string cards = card_, archives = archive_;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        card_ = real_.Join(cards, std::to_string(&c - cases));
+        archive_ = real_.Join(archives, std::to_string(&c - cases));
+        ASSERT_TRUE(real_.CreateFolders(card_) && real_.CreateFolders(archive_));
+        faulty_.Reset();
+        if (c.resumed) {
+            PutOnCard(kRecordings);
+            faulty_.faults.unrenamable = "20261208T091502Z";
+            ASSERT_EQ(custody::OffloadCard(faulty_, Request()).step, "rename");
+            faulty_.Reset();
+            for (const auto& [path, size] : kRecordings) {
+                ASSERT_TRUE(real_.RemoveFile(real_.Join(card_, path)));
+            }
+        }
+        PutOnCard(c.card, card_, c.salt);
+        std::vector<custody::OffloadProgress> reports;
+        OffloadRequest request = Request();
+        request.progress = [&reports](const custody::OffloadProgress& progress) { reports.push_back(progress); };
+
+        const OffloadResult result = custody::OffloadCard(faulty_, request);
+
+        ASSERT_TRUE(result.ok) << result.step << ": " << result.why;
+        ASSERT_FALSE(reports.empty());
+        const std::uint64_t workTotal = 2 * BytesOf(c.card) + (c.resumed ? BytesOf(kRecordings) : 0);
+        std::set<std::uint64_t> moves;
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            const custody::OffloadProgress& report = reports[i];
+            EXPECT_EQ(report.workTotal, workTotal) << i;
+            EXPECT_EQ(report.filesTotal, c.card.size()) << i;
+            EXPECT_EQ(report.cardBytes, BytesOf(c.card)) << i;
+            EXPECT_LE(report.workDone, report.workTotal) << i;
+            EXPECT_LE(report.filesDone, report.filesTotal) << i;
+            if (i > 0) {
+                EXPECT_GE(report.workDone, reports[i - 1].workDone) << i;
+                EXPECT_GE(report.filesDone, reports[i - 1].filesDone) << i;
+                EXPECT_GE(report.phase, reports[i - 1].phase) << i;
+            }
+            if (report.phase == c.moving && report.workDone > 0 && report.filesDone == 0) {
+                moves.insert(report.workDone);
+            }
+        }
+        EXPECT_GE(moves.size(), c.moves);
+        EXPECT_EQ(reports.front().phase, c.resumed ? Phase::Checking : Phase::Copying);
+        EXPECT_EQ(reports.back().phase, Phase::Sealing);
+        EXPECT_EQ(reports.back().workDone, workTotal);
+        EXPECT_EQ(reports.back().filesDone, c.card.size());
+    }
 }
 
 TEST_F(OffloadTest, AnotherOffloadInTheSameSecondGetsAFolderOfItsOwn)
