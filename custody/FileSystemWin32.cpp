@@ -398,13 +398,21 @@ public:
 
     std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override
     {
-        HANDLE file = CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        // GENERIC_WRITE, as FlushFileBuffers documents it needs, rather than
+        // FILE_APPEND_DATA alone; one writer, so writing at the end it found
+        // is appending.
+        HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             Fail("cannot open for appending", path);
             return nullptr;
         }
-        return std::make_unique<Win32WriteStream>(file, path);
+        auto stream = std::make_unique<Win32WriteStream>(file, path);
+        if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
+            Fail("cannot open for appending", path);
+            return nullptr;
+        }
+        return stream;
     }
 
     bool CreateFolders(const std::string& path) override

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -125,6 +126,11 @@ TEST(LocalFileSystemTest, NeverReplacesAnExistingName)
     EXPECT_FALSE(fs.Rename(other, kept));
     EXPECT_FALSE(fs.Rename(folder, emptyFolder));
     EXPECT_EQ("evidence", ReadInSmallChunks(fs, kept));
+    for (const char* line : {" appended", " flushed"}) {  // a journal reopened on each resume
+        const auto appended = fs.OpenAppend(kept);
+        ASSERT_TRUE(appended && appended->Write(line, std::strlen(line)) && appended->Flush()) << fs.LastError();
+    }
+    EXPECT_EQ("evidence appended flushed", ReadInSmallChunks(fs, kept));
 
     EXPECT_TRUE(fs.Rename(other, fs.Join(temp.Path(), "renamed.mp4")));
     EXPECT_FALSE(fs.Exists(other));
