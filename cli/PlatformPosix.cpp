@@ -15,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/PosixDescriptor.h"
+
 namespace platform {
 namespace {
 
@@ -57,23 +59,6 @@ void Catch(bool restart, struct sigaction* savedInterrupt, struct sigaction* sav
     sigaction(SIGINT, &action, savedInterrupt);
     sigaction(SIGTERM, &action, savedTerminate);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 static_assert(sizeof(off_t) == 8, "file offsets are 64-bit");
 
@@ -293,7 +278,7 @@ std::string DefaultAuditPath()
 FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const OwnedDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
     if (file.get() < 0 || fstat(file.get(), &status) != 0) {
         return FileRead::CannotOpen;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CodePages.h"
+#include "platform/WindowsPaths.h"
 
 namespace platform {
 namespace {
@@ -40,17 +41,6 @@ HANDLE ReadyEvent()
 {
     static const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     return event.get();
-}
-
-std::wstring Wide(const std::string& text)
-{
-    const WideString wide = DecodeUtf8(text.data(), text.size());
-    return std::wstring(wide.begin(), wide.end());
-}
-
-std::string Narrow(const wchar_t* text, size_t count)
-{
-    return EncodeUtf8(text, count);
 }
 
 void WriteAll(HANDLE handle, const std::string& text)
@@ -206,7 +196,7 @@ SecretRead ReadSecret(const std::string& prompt, std::string& secret)
         --read;
     }
     if (result == SecretRead::Ok) {
-        secret = Narrow(buffer, read);
+        secret = Narrow(std::wstring(buffer, read));
     }
     SecureZeroMemory(buffer, sizeof buffer);
     return result;
@@ -250,7 +240,7 @@ bool TakeEnvironment(const char* name, std::string& value)
         return false;
     }
     const size_t length = std::wcslen(found);
-    value = Narrow(found, length);
+    value = Narrow(std::wstring(found, length));
     SecureZeroMemory(found, length * sizeof(wchar_t));
     _wputenv((wideName + L"=").c_str());  // "NAME=" removes it, here and in the process's environment
     SetEnvironmentVariableW(wideName.c_str(), nullptr);
@@ -266,14 +256,14 @@ std::string UserName()
 {
     wchar_t name[257] = {};
     DWORD size = 257;
-    return GetUserNameW(name, &size) ? Narrow(name, std::wcslen(name)) : "";
+    return GetUserNameW(name, &size) ? Narrow(name) : "";
 }
 
 std::string ComputerName()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    return GetComputerNameW(name, &size) ? Narrow(name, std::wcslen(name)) : "";
+    return GetComputerNameW(name, &size) ? Narrow(name) : "";
 }
 
 std::string DefaultAuditPath()
@@ -285,13 +275,13 @@ std::string DefaultAuditPath()
     const std::wstring folder = std::wstring(local) + L"\\Kestrava";
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring path = folder + L"\\orvanectl-audit.jsonl";
-    return Narrow(path.c_str(), path.size());
+    return Narrow(path);
 }
 
 FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    const std::wstring widePath = Wide(path);
+    const std::wstring widePath = LongPath(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return FileRead::IsFolder;
@@ -338,7 +328,7 @@ FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& 
 std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
 {
     const bool append = access == FileAccess::Append;
-    const HANDLE file = CreateFileW(Wide(path).c_str(), append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ,
+    const HANDLE file = CreateFileW(LongPath(path).c_str(), append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, append ? OPEN_ALWAYS : OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -365,7 +355,7 @@ std::vector<std::string> DriveRoots()
         if (GetFileAttributesW(root) == INVALID_FILE_ATTRIBUTES) {
             continue;  // a reader without a card, or a drive just pulled
         }
-        roots.push_back(Narrow(root, 3));
+        roots.push_back(Narrow(std::wstring(root, 3)));
     }
     SetThreadErrorMode(oldMode, nullptr);
     return roots;
@@ -391,7 +381,7 @@ bool ErrorIsConsole()
 
 bool RemoveEmptyFolder(const std::string& path)
 {
-    return RemoveDirectoryW(Wide(path).c_str()) != 0;
+    return RemoveDirectoryW(LongPath(path).c_str()) != 0;
 }
 
 std::string FullPath(const std::string& path)
@@ -405,7 +395,7 @@ std::string FullPath(const std::string& path)
     if (GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) >= length) {
         return path;
     }
-    return Narrow(full.data(), std::wcslen(full.data()));
+    return Narrow(full.data());
 }
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "custody/NameKey.h"
+#include "platform/PosixDescriptor.h"
 
 namespace custody {
 namespace {
@@ -24,22 +25,7 @@ bool Fail(const char* what, const std::string& path)
     return false;
 }
 
-class OwnedDescriptor {
-public:
-    explicit OwnedDescriptor(int fd) : fd_(fd) {}
-    ~OwnedDescriptor()
-    {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    OwnedDescriptor(const OwnedDescriptor&) = delete;
-    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
+using platform::OwnedDescriptor;
 
 struct DirectoryCloser {
     void operator()(DIR* directory) const { closedir(directory); }

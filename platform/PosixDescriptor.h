@@ -1,0 +1,25 @@
+// A POSIX file descriptor owned for its lifetime.
+#pragma once
+
+#include <unistd.h>
+
+namespace platform {
+
+class OwnedDescriptor {
+public:
+    explicit OwnedDescriptor(int fd) : fd_(fd) {}
+    ~OwnedDescriptor()
+    {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace platform
