@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "cli/AuditVerify.h"
+#include "cli/BagAudit.h"
 #include "cli/ExitCodes.h"
 #include "cli/Platform.h"
 #include "custody/VerifiedJournal.h"
@@ -87,22 +88,6 @@ Checked CheckFound(const custody::FileSystem& fs, const Output& output, const Fo
 unsigned HashThreads()
 {
     return std::max(1u, std::thread::hardware_concurrency());
-}
-
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
-{
-    records = OffloadRecords(path);
-    ChainReport report;
-    std::string problem;
-    if (!CheckAuditFile(path, report, problem, [&records](std::string_view piece) { records.Feed(piece); })) {
-        why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
-        return TrailRead::Unreadable;
-    }
-    if (!report.whole) {
-        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
-        return TrailRead::Broken;
-    }
-    return TrailRead::Ok;
 }
 
 int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/BagAudit.h"
 #include "cli/Output.h"
 #include "custody/Bag.h"
 #include "custody/FileSystem.h"
@@ -33,9 +32,3 @@ int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& a
 
 // Bags are hashed on all cores.
 unsigned HashThreads();
-
-enum class TrailRead { Ok, Unreadable, Broken };
-// The offload lines of the audit file at `path`, read whole with its chain
-// checked; otherwise `why` says what is wrong ("FILE:LINE: why" for a
-// broken chain).
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why);

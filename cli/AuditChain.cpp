@@ -228,6 +228,9 @@ void ChainChecker::Continue(std::string_view line, std::uint64_t number)
     report_.unchained += chained_ ? 0 : 1;
     expected_.seq = number + 1;
     expected_.prev = hash;
+    if (reader_) {
+        reader_(number, line);
+    }
 }
 
 void ChainChecker::Break(const std::string& why)

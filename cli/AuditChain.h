@@ -12,8 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -72,6 +74,13 @@ ChainLink NextLink(const ChainReport& report);
 // holding more of it than one line.
 class ChainChecker {
 public:
+    // Each whole line the chain accepts, with its number, without its line
+    // ending; for readers that want the lines' contents too.
+    using LineReader = std::function<void(std::uint64_t number, std::string_view line)>;
+
+    ChainChecker() = default;
+    explicit ChainChecker(LineReader reader) : reader_(std::move(reader)) {}
+
     void Feed(std::string_view bytes);
     // After the last piece.
     ChainReport Finish();
@@ -88,4 +97,5 @@ private:
     std::string pending_;  // the start of a line whose end has not come yet
     ChainLink expected_;
     bool chained_ = false;  // a chained line has been seen: no unchained one may follow
+    LineReader reader_;
 };

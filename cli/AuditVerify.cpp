@@ -3,30 +3,27 @@
 #include "cli/AuditTrail.h"
 #include "cli/ExitCodes.h"
 
-bool CheckChain(platform::SharedFile& file, ChainReport& report, const std::function<void(std::string_view)>& alongside)
+bool CheckChain(platform::SharedFile& file, ChainReport& report, const ChainChecker::LineReader& reader)
 {
     std::uint64_t size = 0;
     if (!file.Size(size)) {
         return false;
     }
     constexpr std::uint32_t kPiece = 64 * 1024;
-    ChainChecker checker;
+    ChainChecker checker(reader);
     std::string piece;
     for (std::uint64_t at = 0; at < size; at += piece.size()) {
         if (!file.ReadAt(at, kPiece, piece) || piece.empty()) {
             return false;
         }
         checker.Feed(piece);
-        if (alongside) {
-            alongside(piece);
-        }
     }
     report = checker.Finish();
     return true;
 }
 
 bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
-                    const std::function<void(std::string_view)>& alongside)
+                    const ChainChecker::LineReader& reader)
 {
     const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
     if (!file) {
@@ -37,7 +34,24 @@ bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& p
         problem = LockProblem(lock.Result());
         return false;
     }
-    return CheckChain(*file, report, alongside);
+    return CheckChain(*file, report, reader);
+}
+
+TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
+{
+    records = OffloadRecords(path);
+    ChainReport report;
+    std::string problem;
+    const auto take = [&records](std::uint64_t number, std::string_view line) { records.Take(number, line); };
+    if (!CheckAuditFile(path, report, problem, take)) {
+        why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
+        return TrailRead::Unreadable;
+    }
+    if (!report.whole) {
+        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
+        return TrailRead::Broken;
+    }
+    return TrailRead::Ok;
 }
 
 int RunAuditVerify(const Output& output, const std::string& path)

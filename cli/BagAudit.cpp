@@ -86,24 +86,8 @@ std::string TagManifestProblem(const custody::FileSystem& fs, const std::string&
 
 }  // namespace
 
-void OffloadRecords::Feed(std::string_view bytes)
+void OffloadRecords::Take(std::uint64_t number, std::string_view line)
 {
-    for (std::size_t newline = bytes.find('\n'); newline != std::string_view::npos; newline = bytes.find('\n')) {
-        if (pending_.empty()) {
-            Line(bytes.substr(0, newline));
-        } else {
-            pending_.append(bytes.substr(0, newline));
-            Line(pending_);
-            pending_.clear();
-        }
-        bytes.remove_prefix(newline + 1);
-    }
-    pending_.append(bytes);
-}
-
-void OffloadRecords::Line(std::string_view line)
-{
-    ++lines_;
     // Only an offload's outcome names a tag manifest: the rest need no parse.
     if (line.find("\"tagmanifest_sha256\"") == std::string_view::npos) {
         return;
@@ -113,7 +97,7 @@ void OffloadRecords::Line(std::string_view line)
         return;
     }
     OffloadRecord record;
-    record.line = lines_;
+    record.line = number;
     record.outcome = StringAt(object, "outcome");
     record.payloadOxum = StringAt(object, "payload_oxum");
     record.tagManifestSha256 = StringAt(object, "tagmanifest_sha256");

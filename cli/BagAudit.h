@@ -21,12 +21,14 @@ struct OffloadRecord {
     std::string tagManifestSha256;
 };
 
-// The offload outcome lines of an audit file, fed in pieces of any size.
+// The offload outcome lines of an audit file, given its lines one by one
+// (as the chain check reads them).
 class OffloadRecords {
 public:
     explicit OffloadRecords(std::string file = "") : file_(std::move(file)) {}
 
-    void Feed(std::string_view bytes);
+    // Line `number` of the file, without its line ending.
+    void Take(std::uint64_t number, std::string_view line);
     // The last line naming `bag`, compared by its last two components (the
     // serial number's folder and the bag's name) as Windows compares names,
     // so that an archive reached by another path still matches. Null when
@@ -35,11 +37,7 @@ public:
     const std::string& File() const { return file_; }
 
 private:
-    void Line(std::string_view line);
-
     std::string file_;
-    std::string pending_;
-    std::uint64_t lines_ = 0;
     std::map<std::string, OffloadRecord> byBag_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "cli/ArchiveCheck.h"
 #include "cli/ArchiveVerify.h"
+#include "cli/AuditVerify.h"
 #include "cli/CardSearch.h"
 #include "cli/ExitCodes.h"
 #include "cli/FormatCheck.h"

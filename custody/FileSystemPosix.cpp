@@ -199,6 +199,18 @@ bool ListBelow(const std::string& root, const std::string& relative, const std::
     return listed || (error.empty() && cannotList());
 }
 
+// A file opened for writing with `flags` added, as a stream; null, with
+// the reason recorded, when it cannot be.
+std::unique_ptr<WriteStream> OpenForWriting(const std::string& path, int flags, const char* failure)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | flags, 0644);
+    if (fd < 0) {
+        Fail(failure, path);
+        return nullptr;
+    }
+    return std::make_unique<PosixWriteStream>(fd, path);
+}
+
 class PosixFileSystem : public FileSystem {
 public:
     std::string Join(const std::string& base, const std::string& relative) const override
@@ -283,22 +295,12 @@ public:
 
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override
     {
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            Fail("cannot create", path);
-            return nullptr;
-        }
-        return std::make_unique<PosixWriteStream>(fd, path);
+        return OpenForWriting(path, O_CREAT | O_EXCL, "cannot create");
     }
 
     std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override
     {
-        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            Fail("cannot open for appending", path);
-            return nullptr;
-        }
-        return std::make_unique<PosixWriteStream>(fd, path);
+        return OpenForWriting(path, O_APPEND | O_CREAT, "cannot open for appending");
     }
 
     bool CreateFolders(const std::string& path) override
