@@ -24,6 +24,9 @@
 # Natively and under Wine (the tree scripts/bench runs its windows in).
 
 OFFLOAD_RUNS=${ORVANE_BENCH_OFFLOAD_RUNS:-3}
+# The 1 GiB card: its videos and its photos, as the simulated camera takes
+# them ("COUNT x BYTES").
+CARD1G_VIDEOS="4 x 209715200" CARD1G_PHOTOS="1000 x 204800"
 PASSWORD=888888
 MB=1000000
 
@@ -156,7 +159,7 @@ bench_offload() {
   fi
   OFFLOAD_BYTES=$(( 4 * 209715200 + 1000 * 204800 ))
   say "== offload: making the simulated cards (1 GiB in 1,004 files, and in one file; one file of 2 GiB)"
-  offload_camera "$d/state1g.txt" card1g "4 x 209715200" "1000 x 204800"
+  offload_camera "$d/state1g.txt" card1g "$CARD1G_VIDEOS" "$CARD1G_PHOTOS"
   offload_camera "$d/state1f.txt" card1f "1 x $OFFLOAD_BYTES" "0 x 0"
   offload_camera "$d/state2g.txt" card2g "1 x 2147483648" "0 x 0"
   OFFLOAD_LOAD_BEFORE=$(load_average)
