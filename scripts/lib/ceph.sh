@@ -212,13 +212,13 @@ ceph_start_steps() {
     >>"$dir/log/mkfs.out" 2>&1 &
   local mkfs=$!
   # One session for the OSD's id and every pool: each command is one paxos
-  # round, but the connection and authentication are paid once.
+  # round, but the connection and authentication are paid once. The pools
+  # are not tagged for rgw: untagged, the cluster only warns.
   {
     echo "osd new $osd_uuid 0"
     local pool
     for pool in "${CEPH_RGW_POOLS[@]}"; do
       echo "osd pool create $pool 8 8"
-      echo "osd pool application enable $pool rgw"
     done
   } | ceph_tool "$dir" ceph -n client.admin --connect-timeout 30 >>"$dir/log/ceph.out" 2>&1 \
     || { ceph_say "setting up the OSD and pools failed (log: $dir/log/ceph.out)"; return 1; }
