@@ -15,6 +15,7 @@ import sys
 from pathlib import Path
 
 import boto3
+from boto3.exceptions import Boto3Error
 from boto3.s3.transfer import TransferConfig
 from botocore.config import Config
 from botocore.exceptions import BotoCoreError, ClientError
@@ -154,7 +155,7 @@ def main():
         code = e.response.get("Error", {}).get("Code", "")
         print(f"s3check: {args.command}: {code or e}", file=sys.stderr)
         return REFUSED if code in REFUSALS else 1
-    except (BotoCoreError, OSError) as e:
+    except (Boto3Error, BotoCoreError, OSError) as e:
         print(f"s3check: {args.command}: {e}", file=sys.stderr)
         return 1
     return 0
