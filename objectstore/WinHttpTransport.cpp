@@ -134,10 +134,21 @@ public:
         : session_(WinHttpOpen(L"orvanectl", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
             WINHTTP_NO_PROXY_BYPASS, 0))
     {
+        if (!session_) {
+            return;
+        }
         const int connectMs = timeouts.connectSeconds * 1000;
         const int idleMs = timeouts.idleSeconds * 1000;
-        if (session_) {
-            WinHttpSetTimeouts(session_.get(), connectMs, connectMs, idleMs, idleMs);
+        WinHttpSetTimeouts(session_.get(), connectMs, connectMs, idleMs, idleMs);
+        // A redirect would resend a request signed for another place.
+        DWORD redirects = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+        WinHttpSetOption(session_.get(), WINHTTP_OPTION_REDIRECT_POLICY, &redirects, sizeof(redirects));
+        // Windows 7 offers only TLS 1.0 unless asked; stores want 1.2. Systems
+        // that do not know 1.3 refuse the pair: then 1.2 alone.
+        DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+        if (!WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols))) {
+            protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+            WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof(protocols));
         }
     }
 
