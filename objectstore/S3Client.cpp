@@ -203,7 +203,7 @@ S3Error S3Client::Execute(const Call& call, BodySink& sink, HttpResponse& respon
 {
     for (std::int32_t attempt = 1;; ++attempt) {
         CountingSink counting(sink);
-        const S3Error error = SendOnce(call, counting, response);
+        S3Error error = SendOnce(call, counting, response);
         if (counting.Delivered() > 0 || !TryAgain(error, attempt)) {
             return error;
         }
@@ -247,7 +247,7 @@ S3Error S3Client::HeadBucket(const std::string& bucket)
 S3Error S3Client::GetObjectLockConfiguration(const std::string& bucket, LockConfiguration& configuration)
 {
     std::string text;
-    const S3Error error = ExecuteForText({"GET", bucket, "", {{"object-lock", ""}}, {}, "", nullptr}, text);
+    S3Error error = ExecuteForText({"GET", bucket, "", {{"object-lock", ""}}, {}, "", nullptr}, text);
     if (!error.Ok()) {
         return error;
     }
@@ -269,7 +269,7 @@ S3Error S3Client::PutObject(const std::string& bucket, const std::string& key, B
     AddLockHeaders(lock, call.headers);
     std::string text;
     HttpResponse response;
-    const S3Error error = ExecuteForText(call, text, &response);
+    S3Error error = ExecuteForText(call, text, &response);
     if (error.Ok() && etag) {
         *etag = response.Header("ETag");
     }
@@ -279,7 +279,7 @@ S3Error S3Client::PutObject(const std::string& bucket, const std::string& key, B
 S3Error S3Client::GetObject(const std::string& bucket, const std::string& key, BodySink& sink, ObjectInfo* info)
 {
     HttpResponse response;
-    const S3Error error = Execute({"GET", bucket, key, {}, {}, "", nullptr}, sink, response);
+    S3Error error = Execute({"GET", bucket, key, {}, {}, "", nullptr}, sink, response);
     if (error.Ok() && info) {
         *info = InfoOfHeaders(key, response);
     }
@@ -290,7 +290,7 @@ S3Error S3Client::HeadObject(const std::string& bucket, const std::string& key, 
 {
     NullSink sink;
     HttpResponse response;
-    const S3Error error = Execute({"HEAD", bucket, key, {}, {}, "", nullptr}, sink, response);
+    S3Error error = Execute({"HEAD", bucket, key, {}, {}, "", nullptr}, sink, response);
     if (error.Ok()) {
         info = InfoOfHeaders(key, response);
     }
@@ -311,7 +311,7 @@ S3Error S3Client::ListObjectsV2(const std::string& bucket, const std::string& pr
         call.query.push_back({"continuation-token", continuationToken});
     }
     std::string text;
-    const S3Error error = ExecuteForText(call, text);
+    S3Error error = ExecuteForText(call, text);
     if (!error.Ok()) {
         return error;
     }
@@ -342,7 +342,7 @@ S3Error S3Client::CreateMultipartUpload(
     Call call{"POST", bucket, key, {{"uploads", ""}}, {}, "", nullptr};
     AddLockHeaders(lock, call.headers);
     std::string text;
-    const S3Error error = ExecuteForText(call, text);
+    S3Error error = ExecuteForText(call, text);
     if (!error.Ok()) {
         return error;
     }
@@ -357,7 +357,7 @@ S3Error S3Client::UploadPart(const std::string& bucket, const std::string& key, 
         {{"Content-MD5", digests.md5Base64}}, digests.sha256Hex, &body};
     std::string text;
     HttpResponse response;
-    const S3Error error = ExecuteForText(call, text, &response);
+    S3Error error = ExecuteForText(call, text, &response);
     if (error.Ok()) {
         etag = response.Header("ETag");
     }
@@ -398,7 +398,7 @@ S3Error S3Client::ListParts(
             call.query.push_back({"part-number-marker", marker});
         }
         std::string text;
-        const S3Error error = ExecuteForText(call, text);
+        S3Error error = ExecuteForText(call, text);
         if (!error.Ok()) {
             return error;
         }
@@ -436,7 +436,7 @@ S3Error S3Client::ListMultipartUploads(
             call.query.push_back({"upload-id-marker", uploadIdMarker});
         }
         std::string text;
-        const S3Error error = ExecuteForText(call, text);
+        S3Error error = ExecuteForText(call, text);
         if (!error.Ok()) {
             return error;
         }

@@ -99,7 +99,7 @@ std::string CanonicalQueryString(const std::vector<QueryParameter>& query)
         if (!text.empty()) {
             text += '&';
         }
-        text += name + '=' + value;
+        text.append(name).append(1, '=').append(value);
     }
     return text;
 }
@@ -122,7 +122,7 @@ std::string CanonicalRequest(const SignedRequest& request)
     text += UriEncode(request.path.empty() ? "/" : request.path, false) + '\n';
     text += CanonicalQueryString(request.query) + '\n';
     for (const auto& [name, value] : CanonicalHeaders(request.headers)) {
-        text += name + ':' + value + '\n';
+        text.append(name).append(1, ':').append(value).append(1, '\n');
     }
     text += '\n';
     text += SignedHeaderNames(request.headers) + '\n';
