@@ -67,11 +67,23 @@ std::string DigestHex(const unsigned char* digest, std::size_t size)
     return text;
 }
 
-std::string HashHex(HashAlgorithm algorithm, std::string_view bytes)
+std::string Hasher::FinishHex()
+{
+    const std::string digest = Finish();
+    return DigestHex(reinterpret_cast<const unsigned char*>(digest.data()), digest.size());
+}
+
+std::string HashBytes(HashAlgorithm algorithm, std::string_view bytes)
 {
     Hasher hasher(algorithm);
     if (!hasher.Update(bytes.data(), bytes.size())) {
         return "";
     }
-    return hasher.FinishHex();
+    return hasher.Finish();
+}
+
+std::string HashHex(HashAlgorithm algorithm, std::string_view bytes)
+{
+    const std::string digest = HashBytes(algorithm, bytes);
+    return DigestHex(reinterpret_cast<const unsigned char*>(digest.data()), digest.size());
 }

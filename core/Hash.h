@@ -33,6 +33,8 @@ public:
     // FinishHex then fail too.
     bool Ok() const;
     bool Update(const void* bytes, std::size_t count);
+    // The digest as raw bytes; empty when hashing failed.
+    std::string Finish();
     // The digest in lowercase hex; empty when hashing failed.
     std::string FinishHex();
 
@@ -43,3 +45,8 @@ private:
 
 // The whole of `bytes` at once; empty when hashing failed.
 std::string HashHex(HashAlgorithm algorithm, std::string_view bytes);
+std::string HashBytes(HashAlgorithm algorithm, std::string_view bytes);
+
+// HMAC-SHA256 of `message` under `key`: 32 raw bytes, empty when the
+// platform's crypto failed.
+std::string HmacSha256(std::string_view key, std::string_view message);

@@ -5,7 +5,7 @@
 #include <bcrypt.h>
 
 #include <algorithm>
-#include <vector>
+#include <string>
 
 namespace {
 
@@ -81,15 +81,41 @@ bool Hasher::Update(const void* bytes, std::size_t count)
     return !state_->failed;
 }
 
-std::string Hasher::FinishHex()
+std::string Hasher::Finish()
 {
     if (state_->failed) {
         return "";
     }
-    std::vector<unsigned char> digest(DigestSize(state_->algorithm));
-    const NTSTATUS status =
-        BCryptFinishHash(state_->hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0);
+    std::string digest(DigestSize(state_->algorithm), '\0');
+    const NTSTATUS status = BCryptFinishHash(
+        state_->hash.get(), reinterpret_cast<PUCHAR>(digest.data()), static_cast<ULONG>(digest.size()), 0);
     // A finished CNG hash takes no more data: this Hasher is spent either way.
     state_->failed = true;
-    return BCRYPT_SUCCESS(status) ? DigestHex(digest.data(), digest.size()) : "";
+    return BCRYPT_SUCCESS(status) ? digest : "";
+}
+
+std::string HmacSha256(std::string_view key, std::string_view message)
+{
+    BCRYPT_ALG_HANDLE rawProvider = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(
+            &rawProvider, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+        return "";
+    }
+    const OwnedProvider provider(rawProvider);
+    auto* keyBytes = reinterpret_cast<PUCHAR>(const_cast<char*>(key.data()));
+    BCRYPT_HASH_HANDLE rawHash = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(
+            rawProvider, &rawHash, nullptr, 0, keyBytes, static_cast<ULONG>(key.size()), 0))) {
+        return "";
+    }
+    const OwnedHash hash(rawHash);
+    // Signing inputs are small texts: one ULONG-sized piece is enough.
+    auto* messageBytes = reinterpret_cast<PUCHAR>(const_cast<char*>(message.data()));
+    std::string mac(DigestSize(HashAlgorithm::Sha256), '\0');
+    if (!BCRYPT_SUCCESS(BCryptHashData(rawHash, messageBytes, static_cast<ULONG>(message.size()), 0))
+        || !BCRYPT_SUCCESS(BCryptFinishHash(
+            rawHash, reinterpret_cast<PUCHAR>(mac.data()), static_cast<ULONG>(mac.size()), 0))) {
+        return "";
+    }
+    return mac;
 }

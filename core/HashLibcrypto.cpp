@@ -2,6 +2,7 @@
 #include "core/Hash.h"
 
 #include <openssl/evp.h>
+#include <openssl/hmac.h>
 
 namespace {
 
@@ -51,7 +52,7 @@ bool Hasher::Update(const void* bytes, std::size_t count)
     return !state_->failed;
 }
 
-std::string Hasher::FinishHex()
+std::string Hasher::Finish()
 {
     if (state_->failed) {
         return "";
@@ -61,5 +62,14 @@ std::string Hasher::FinishHex()
     const bool finished = EVP_DigestFinal_ex(state_->context.get(), digest, &size) == 1;
     // A finished digest takes no more data: this Hasher is spent either way.
     state_->failed = true;
-    return finished ? DigestHex(digest, size) : "";
+    return finished ? std::string(reinterpret_cast<const char*>(digest), size) : "";
+}
+
+std::string HmacSha256(std::string_view key, std::string_view message)
+{
+    unsigned char mac[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    const unsigned char* result = HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
+        reinterpret_cast<const unsigned char*>(message.data()), message.size(), mac, &size);
+    return result ? std::string(reinterpret_cast<const char*>(mac), size) : "";
 }

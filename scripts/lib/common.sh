@@ -14,7 +14,7 @@ PACKAGES=(cmake make g++ wine wine64 wine32:i386
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   xvfb x11-utils imagemagick fonts-liberation fonts-wqy-microhei fonts-wine
-  libcli11-dev nlohmann-json3-dev libssl-dev libunistring-dev)
+  libcli11-dev nlohmann-json3-dev libssl-dev libunistring-dev libcurl4-openssl-dev)
 
 ensure_packages() {
   local missing=() p
