@@ -477,14 +477,7 @@ bool RemoveOldTags(FileSystem& fs, const std::string& partial, std::string& why)
 BagInfo InfoFor(const OffloadRequest& request, const Destination& destination, std::int64_t finished,
                const std::string& incomplete)
 {
-    BagInfo engine = {{"Bagging-Date", UtcDate(finished)},
-                      {"Payload-Oxum", ""},  // WriteBagTags fills it in
-                      {"Offload-Started", UtcIso(destination.name.started)},
-                      {"Offload-Finished", UtcIso(finished)}};
-    if (!incomplete.empty()) {
-        engine.emplace_back("Offload-Incomplete", incomplete);
-    }
-    return OrderedBagInfo(request.info, engine);
+    return OffloadBagInfo(request.info, destination.name.started, finished, incomplete);
 }
 
 // After a failed rename the folder stays unfinished: its journal is written
@@ -641,6 +634,19 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
     result.payloadOxum = PayloadOxum(payload);
     result.payload = std::move(payload);
     return result;
+}
+
+BagInfo OffloadBagInfo(const BagInfo& given, std::int64_t started, std::int64_t finished,
+                       const std::string& incomplete)
+{
+    BagInfo engine = {{"Bagging-Date", UtcDate(finished)},
+                      {"Payload-Oxum", ""},  // WriteBagTags fills it in
+                      {"Offload-Started", UtcIso(started)},
+                      {"Offload-Finished", UtcIso(finished)}};
+    if (!incomplete.empty()) {
+        engine.emplace_back("Offload-Incomplete", incomplete);
+    }
+    return OrderedBagInfo(given, engine);
 }
 
 std::string NewestBag(const FileSystem& fs, const std::string& archive, const std::string& serial)

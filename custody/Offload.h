@@ -134,6 +134,13 @@ struct OffloadResult {
 // verified copy ever has its file's name.
 OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request);
 
+// bag-info.txt of an offload: the given fields with the copy's own
+// (Bagging-Date, Payload-Oxum to be computed, Offload-Started,
+// Offload-Finished, Offload-Incomplete when not empty) in the order
+// OffloadRequest::info describes.
+BagInfo OffloadBagInfo(const BagInfo& given, std::int64_t started, std::int64_t finished,
+                       const std::string& incomplete);
+
 // The newest bag of `serial` in `archive` by its folder name's time; empty
 // when there is none.
 std::string NewestBag(const FileSystem& fs, const std::string& archive, const std::string& serial);

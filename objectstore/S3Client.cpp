@@ -381,6 +381,23 @@ S3Error S3Client::CompleteMultipartUpload(const std::string& bucket, const std::
         text);
 }
 
+S3Error S3Client::PutObjectRetention(
+    const std::string& bucket, const std::string& key, const std::string& versionId, const ObjectLock& lock)
+{
+    const std::string document = "<Retention xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\"><Mode>"
+        + std::string(LockModeName(lock.mode)) + "</Mode><RetainUntilDate>" + custody::UtcIso(lock.retainUntil)
+        + "</RetainUntilDate></Retention>";
+    const PayloadDigests digests = DigestsOf(document);
+    StringSource body(document);
+    std::vector<QueryParameter> query = {{"retention", ""}};
+    if (!versionId.empty()) {
+        query.push_back({"versionId", versionId});
+    }
+    std::string text;
+    return ExecuteForText(
+        {"PUT", bucket, key, query, {{"Content-MD5", digests.md5Base64}}, digests.sha256Hex, &body}, text);
+}
+
 S3Error S3Client::AbortMultipartUpload(const std::string& bucket, const std::string& key, const std::string& uploadId)
 {
     std::string text;

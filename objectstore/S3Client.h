@@ -105,6 +105,11 @@ public:
     // `parts` in ascending part numbers.
     S3Error CompleteMultipartUpload(const std::string& bucket, const std::string& key, const std::string& uploadId,
         const std::vector<UploadedPart>& parts);
+    // The retention of one version (the current one when `versionId` is
+    // empty): what an object completed from parts gets where the store
+    // leaves CreateMultipartUpload's lock unapplied.
+    S3Error PutObjectRetention(const std::string& bucket, const std::string& key, const std::string& versionId,
+        const ObjectLock& lock);
     S3Error AbortMultipartUpload(const std::string& bucket, const std::string& key, const std::string& uploadId);
     // Every part uploaded so far, all pages.
     S3Error ListParts(const std::string& bucket, const std::string& key, const std::string& uploadId,
