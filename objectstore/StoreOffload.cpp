@@ -64,8 +64,11 @@ struct Plan {
     std::map<std::string, UnfinishedUpload> uploads;  // by path below data/
 };
 
-// Rewritten whole after each verified copy: an object has no append, and a
-// PUT is whole or not there at all.
+// Rewritten whole after verified copies: an object has no append, and a
+// PUT is whole or not there at all. Copies verified while it is being
+// stored go into the next write, so that many small recordings do not
+// queue for it one by one; the thread that writes it writes until nothing
+// waits, so every line is stored before the last transfer ends.
 class StoreJournal {
 public:
     StoreJournal(StoreFileSystem& store, std::string key, const std::vector<PayloadFile>& kept)
@@ -76,12 +79,40 @@ public:
         }
     }
 
+    // A new bag's journal is stored before its first upload: a prefix
+    // holding only uploads in parts is not listed, and an interrupted
+    // offload would not find its bag, nor its uploads, again.
+    bool Begin(std::string& why, S3Error& error) { return Store(text_, why, error); }
+
     bool Add(const PayloadFile& file, std::string& why, S3Error& error)
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         text_ += custody::VerifiedJournalLine(file);
+        ++pending_;
+        if (writing_) {
+            return true;
+        }
+        writing_ = true;
+        while (pending_ > 0) {
+            const std::string text = text_;
+            pending_ = 0;
+            lock.unlock();
+            const bool stored = Store(text, why, error);
+            lock.lock();
+            if (!stored) {
+                writing_ = false;
+                return false;
+            }
+        }
+        writing_ = false;
+        return true;
+    }
+
+private:
+    bool Store(const std::string& text, std::string& why, S3Error& error)
+    {
         const std::unique_ptr<custody::WriteStream> stream = store_.CreateNew(key_);
-        if (stream && stream->Write(text_.data(), text_.size()) && stream->Flush()) {
+        if (stream && stream->Write(text.data(), text.size()) && stream->Flush()) {
             return true;
         }
         why = "the journal of verified copies cannot be stored: " + store_.LastError();
@@ -89,11 +120,12 @@ public:
         return false;
     }
 
-private:
     StoreFileSystem& store_;
     const std::string key_;
     std::mutex mutex_;
     std::string text_;
+    std::size_t pending_ = 0;
+    bool writing_ = false;
 };
 
 // What a copy the journal lists is now.
@@ -464,6 +496,12 @@ private:
             const std::lock_guard<std::mutex> lock(payloadMutex);
             payload.push_back(verified);
         };
+        std::string why;
+        S3Error error;
+        if (!destination_.resumed && !journal.Begin(why, error)) {
+            Failed("copy", why, error);
+            return false;
+        }
         Report(OffloadPhase::Copying);
         state_.Watch(
             [&] {

@@ -11,6 +11,9 @@ namespace objectstore {
 namespace {
 
 constexpr const char* kAnchorFolder = "_audit";
+// Objects stream over the network: a few more at once than there are cores
+// keep the store busy while each waits for its next bytes.
+constexpr unsigned kLeastStreams = 4;
 
 using custody::FoundFolder;
 
@@ -94,8 +97,11 @@ custody::BagVerdict VerifyStoreBag(S3Client& client, const std::string& bucket, 
     S3Error error;
     custody::BagVerdict verdict;
     switch (ObjectPresence(client, bucket, store.Join(bagPrefix, kTagManifestName), error)) {
-    case Presence::Present:
-        return custody::VerifyBag(store, bagPrefix, request);
+    case Presence::Present: {
+        custody::BagCheckRequest streamed = request;
+        streamed.threads = std::max(request.threads, kLeastStreams);
+        return custody::VerifyBag(store, bagPrefix, streamed);
+    }
     case Presence::Missing:
         verdict.why = std::string(kTagManifestName) + ": missing (an unfinished offload: not a bag yet)";
         return verdict;

@@ -14,7 +14,8 @@ namespace objectstore {
 
 // The whole bag at `bagPrefix` (a key prefix, no trailing '/'), as
 // custody::VerifyBag checks a folder. A prefix without its tag manifest is
-// an unfinished offload, never valid. `why` names the store's failure when
+// an unfinished offload, never valid. At least 4 objects stream at once,
+// whatever request.threads says. `why` names the store's failure when
 // an object cannot be read.
 custody::BagVerdict VerifyStoreBag(S3Client& client, const std::string& bucket, const std::string& bagPrefix,
                                    const custody::BagCheckRequest& request);
