@@ -112,8 +112,13 @@ void StoreFailed(TransferState& state, const std::string& step, const std::strin
 bool CheckReadBack(const RecordingTarget& target, const custody::FileEntry& file, const std::string& sha256,
                    TransferState& state)
 {
+    // A read cut off part-way is not repeated by the client (its bytes
+    // went to the hash): the whole read-back is, once.
     StoredDigest stored;
-    const S3Error error = HashStoredObject(target.client, target.bucket, target.key, state, state.readBack, stored);
+    S3Error error = HashStoredObject(target.client, target.bucket, target.key, state, state.readBack, stored);
+    if (!error.Ok() && Retriable(error) && !state.Stopping()) {
+        error = HashStoredObject(target.client, target.bucket, target.key, state, state.readBack, stored);
+    }
     if (!error.Ok()) {
         StoreFailed(state, "verify", Shown(file.relativePath) + ": cannot be read back from the store", error);
         return false;
@@ -373,20 +378,30 @@ S3Error HashStoredObject(S3Client& client, const std::string& bucket, const std:
     return error;
 }
 
+bool StoreRecording(const custody::FileSystem& fs, const std::string& card, const custody::FileEntry& file,
+                    const RecordingTarget& target, const UnfinishedUpload* earlier, unsigned partThreads,
+                    TransferState& state, custody::PayloadFile& stored)
+{
+    const std::string cardPath = fs.Join(card, file.relativePath);
+    std::string sha256;
+    const bool done = file.size > kMultipartAbove
+                          ? UploadInParts(fs, cardPath, file, target, earlier, partThreads, state, sha256)
+                          : UploadWhole(fs, cardPath, file, target, state, sha256);
+    stored = {file.relativePath, file.size, sha256};
+    return done;
+}
+
+bool ReadBackRecording(const RecordingTarget& target, const custody::PayloadFile& stored, TransferState& state)
+{
+    return CheckReadBack(target, {stored.path, stored.size}, stored.sha256, state);
+}
+
 bool UploadRecording(const custody::FileSystem& fs, const std::string& card, const custody::FileEntry& file,
                      const RecordingTarget& target, const UnfinishedUpload* earlier, unsigned partThreads,
                      TransferState& state, custody::PayloadFile& verified)
 {
-    const std::string cardPath = fs.Join(card, file.relativePath);
-    std::string sha256;
-    const bool stored = file.size > kMultipartAbove
-                            ? UploadInParts(fs, cardPath, file, target, earlier, partThreads, state, sha256)
-                            : UploadWhole(fs, cardPath, file, target, state, sha256);
-    if (!stored || !CheckReadBack(target, file, sha256, state)) {
-        return false;
-    }
-    verified = {file.relativePath, file.size, sha256};
-    return true;
+    return StoreRecording(fs, card, file, target, earlier, partThreads, state, verified)
+           && ReadBackRecording(target, verified, state);
 }
 
 }  // namespace objectstore

@@ -43,6 +43,14 @@ std::uint64_t PartSize(std::uint64_t fileSize);
 // store holds it; otherwise false with the failure in `state` (steps
 // "card", "copy", "verify"). A failed upload in parts is aborted, but not
 // one the state stopped (an interrupted offload continues it).
+// The two halves of UploadRecording, for a caller that overlaps the
+// read-back of one recording with the upload of the next: `stored` holds
+// the path, size and SHA-256 as read from the card.
+bool StoreRecording(const custody::FileSystem& fs, const std::string& card, const custody::FileEntry& file,
+                    const RecordingTarget& target, const UnfinishedUpload* earlier, unsigned partThreads,
+                    TransferState& state, custody::PayloadFile& stored);
+bool ReadBackRecording(const RecordingTarget& target, const custody::PayloadFile& stored, TransferState& state);
+
 bool UploadRecording(const custody::FileSystem& fs, const std::string& card, const custody::FileEntry& file,
                      const RecordingTarget& target, const UnfinishedUpload* earlier, unsigned partThreads,
                      TransferState& state, custody::PayloadFile& verified);

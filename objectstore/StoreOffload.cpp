@@ -1,6 +1,7 @@
 #include "objectstore/StoreOffload.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -209,10 +210,13 @@ private:
             refused.problem = error.Ok() ? S3Problem::NoObjectLock : error.problem;
             return StoreFailed("archive", where, refused);
         }
-        result_.lock = {request_.lockMode, started_ + std::int64_t{request_.retainDays} * kSecondsPerDay};
+        const LockMode mode = request_.lockMode == LockMode::None ? LockMode::Compliance : request_.lockMode;
+        result_.lock = {mode, started_ + RetainedFor()};
         store_.LockNewObjects(result_.lock);
         return true;
     }
+
+    std::int64_t RetainedFor() const { return std::int64_t{request_.retainDays} * kSecondsPerDay; }
 
     // The serial's newest bag when it has no tag manifest yet (an
     // interrupted offload), otherwise a new one.
@@ -477,24 +481,54 @@ private:
         toCopyBytes_ = BytesOf(plan.toCopy);
         StoreJournal journal(store_, store_.Join(destination_.prefix, custody::kVerifiedJournalName), plan.kept);
         std::mutex payloadMutex;
-        const auto upload = [&](const FileEntry& file) {
-            const std::string key = store_.Join(store_.Join(destination_.prefix, "data"), file.relativePath);
-            const auto earlier = plan.uploads.find(file.relativePath);
-            PayloadFile verified;
-            const RecordingTarget target{client_, bucket_, key, result_.lock};
-            if (!UploadRecording(cardFs_, request_.card, file, target,
-                                 earlier == plan.uploads.end() ? nullptr : &earlier->second,
-                                 std::max(request_.transfers, 2u) - 1, state_, verified)) {
-                return;
-            }
+        const auto targetOf = [&](const FileEntry& file) {
+            return RecordingTarget{client_, bucket_,
+                                   store_.Join(store_.Join(destination_.prefix, "data"), file.relativePath),
+                                   result_.lock};
+        };
+        // Read back, entered in the journal, and in the bag's payload.
+        const auto verify = [&](const RecordingTarget& target, const PayloadFile& stored) {
             std::string why;
             S3Error error;
-            if (!journal.Add(verified, why, error)) {
+            if (!ReadBackRecording(target, stored, state_)) {
+                return;
+            }
+            if (!journal.Add(stored, why, error)) {
                 state_.Fail("copy", why, error);
                 return;
             }
             const std::lock_guard<std::mutex> lock(payloadMutex);
-            payload.push_back(verified);
+            payload.push_back(stored);
+        };
+        const auto store = [&](const FileEntry& file, unsigned partThreads, PayloadFile& stored) {
+            const auto earlier = plan.uploads.find(file.relativePath);
+            return StoreRecording(cardFs_, request_.card, file, targetOf(file),
+                                  earlier == plan.uploads.end() ? nullptr : &earlier->second, partThreads, state_,
+                                  stored);
+        };
+        // Large recordings one at a time in parts, each read back while the
+        // next is uploaded; then the rest side by side.
+        const auto copyAll = [&] {
+            std::future<void> readBack;
+            for (std::size_t i = 0; i < largeCount && !state_.Stopping(); ++i) {
+                PayloadFile stored;
+                const bool done = store(plan.toCopy[i], std::max(request_.transfers, 2u) - 1, stored);
+                if (readBack.valid()) {
+                    readBack.get();
+                }
+                if (done) {
+                    readBack = std::async(std::launch::async, verify, targetOf(plan.toCopy[i]), stored);
+                }
+            }
+            ParallelEach(plan.toCopy.size() - largeCount, request_.transfers, state_, [&](std::size_t i) {
+                PayloadFile stored;
+                if (store(plan.toCopy[largeCount + i], 1, stored)) {
+                    verify(targetOf(plan.toCopy[largeCount + i]), stored);
+                }
+            });
+            if (readBack.valid()) {
+                readBack.get();
+            }
         };
         std::string why;
         S3Error error;
@@ -503,14 +537,7 @@ private:
             return false;
         }
         Report(OffloadPhase::Copying);
-        state_.Watch(
-            [&] {
-                for (std::size_t i = 0; i < largeCount && !state_.Stopping(); ++i) {
-                    upload(plan.toCopy[i]);
-                }
-                ParallelEach(plan.toCopy.size() - largeCount, request_.transfers, state_,
-                             [&](std::size_t i) { upload(plan.toCopy[largeCount + i]); });
-            },
+        state_.Watch(copyAll,
             [this] { Watching(state_.sent < toCopyBytes_ ? OffloadPhase::Copying : OffloadPhase::Verifying); });
         return !Stopped();
     }
@@ -569,7 +596,9 @@ private:
         custody::BagInfo given = request_.info;
         if (result_.lock.mode != LockMode::None) {
             given.emplace_back("Object-Lock-Mode", LockModeName(result_.lock.mode));
-            given.emplace_back("Object-Lock-Retain-Until", custody::UtcIso(result_.lock.retainUntil));
+            // Each attempt locks its objects from its own start: the bag's
+            // first attempt, which named it, locked the earliest.
+            given.emplace_back("Object-Lock-Retain-Until", custody::UtcIso(bag.name.started + RetainedFor()));
         }
         const custody::BagInfo info = custody::OffloadBagInfo(given, bag.name.started, Now(), incomplete);
         std::string why;

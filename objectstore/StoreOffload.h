@@ -27,11 +27,14 @@ struct StoreBagRequest {
     std::string card;     // the card's root folder
     std::string serial;   // PREFIX/<serial>/
     // As custody::OffloadRequest::info; Object-Lock-Mode and
-    // Object-Lock-Retain-Until follow it when objects are locked.
+    // Object-Lock-Retain-Until (the earliest of its objects: the bag's
+    // first attempt's start and the retain days) follow it when objects
+    // are locked.
     custody::BagInfo info;
     // Above 0: every object is locked in `lockMode` until this many days
     // after the offload began, and a bucket without Object Lock is refused
     // (result.store.problem NoObjectLock). 0: the bucket's default.
+    // Mode None counts as Compliance.
     std::int32_t retainDays = 0;
     LockMode lockMode = LockMode::Compliance;
     custody::UtcClock clock;

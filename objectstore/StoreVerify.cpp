@@ -103,7 +103,9 @@ custody::BagVerdict VerifyStoreBag(S3Client& client, const std::string& bucket, 
         return custody::VerifyBag(store, bagPrefix, streamed);
     }
     case Presence::Missing:
-        verdict.why = std::string(kTagManifestName) + ": missing (an unfinished offload: not a bag yet)";
+        verdict.why = store.IsFolder(bagPrefix)
+                          ? std::string(kTagManifestName) + ": missing (an unfinished offload: not a bag yet)"
+                          : StoreUrl(bucket, bagPrefix) + ": no object there";
         return verdict;
     case Presence::Unknown:
         break;

@@ -11,6 +11,10 @@
 #   download boto3 downloading every object of that card and hashing it
 #            (SHA-256), as archive verify does; the hashes are checked
 #            against the card's
+#   product  where the native tree holds bench/store_offload: the offload
+#            of the same card into a bag in the store, each recording read
+#            back, and the check of that bag, in the same runs; and the peak
+#            resident set offloading one 2 GiB file
 # About 3 GiB of disk in the build folder while it runs.
 
 OBJECTSTORE_RUNS=${ORVANE_BENCH_OFFLOAD_RUNS:-3}
@@ -75,13 +79,47 @@ bench_objectstore() {
     echo $(( $(now_ms) - t0 )) >>"$d/download"
     sort -k2 "$d/store.sha256" | cmp -s - <(sort -k2 "$d/card.sha256") \
       || die "the objects read back do not hash as the card's files"
+    objectstore_product_run "$cluster" "$card" "$i" "$d"
   done
+  objectstore_product_memory "$cluster" "$d"
   OBJ[upload]=$(median <"$d/upload") OBJ[download]=$(median <"$d/download")
+  if [ -s "$d/offload" ]; then
+    OBJ[offload]=$(median <"$d/offload") OBJ[verify]=$(median <"$d/verify")
+  fi
   OBJ[peaks]=$(objectstore_daemon_peaks "$cluster" | awk '{printf "%s%s %.0f", sep, $1, $2 / 1024; sep = ", "}')
   t0=$(now_ms)
   ceph_stop "$cluster"
   OBJ[stop]=$(( $(now_ms) - t0 ))
   objectstore_cleanup
+}
+
+STORE_OFFLOAD=$BUILD/native/bin/store_offload
+
+# The product's offload of the card into a bag of its own, and the check of
+# that bag: their times into DIR/offload and DIR/verify.
+objectstore_product_run() {
+  local cluster=$1 card=$2 i=$3 d=$4 out bytes offload verify
+  [ -x "$STORE_OFFLOAD" ] || return 0
+  say "   product: run $i"
+  "$S3CHECK" --env "$cluster/s3.env" create-bucket "product-$i" --object-lock || die "s3check create-bucket failed"
+  out=$(set -a; source "$cluster/s3.env"; "$STORE_OFFLOAD" "$card" "s3://product-$i/evidence" BENCH) \
+    || die "store_offload failed"
+  read -r bytes offload verify <<<"$out"
+  [ "$bytes" = "${OBJ[bytes]}" ] || die "store_offload stored $bytes bytes of ${OBJ[bytes]}"
+  echo "$offload" >>"$d/offload"
+  echo "$verify" >>"$d/verify"
+}
+
+# The peak resident set (MiB) of the offload of one 2 GiB file into OBJ[rss].
+objectstore_product_memory() {
+  local cluster=$1 d=$2
+  [ -x "$STORE_OFFLOAD" ] || return 0
+  say "   product: one 2 GiB file"
+  mkdir -p "$d/big" && head -c $((2048 * MIB)) /dev/urandom >"$d/big/huge.mp4" || die "could not make the 2 GiB file"
+  "$S3CHECK" --env "$cluster/s3.env" create-bucket product-big || die "s3check create-bucket failed"
+  OBJ[rss]=$( (set -a; source "$cluster/s3.env"; /usr/bin/time -f %M "$STORE_OFFLOAD" "$d/big" s3://product-big/evidence BENCH) \
+    2>&1 >/dev/null | tail -1 | awk '{printf "%.0f", $1 / 1024}')
+  rm -rf "$d/big"
 }
 
 # Stops the bench's cluster (when it still runs) and frees its disk.
@@ -97,6 +135,13 @@ bench_objectstore_rows() {
     "$(seconds "${OBJ[upload]}") s" "" "(offload >= 0.7 x)"
   row "boto3 download + SHA-256 of it (MiB/s)" "$(mibps "${OBJ[bytes]}" "${OBJ[download]}")" \
     "$(seconds "${OBJ[download]}") s" "" "(verify >= 1 x)"
+  if [ -n "${OBJ[offload]:-}" ]; then
+    row "offload 1 GiB into the store + read-back (MiB/s)" "$(mibps "${OBJ[bytes]}" "${OBJ[offload]}")" \
+      "boto3 upload $(mibps "${OBJ[bytes]}" "${OBJ[upload]}")" "$(ratio "${OBJ[upload]}" "${OBJ[offload]}") x" ">= 0.7 x"
+    row "archive verify of its bag in the store (MiB/s)" "$(mibps "${OBJ[bytes]}" "${OBJ[verify]}")" \
+      "boto3 download $(mibps "${OBJ[bytes]}" "${OBJ[download]}")" "$(ratio "${OBJ[download]}" "${OBJ[verify]}") x" ">= 1 x"
+    row "peak resident set, 2 GiB file offloaded (MiB)" "${OBJ[rss]}" "" "" "< 64 MiB"
+  fi
   row "Ceph cluster start to S3 answer, stop (s)" "$(seconds "${OBJ[start]}")" "stop $(seconds "${OBJ[stop]}")" "" ""
   say "(boto3: medians of $OBJECTSTORE_RUNS runs, MiB = 2^20 bytes, card in the page cache, store on this"
   say " machine; daemons' peak resident sets in MiB: ${OBJ[peaks]})"
