@@ -373,7 +373,7 @@ S3Error HashStoredObject(S3Client& client, const std::string& bucket, const std:
                          std::atomic<std::uint64_t>& counted, StoredDigest& digest)
 {
     HashingSink sink(state, counted);
-    const S3Error error = client.GetObject(bucket, key, sink);
+    S3Error error = client.GetObject(bucket, key, sink);
     sink.Finish(digest);
     return error;
 }
