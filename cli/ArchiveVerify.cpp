@@ -6,7 +6,7 @@
 #include "cli/AuditVerify.h"
 #include "cli/BagAudit.h"
 #include "cli/ExitCodes.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "custody/VerifiedJournal.h"
 
 namespace {

@@ -1,41 +1,7 @@
 #include "cli/AuditVerify.h"
 
-#include "cli/AuditTrail.h"
+#include "audit/AuditFile.h"
 #include "cli/ExitCodes.h"
-
-bool CheckChain(platform::SharedFile& file, ChainReport& report, const ChainChecker::LineReader& reader)
-{
-    std::uint64_t size = 0;
-    if (!file.Size(size)) {
-        return false;
-    }
-    constexpr std::uint32_t kPiece = 64 * 1024;
-    ChainChecker checker(reader);
-    std::string piece;
-    for (std::uint64_t at = 0; at < size; at += piece.size()) {
-        if (!file.ReadAt(at, kPiece, piece) || piece.empty()) {
-            return false;
-        }
-        checker.Feed(piece);
-    }
-    report = checker.Finish();
-    return true;
-}
-
-bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
-                    const ChainChecker::LineReader& reader)
-{
-    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
-    if (!file) {
-        return false;
-    }
-    const platform::FileLock lock(*file);
-    if (!lock.Held()) {
-        problem = LockProblem(lock.Result());
-        return false;
-    }
-    return CheckChain(*file, report, reader);
-}
 
 TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
 {

@@ -18,7 +18,7 @@
 #include "cli/FieldMessages.h"
 #include "cli/IdentityFields.h"
 #include "cli/Offload.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "cli/Provision.h"
 #include "cli/Secrets.h"
 #include "cli/ShownText.h"
@@ -381,7 +381,12 @@ int OpenAudit(Session& session)
         return kExitOk;
     }
     session.auditPath = session.options.auditPath.empty() ? platform::DefaultAuditPath() : session.options.auditPath;
-    if (!session.auditPath.empty() && session.audit.Open(session.auditPath)) {
+    const std::string& path = session.auditPath;
+    const auto waiting = [&path] {
+        WriteErrorLine("the audit file " + path + " is locked by another program: waiting for it, up to "
+                       + std::to_string(platform::kLockWaitMs / 1000) + " s (Ctrl+C stops)");
+    };
+    if (!path.empty() && session.audit.Open(path, "orvanectl " ORVANE_VERSION, waiting)) {
         return kExitOk;
     }
     const std::string& why = session.audit.Problem();

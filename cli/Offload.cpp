@@ -10,7 +10,7 @@
 #include "cli/FormatCheck.h"
 #include "cli/OffloadReport.h"
 #include "cli/Output.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "core/CodePages.h"
 #include "core/IdentityCodec.h"
 #include "custody/Bag.h"

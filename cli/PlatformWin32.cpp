@@ -1,4 +1,4 @@
-#include "cli/Platform.h"
+#include "cli/Console.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/IdentityFields.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "core/CodePages.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli/FieldMessages.h"
 #include "cli/Output.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "core/CodePages.h"
 #include "core/PasswordRules.h"
 #include "core/TextConversions.h"

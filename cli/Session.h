@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/AuditTrail.h"
+#include "audit/AuditTrail.h"
 #include "cli/Camera.h"
 #include "cli/Output.h"
 #include "cli/Secrets.h"

@@ -1,7 +1,7 @@
 #include "cli/Station.h"
 
 #include "cli/ExitCodes.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/Platform.h"
+#include "cli/Console.h"
 
 struct FakeSystem {
     std::string output;  // standard output as the tool wrote it

@@ -1,13 +1,42 @@
-#include "cli/AuditTrail.h"
+#include "audit/AuditTrail.h"
 
 #include <ctime>
+#include <utility>
 
-#include "cli/AuditVerify.h"
-#include "cli/Output.h"
+#include "audit/AuditFile.h"
+#include "audit/JsonLine.h"
 
-bool AuditTrail::Open(const std::string& path)
+namespace {
+
+// UTC now, as 2026-12-08T09:15:02Z.
+std::string UtcTimestamp()
+{
+    std::tm utc{};
+#ifdef _WIN32
+    // time() and gmtime() are 32-bit on i686 MinGW and end in 2038.
+    const __time64_t now = _time64(nullptr);
+    static_assert(sizeof now == 8, "64-bit time");
+    if (_gmtime64_s(&utc, &now) != 0) {
+        return "";
+    }
+#else
+    const std::time_t now = std::time(nullptr);
+    static_assert(sizeof now == 8, "64-bit time");
+    if (gmtime_r(&now, &utc) == nullptr) {
+        return "";
+    }
+#endif
+    char text[32] = {};
+    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0 ? "" : text;
+}
+
+}  // namespace
+
+bool AuditTrail::Open(const std::string& path, const std::string& tool, std::function<void()> lockBusy)
 {
     path_ = path;
+    tool_ = tool;
+    lockBusy_ = std::move(lockBusy);
     computer_ = platform::ComputerName();
     user_ = platform::UserName();
     file_ = platform::OpenSharedFile(path, platform::FileAccess::Append);
@@ -16,7 +45,7 @@ bool AuditTrail::Open(const std::string& path)
     }
     // A file that cannot be continued is refused now, before any camera is
     // touched, not at the first line; once per run, as it reads the file.
-    const platform::FileLock lock(*file_, platform::kLockWaitMs, [this] { SayWaiting(); });
+    const platform::FileLock lock(*file_, platform::kLockWaitMs, lockBusy_);
     ChainLink next;
     return Locked(lock) && CheckWholeChain(next);
 }
@@ -30,7 +59,7 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
     if (!file_) {
         return Fail("it cannot be opened for appending");
     }
-    const platform::FileLock lock(*file_, platform::kLockWaitMs, [this] { SayWaiting(); });
+    const platform::FileLock lock(*file_, platform::kLockWaitMs, lockBusy_);
     ChainLink next;
     if (!Locked(lock) || !ReadChainEnd(next)) {
         return false;
@@ -39,7 +68,7 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
     line.update(nlohmann::ordered_json{{"time", UtcTimestamp()},
                                        {"computer", computer_},
                                        {"user", user_},
-                                       {"tool", "orvanectl " ORVANE_VERSION},
+                                       {"tool", tool_},
                                        {"serial", serial},
                                        {"action", action},
                                        {"outcome", outcome}});
@@ -101,50 +130,8 @@ bool AuditTrail::Locked(const platform::FileLock& lock) const
     return lock.Held() || Fail(LockProblem(lock.Result()));
 }
 
-void AuditTrail::SayWaiting() const
-{
-    WriteErrorLine("the audit file " + path_ + " is locked by another program: waiting for it, up to "
-                   + std::to_string(platform::kLockWaitMs / 1000) + " s (Ctrl+C stops)");
-}
-
 bool AuditTrail::Fail(const std::string& why) const
 {
     problem_ = why;
     return false;
-}
-
-std::string LockProblem(platform::LockWait wait)
-{
-    switch (wait) {
-    case platform::LockWait::Held:
-        return "";
-    case platform::LockWait::Busy:
-        return "it is locked by another program (waited " + std::to_string(platform::kLockWaitMs / 1000) + " s)";
-    case platform::LockWait::Interrupted:
-        return "interrupted while waiting for the audit file's lock";
-    case platform::LockWait::Failed:
-        break;
-    }
-    return "it cannot be locked";
-}
-
-std::string UtcTimestamp()
-{
-    std::tm utc{};
-#ifdef _WIN32
-    // time() and gmtime() are 32-bit on i686 MinGW and end in 2038.
-    const __time64_t now = _time64(nullptr);
-    static_assert(sizeof now == 8, "64-bit time");
-    if (_gmtime64_s(&utc, &now) != 0) {
-        return "";
-    }
-#else
-    const std::time_t now = std::time(nullptr);
-    static_assert(sizeof now == 8, "64-bit time");
-    if (gmtime_r(&now, &utc) == nullptr) {
-        return "";
-    }
-#endif
-    char text[32] = {};
-    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0 ? "" : text;
 }

@@ -1,4 +1,4 @@
-#include "cli/AuditChain.h"
+#include "audit/AuditChain.h"
 
 #include <limits>
 

@@ -2,16 +2,17 @@
 // which camera how, never a password. The lines are chained (see
 // AuditChain.h), and each is appended whole and flushed under a lock that
 // other processes writing the same file respect. A lock another program
-// holds is waited for a bounded time (kLockWaitMs), and Ctrl+C ends the wait.
+// holds is waited for a bounded time (kLockWaitMs), which an interrupt ends.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-#include "cli/AuditChain.h"
-#include "cli/Platform.h"
+#include "audit/AuditChain.h"
+#include "platform/Host.h"
 
 class AuditTrail {
 public:
@@ -19,8 +20,10 @@ public:
     AuditTrail() = default;
     // False when the file cannot be opened for appending or locked, or its
     // chain, checked whole, is broken (lines only from before the chain are
-    // continued); Problem() says why.
-    bool Open(const std::string& path);
+    // continued); Problem() says why. Each line names `tool` ("orvanectl
+    // 1.0.0.1"); `lockBusy` (may be empty) is called when another program
+    // holds the lock, before it is waited for.
+    bool Open(const std::string& path, const std::string& tool, std::function<void()> lockBusy = nullptr);
 
     // `details` adds keys such as before and after. False when the line could
     // not be written; Problem() says why.
@@ -35,18 +38,13 @@ private:
     bool ReadChainEnd(ChainLink& next) const;
     bool CheckWholeChain(ChainLink& next) const;
     bool Locked(const platform::FileLock& lock) const;
-    void SayWaiting() const;
     bool Fail(const std::string& why) const;
 
     std::unique_ptr<platform::SharedFile> file_;
     std::string path_;
     std::string computer_;
     std::string user_;
+    std::string tool_;
+    std::function<void()> lockBusy_;
     mutable std::string problem_;
 };
-
-// Why a lock was not had, such as "it is locked by another program".
-std::string LockProblem(platform::LockWait wait);
-
-// UTC now, as 2026-12-08T09:15:02Z.
-std::string UtcTimestamp();

@@ -1,7 +1,7 @@
-// What the tool needs of the operating system: the console, the clock,
-// files and the environment. One implementation for Windows, one elsewhere,
-// and one the tests link instead (tests/cli/FakePlatform.cpp). Texts and
-// paths are UTF-8.
+// What the tools need of the operating system beyond the console: the
+// clocks, files shared between processes, drives, names of the computer and
+// its user. One implementation for Windows, one elsewhere, and one the tests
+// link instead (tests/cli/FakePlatform.cpp). Texts and paths are UTF-8.
 #pragma once
 
 #include <algorithm>
@@ -14,43 +14,14 @@
 
 namespace platform {
 
-// The camera library writes its trace lines to the process's standard
-// output. From this call on, standard output goes to standard error
-// (`traceToError`) or nowhere, and WriteOutput alone reaches the original.
-void DivertStandardOutput(bool traceToError);
-
-void WriteOutput(const std::string& text);
-void WriteError(const std::string& text);
-
-enum class SecretRead {
-    Ok,
-    NoConsole,    // nobody to ask
-    Failed,       // the console could not be read
-    Interrupted,  // Ctrl+C while asking; echo is back on
-};
-// Reads one line typed on the console without showing it, after writing
-// `prompt` to standard error. `secret` gets the line without its ending.
-SecretRead ReadSecret(const std::string& prompt, std::string& secret);
-
-// From this call on, Ctrl+C and Ctrl+Break, closing the console window,
-// logoff and shutdown (elsewhere SIGINT and SIGTERM) set a flag instead of
-// ending the process, so that the step in hand finishes and is recorded.
-// Windows ends the process once the handler of a close, logoff or shutdown
-// returns, and at the latest about 5 s after: that handler waits, up to
-// 4.5 s, for ReadyToEnd.
-void CatchInterrupt();
+// An interrupt has come since CatchInterrupt.
 bool Interrupted();
-// Everything the tool had to write is written: the process may end.
-void ReadyToEnd();
 
 // Milliseconds of a clock that only goes forward.
 std::uint64_t SteadyMilliseconds();
 // Waits `ms` milliseconds. False, at once, when an interrupt has come.
 bool Pause(std::uint64_t ms);
 
-// The variable's value, which is then removed from the environment and
-// wiped there (it may hold a secret). False when it is unset or empty.
-bool TakeEnvironment(const char* name, std::string& value);
 // Overwrites `size` bytes in a way the compiler keeps.
 void WipeMemory(void* bytes, std::size_t size);
 
@@ -101,7 +72,7 @@ enum class FileAccess { Read, Append };
 // opened.
 std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access);
 
-// What the offload needs: drives, the time of day, the console, folders.
+// What the offload needs: drives, the time of day, folders.
 //
 // The roots ("E:\\") of the removable and fixed drives that hold a readable
 // file system now, looked at letter by letter: a running program under Wine
@@ -110,8 +81,6 @@ std::vector<std::string> DriveRoots();
 bool HasDriveLetters();
 // Seconds since 1970 UTC, 64 bits wide everywhere.
 std::int64_t UtcSeconds();
-// True when standard error is a console (not a file or a pipe).
-bool ErrorIsConsole();
 // Removes a folder that is empty.
 bool RemoveEmptyFolder(const std::string& path);
 // `path` from the root, as the operator's results and the audit name it.
