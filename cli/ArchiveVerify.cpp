@@ -1,13 +1,10 @@
 #include "cli/ArchiveVerify.h"
 
-#include <algorithm>
-#include <thread>
-
-#include "cli/AuditVerify.h"
-#include "cli/BagAudit.h"
+#include "station/BagAudit.h"
 #include "cli/ExitCodes.h"
 #include "cli/Console.h"
 #include "custody/VerifiedJournal.h"
+#include "station/HashThreads.h"
 
 namespace {
 
@@ -84,11 +81,6 @@ Checked CheckFound(const custody::FileSystem& fs, const Output& output, const Fo
 }
 
 }  // namespace
-
-unsigned HashThreads()
-{
-    return std::max(1u, std::thread::hardware_concurrency());
-}
 
 int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)
 {

@@ -29,6 +29,3 @@ int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::strin
 // whose chain is broken is 1 and one that cannot be read 2, before any bag
 // is checked.
 int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output);
-
-// Bags are hashed on all cores.
-unsigned HashThreads();

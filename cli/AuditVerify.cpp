@@ -2,23 +2,7 @@
 
 #include "audit/AuditFile.h"
 #include "cli/ExitCodes.h"
-
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
-{
-    records = OffloadRecords(path);
-    ChainReport report;
-    std::string problem;
-    const auto take = [&records](std::uint64_t number, std::string_view line) { records.Take(number, line); };
-    if (!CheckAuditFile(path, report, problem, take)) {
-        why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
-        return TrailRead::Unreadable;
-    }
-    if (!report.whole) {
-        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
-        return TrailRead::Broken;
-    }
-    return TrailRead::Ok;
-}
+#include "cli/Output.h"
 
 int RunAuditVerify(const Output& output, const std::string& path)
 {

@@ -4,16 +4,9 @@
 
 #include <string>
 
-#include "cli/BagAudit.h"
 #include "cli/Output.h"
 
 // `path` empty: the default audit file. Exit 0 for a whole chain, 1 for a
 // broken one or one whose lines are none of them chained (FILE:LINE: why on
 // standard error), 2 when it cannot be read.
 int RunAuditVerify(const Output& output, const std::string& path);
-
-enum class TrailRead { Ok, Unreadable, Broken };
-// The offload lines of the audit file at `path`, read whole with its chain
-// checked; otherwise `why` says what is wrong ("FILE:LINE: why" for a
-// broken chain).
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why);

@@ -1,7 +1,7 @@
 #include "cli/Output.h"
 
 #include "cli/Console.h"
-#include "cli/ShownText.h"
+#include "station/ShownText.h"
 
 void Output::Result(const nlohmann::ordered_json& object, const std::string& humanLine) const
 {

@@ -1,4 +1,4 @@
-#include "cli/CsvReader.h"
+#include "station/CsvReader.h"
 
 #include <gtest/gtest.h>
 

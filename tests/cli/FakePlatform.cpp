@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "cli/Main.h"
+#include "cli/Orvanectl.h"
 
 FakeSystem g_system;
 

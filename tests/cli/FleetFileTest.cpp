@@ -1,4 +1,4 @@
-#include "cli/FleetFile.h"
+#include "station/FleetFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "cli/BagAudit.h"
-#include "cli/CardSearch.h"
-#include "cli/FormatCheck.h"
+#include "station/BagAudit.h"
+#include "station/CardSearch.h"
+#include "station/FormatCheck.h"
 #include "cli/OffloadReport.h"
 #include "custody/CardContents.h"
 
@@ -34,6 +34,9 @@ TEST(CardSearch, OnlyASingleNewDriveIsTheCard)
     }
 }
 
+using station::CameraOffload;
+using station::FormatAfter;
+
 CameraOffload Offloaded()
 {
     CameraOffload offload;
@@ -55,7 +58,7 @@ CameraOffload FailedAt(const char* step, const char* why, const char* partial)
     offload.copy.bag = partial;
     offload.failedStep = step;
     offload.why = why;
-    offload.exitCode = kExitFailed;
+    offload.outcome = station::Outcome::Failed;
     return offload;
 }
 
