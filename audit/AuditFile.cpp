@@ -19,14 +19,14 @@ bool CheckChain(platform::SharedFile& file, ChainReport& report, const ChainChec
     return true;
 }
 
-bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
+bool CheckAuditFile(platform::Host& host, const platform::StopSignal& stop, const std::string& path, ChainReport& report, std::string& problem,
                     const ChainChecker::LineReader& reader)
 {
-    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
+    const std::unique_ptr<platform::SharedFile> file = host.OpenSharedFile(path, platform::FileAccess::Read);
     if (!file) {
         return false;
     }
-    const platform::FileLock lock(*file);
+    const platform::FileLock lock(host, stop, *file);
     if (!lock.Held()) {
         problem = LockProblem(lock.Result());
         return false;

@@ -14,7 +14,7 @@ bool CheckChain(platform::SharedFile& file, ChainReport& report, const ChainChec
 
 // Checks the file under a shared lock, so that no line is seen
 // half-appended. False when it cannot be read; `problem` says why.
-bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
+bool CheckAuditFile(platform::Host& host, const platform::StopSignal& stop, const std::string& path, ChainReport& report, std::string& problem,
                     const ChainChecker::LineReader& reader = nullptr);
 
 // Why a lock was not had, such as "it is locked by another program".

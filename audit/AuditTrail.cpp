@@ -1,51 +1,28 @@
 #include "audit/AuditTrail.h"
 
-#include <ctime>
 #include <utility>
 
 #include "audit/AuditFile.h"
 #include "audit/JsonLine.h"
+#include "platform/UtcTime.h"
 
-namespace {
-
-// UTC now, as 2026-12-08T09:15:02Z.
-std::string UtcTimestamp()
+bool AuditTrail::Open(platform::Host& host, const platform::StopSignal& stop, const std::string& path,
+                      const std::string& tool, std::function<void()> lockBusy)
 {
-    std::tm utc{};
-#ifdef _WIN32
-    // time() and gmtime() are 32-bit on i686 MinGW and end in 2038.
-    const __time64_t now = _time64(nullptr);
-    static_assert(sizeof now == 8, "64-bit time");
-    if (_gmtime64_s(&utc, &now) != 0) {
-        return "";
-    }
-#else
-    const std::time_t now = std::time(nullptr);
-    static_assert(sizeof now == 8, "64-bit time");
-    if (gmtime_r(&now, &utc) == nullptr) {
-        return "";
-    }
-#endif
-    char text[32] = {};
-    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0 ? "" : text;
-}
-
-}  // namespace
-
-bool AuditTrail::Open(const std::string& path, const std::string& tool, std::function<void()> lockBusy)
-{
+    host_ = &host;
+    stop_ = &stop;
     path_ = path;
     tool_ = tool;
     lockBusy_ = std::move(lockBusy);
-    computer_ = platform::ComputerName();
-    user_ = platform::UserName();
-    file_ = platform::OpenSharedFile(path, platform::FileAccess::Append);
+    computer_ = host.ComputerName();
+    user_ = host.UserName();
+    file_ = host.OpenSharedFile(path, platform::FileAccess::Append);
     if (!file_) {
         return Fail("it cannot be opened for appending");
     }
     // A file that cannot be continued is refused now, before any camera is
     // touched, not at the first line; once per run, as it reads the file.
-    const platform::FileLock lock(*file_, platform::kLockWaitMs, lockBusy_);
+    const platform::FileLock lock(*host_, *stop_, *file_, platform::kLockWaitMs, lockBusy_);
     ChainLink next;
     return Locked(lock) && CheckWholeChain(next);
 }
@@ -59,13 +36,13 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
     if (!file_) {
         return Fail("it cannot be opened for appending");
     }
-    const platform::FileLock lock(*file_, platform::kLockWaitMs, lockBusy_);
+    const platform::FileLock lock(*host_, *stop_, *file_, platform::kLockWaitMs, lockBusy_);
     ChainLink next;
     if (!Locked(lock) || !ReadChainEnd(next)) {
         return false;
     }
     nlohmann::ordered_json line = ChainedLineStart(next);
-    line.update(nlohmann::ordered_json{{"time", UtcTimestamp()},
+    line.update(nlohmann::ordered_json{{"time", custody::UtcIso(host_->UtcSeconds())},
                                        {"computer", computer_},
                                        {"user", user_},
                                        {"tool", tool_},

@@ -22,8 +22,10 @@ public:
     // chain, checked whole, is broken (lines only from before the chain are
     // continued); Problem() says why. Each line names `tool` ("orvanectl
     // 1.0.0.1"); `lockBusy` (may be empty) is called when another program
-    // holds the lock, before it is waited for.
-    bool Open(const std::string& path, const std::string& tool, std::function<void()> lockBusy = nullptr);
+    // holds the lock, before it is waited for; `stop` ends that wait. Both
+    // `host` and `stop` must outlive the trail.
+    bool Open(platform::Host& host, const platform::StopSignal& stop, const std::string& path,
+              const std::string& tool, std::function<void()> lockBusy = nullptr);
 
     // `details` adds keys such as before and after. False when the line could
     // not be written; Problem() says why.
@@ -40,6 +42,8 @@ private:
     bool Locked(const platform::FileLock& lock) const;
     bool Fail(const std::string& why) const;
 
+    platform::Host* host_ = nullptr;
+    const platform::StopSignal* stop_ = nullptr;
     std::unique_ptr<platform::SharedFile> file_;
     std::string path_;
     std::string computer_;

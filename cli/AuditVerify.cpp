@@ -4,16 +4,17 @@
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
 
-int RunAuditVerify(const Output& output, const std::string& path)
+int RunAuditVerify(platform::Host& host, const platform::StopSignal& stop, const Output& output,
+                   const std::string& path)
 {
-    const std::string file = path.empty() ? platform::DefaultAuditPath() : path;
+    const std::string file = path.empty() ? host.DefaultAuditPath() : path;
     if (file.empty()) {
         output.Error("no default audit file is known here: give FILE");
         return kExitUsage;
     }
     ChainReport report;
     std::string problem;
-    if (!CheckAuditFile(file, report, problem)) {
+    if (!CheckAuditFile(host, stop, file, report, problem)) {
         output.Error("cannot read the audit file " + file + (problem.empty() ? "" : ": " + problem));
         return kExitUsage;
     }

@@ -63,7 +63,7 @@ struct Command {
     const char* summary;  // for --help
     Reach reach;
     void (*options)(CLI::App& command, Arguments& a);  // its own options and operands; may be null
-    int (*prepare)(Arguments& a);                      // reads and checks its input first; may be null
+    int (*prepare)(Arguments& a, platform::Host& host);  // reads and checks its input first; may be null
     int (*run)(Invocation& invocation, Arguments& a);
 };
 
@@ -84,7 +84,7 @@ void IdentitySetOptions(CLI::App& command, Arguments& a)
     }
 }
 
-int PrepareIdentitySet(Arguments& a)
+int PrepareIdentitySet(Arguments& a, platform::Host&)
 {
     for (size_t i = 0; i < kIdentityFieldCount; ++i) {
         if (a.identityGiven[i]->count() == 0) {
@@ -107,7 +107,7 @@ void SerialSetOptions(CLI::App& command, Arguments& a)
     command.add_option("SERIAL", a.serial, SerialRuleText())->required();
 }
 
-int PrepareSerialSet(Arguments& a)
+int PrepareSerialSet(Arguments& a, platform::Host&)
 {
     return IsValidSerial(a.serial) ? kExitOk : UsageError(SerialMessage());
 }
@@ -119,7 +119,7 @@ void PasswordSetOptions(CLI::App& command, Arguments& a)
         ->type_name("FILE");
 }
 
-int PreparePasswordSet(Arguments& a)
+int PreparePasswordSet(Arguments& a, platform::Host&)
 {
     if (a.account == "admin" && a.global.user) {
         return UsageError("signed in as User, the administrator password cannot be changed");
@@ -132,7 +132,7 @@ int PasswordSet(Invocation& invocation, Arguments& a)
     const bool admin = a.account == "admin";
     Secret newPassword;
     std::string error;
-    if (!ReadNewPassword(a.newPasswordFile, invocation.variables, admin ? "administrator password" : "user password",
+    if (!ReadNewPassword(invocation.host, a.newPasswordFile, invocation.variables, admin ? "administrator password" : "user password",
                          newPassword, error)) {
         return UsageError(error);
     }
@@ -171,7 +171,7 @@ void FormatOptions(CLI::App& command, Arguments& a)
     CardFinding(command, a.formatCard, offloadedTo);
 }
 
-int PrepareFormat(Arguments& a)
+int PrepareFormat(Arguments& a, platform::Host& host)
 {
     if (!a.formatConfirmed) {
         return UsageError("format erases the card: confirm with --yes");
@@ -180,7 +180,7 @@ int PrepareFormat(Arguments& a)
     if (audited != kExitOk) {
         return audited;
     }
-    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(a.offloadedTo, a.formatCard);
+    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(host, a.offloadedTo, a.formatCard);
 }
 
 void OffloadCommandOptions(CLI::App& command, Arguments& a)
@@ -198,10 +198,10 @@ void OffloadCommandOptions(CLI::App& command, Arguments& a)
         ->needs(watch);
 }
 
-int PrepareOffload(Arguments& a)
+int PrepareOffload(Arguments& a, platform::Host& host)
 {
     const int audited = a.offload.formatAfter ? RefuseNoAudit(a, "offload --format-after") : kExitOk;
-    return audited != kExitOk ? audited : CheckOffloadInput(a.offload);
+    return audited != kExitOk ? audited : CheckOffloadInput(host, a.offload);
 }
 
 void ArchiveVerifyOptions(CLI::App& command, Arguments& a)
@@ -223,11 +223,11 @@ void ProvisionOptions(CLI::App& command, Arguments& a)
     command.add_flag("--no-sync-time", a.noSyncTime, "leave the camera's clock alone");
 }
 
-int PrepareProvision(Arguments& a)
+int PrepareProvision(Arguments& a, platform::Host& host)
 {
     a.provision.syncTime = !a.noSyncTime;
     std::string text;
-    const platform::FileRead read = platform::ReadFile(a.fleetFile, kFleetFileBytes, text);
+    const platform::FileRead read = host.ReadFile(a.fleetFile, kFleetFileBytes, text);
     if (read != platform::FileRead::Ok) {
         return UsageError(ReadProblem(read, "fleet file", a.fleetFile));
     }
@@ -246,7 +246,7 @@ void AuditVerifyOptions(CLI::App& command, Arguments& a)
 
 int AuditVerify(Invocation& invocation, Arguments& a)
 {
-    return RunAuditVerify(invocation.output, a.auditFile.empty() ? a.global.auditPath : a.auditFile);
+    return RunAuditVerify(invocation.host, invocation.stop, invocation.output, a.auditFile.empty() ? a.global.auditPath : a.auditFile);
 }
 
 int Status(Invocation& invocation, Arguments&) { return RunStatus(invocation); }
@@ -263,7 +263,7 @@ int Format(Invocation& invocation, Arguments& a)
 int Offload(Invocation& invocation, Arguments& a) { return RunOffload(invocation, a.offload); }
 int ArchiveVerify(Invocation& invocation, Arguments& a)
 {
-    return RunArchiveVerify(a.verifyPaths, a.verifyAuditTrail, invocation.output);
+    return RunArchiveVerify(invocation.host, invocation.stop, a.verifyPaths, a.verifyAuditTrail, invocation.output);
 }
 int Provision(Invocation& invocation, Arguments& a) { return RunProvision(invocation, a.fleet, a.provision); }
 
@@ -381,13 +381,13 @@ int OpenAudit(Invocation& invocation)
         return kExitOk;
     }
     const std::string path =
-        invocation.options.auditPath.empty() ? platform::DefaultAuditPath() : invocation.options.auditPath;
+        invocation.options.auditPath.empty() ? invocation.host.DefaultAuditPath() : invocation.options.auditPath;
     const auto waiting = [&path] {
         WriteErrorLine("the audit file " + path + " is locked by another program: waiting for it, up to "
                        + std::to_string(platform::kLockWaitMs / 1000) + " s (Ctrl+C stops)");
     };
     AuditTrail& audit = invocation.run.audit;
-    if (!path.empty() && audit.Open(path, invocation.run.agent, waiting)) {
+    if (!path.empty() && audit.Open(invocation.host, invocation.stop, path, invocation.run.agent, waiting)) {
         return kExitOk;
     }
     const std::string& why = audit.Problem();
@@ -397,23 +397,23 @@ int OpenAudit(Invocation& invocation)
 }
 
 // Input first, then the password, then the audit trail; the command last.
-int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables)
+int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables, platform::Host& host)
 {
     if (command.prepare) {
-        const int prepared = command.prepare(a);
+        const int prepared = command.prepare(a, host);
         if (prepared != kExitOk) {
             return prepared;
         }
     }
-    Invocation invocation(a.global, variables);
+    Invocation invocation(host, a.global, variables);
     std::string error;
     if (command.reach != Reach::Nothing
-        && !ReadSignInPassword(a.global.passwordFile, invocation.variables, SignInPrompt(invocation.run.account),
+        && !ReadSignInPassword(host, a.global.passwordFile, invocation.variables, SignInPrompt(invocation.run.account),
                                invocation.run.password, error)) {
         return UsageError(error);
     }
     if (command.reach == Reach::ChangesCamera) {
-        platform::CatchInterrupt();  // before the audit file's lock is waited for: Ctrl+C ends that wait
+        platform::CatchInterrupt(invocation.stop);  // before the audit file's lock is waited for: Ctrl+C ends that wait
         const int opened = OpenAudit(invocation);
         if (opened != kExitOk) {
             return opened;
@@ -425,7 +425,7 @@ int Dispatch(const Command& command, Arguments& a, PasswordVariables& variables)
     return result;
 }
 
-int Run(int argc, const char* const* argv)
+int Run(int argc, const char* const* argv, platform::Host& host)
 {
     PasswordVariables variables;
     TakePasswordVariables(variables);
@@ -440,16 +440,16 @@ int Run(int argc, const char* const* argv)
         }
         return UsageError(std::string(error.what()) + " (see orvanectl --help)");
     }
-    return Dispatch(*commands.at(Chosen(app)), a, variables);
+    return Dispatch(*commands.at(Chosen(app)), a, variables, host);
 }
 
 }  // namespace
 
 // No exception ends the tool without a word.
-int Orvanectl(int argc, const char* const* argv)
+int Orvanectl(int argc, const char* const* argv, platform::Host& host)
 {
     try {
-        return Run(argc, argv);
+        return Run(argc, argv, host);
     } catch (const std::exception& error) {
         WriteErrorLine(std::string("unexpected failure: ") + error.what());
     } catch (...) {

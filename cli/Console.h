@@ -1,11 +1,13 @@
 // The console of orvanectl: its output, its errors, a password typed
-// without echo, Ctrl+C. Implemented beside the host's functions
-// (PlatformWin32.cpp, PlatformPosix.cpp; the tests' FakePlatform.cpp).
+// without echo, Ctrl+C, the environment. One implementation for Windows
+// (ConsoleWin32.cpp), one elsewhere (ConsolePosix.cpp), and one the tests
+// link instead (tests/cli/FakePlatform.cpp).
 #pragma once
 
 #include <string>
 
 #include "platform/Host.h"
+#include "platform/StopSignal.h"
 
 namespace platform {
 
@@ -28,13 +30,14 @@ enum class SecretRead {
 SecretRead ReadSecret(const std::string& prompt, std::string& secret);
 
 // From this call on, Ctrl+C and Ctrl+Break, closing the console window,
-// logoff and shutdown (elsewhere SIGINT and SIGTERM) set a flag instead of
-// ending the process, so that the step in hand finishes and is recorded.
+// logoff and shutdown (elsewhere SIGINT and SIGTERM) request `stop` instead
+// of ending the process, so that the step in hand finishes and is recorded.
 // Windows ends the process once the handler of a close, logoff or shutdown
 // returns, and at the latest about 5 s after: that handler waits, up to
 // 4.5 s, for ReadyToEnd.
-void CatchInterrupt();
-// Everything the tool had to write is written: the process may end.
+void CatchInterrupt(StopSignal& stop);
+// Everything the tool had to write is written: the process may end, and
+// `stop` may go.
 void ReadyToEnd();
 
 // The variable's value, which is then removed from the environment and

@@ -4,8 +4,8 @@
 #include "station/AuditedChange.h"
 #include "station/SignIn.h"
 
-Invocation::Invocation(const GlobalOptions& options, PasswordVariables& variables)
-    : options(options), output(options.json), variables(variables)
+Invocation::Invocation(platform::Host& host, const GlobalOptions& options, PasswordVariables& variables)
+    : host(host), options(options), output(options.json), variables(variables), run(host, stop)
 {
     run.account = options.user ? Account::User : Account::Administrator;
     run.agent = "orvanectl " ORVANE_VERSION;

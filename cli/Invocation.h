@@ -22,11 +22,13 @@ struct GlobalOptions {
 };
 
 struct Invocation {
-    Invocation(const GlobalOptions& options, PasswordVariables& variables);
+    Invocation(platform::Host& host, const GlobalOptions& options, PasswordVariables& variables);
 
+    platform::Host& host;
     const GlobalOptions& options;
     Output output;
     PasswordVariables& variables;
+    platform::StopSignal stop;  // Ctrl+C, once CatchInterrupt is called
     station::RunContext run;
 };
 

@@ -1,8 +1,10 @@
 // The program's entry: the vendor library kept out of the current folder,
-// the camera seam bound to Telvix, the arguments handed on as UTF-8.
+// the camera seam bound to Telvix, the arguments handed on as UTF-8 with
+// the local host.
 #include "camera/CameraLibrary.h"
 #include "camera/DllSearch.h"
 #include "cli/Orvanectl.h"
+#include "platform/LocalHost.h"
 
 #ifdef _WIN32
 #include <cwchar>
@@ -34,12 +36,14 @@ int wmain(int argc, wchar_t** argv)
     for (const std::string& text : texts) {
         pointers.push_back(text.c_str());
     }
-    return Orvanectl(argc, pointers.data());
+    platform::LocalHost host;
+    return Orvanectl(argc, pointers.data(), host);
 }
 #else
 int main(int argc, char** argv)
 {
     BindTheCamera();
-    return Orvanectl(argc, argv);
+    platform::LocalHost host;
+    return Orvanectl(argc, argv, host);
 }
 #endif

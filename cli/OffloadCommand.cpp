@@ -8,7 +8,7 @@
 #include "cli/OffloadReport.h"
 #include "cli/Output.h"
 #include "cli/Tally.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "station/ArchiveCheck.h"
 #include "station/CardFormat.h"
 #include "station/SignIn.h"
@@ -24,7 +24,10 @@ constexpr std::uint64_t kProgressEveryMs = 200;
 // One line on standard error, rewritten in place, when it is a console.
 class ProgressDisplay {
 public:
-    ProgressDisplay() : shown_(platform::ErrorIsConsole()), start_(platform::SteadyMilliseconds()) {}
+    explicit ProgressDisplay(platform::Host& host)
+        : host_(host), shown_(platform::ErrorIsConsole()), start_(host.SteadyMilliseconds())
+    {
+    }
     ~ProgressDisplay() { Clear(); }
 
     void Show(const custody::OffloadProgress& progress)
@@ -32,7 +35,7 @@ public:
         if (!shown_) {
             return;
         }
-        const std::uint64_t now = platform::SteadyMilliseconds();
+        const std::uint64_t now = host_.SteadyMilliseconds();
         if (width_ != 0 && now - last_ < kProgressEveryMs) {
             return;
         }
@@ -53,6 +56,7 @@ public:
     }
 
 private:
+    platform::Host& host_;
     const bool shown_;
     const std::uint64_t start_;
     std::uint64_t last_ = 0;
@@ -63,13 +67,13 @@ private:
 // words while it waits.
 class DockEvents : public ConsoleEvents {
 public:
-    using ConsoleEvents::ConsoleEvents;
+    DockEvents(platform::Host& host, const Output& output) : ConsoleEvents(output), host_(host) {}
 
     void Waiting() override { platform::WriteError("waiting for a camera (Ctrl+C stops the dock)\n"); }
     void StepStarted(station::TurnId, station::Step step) override
     {
         if (step == station::Step::Copying && !display_) {
-            display_.reset(new ProgressDisplay);
+            display_.reset(new ProgressDisplay(host_));
         }
     }
     void Progress(station::TurnId, const custody::OffloadProgress& progress) override
@@ -82,6 +86,7 @@ public:
     void EndCopy() { display_.reset(); }
 
 private:
+    platform::Host& host_;
     std::unique_ptr<ProgressDisplay> display_;
 };
 
@@ -104,9 +109,9 @@ int OffloadConnected(const Invocation& invocation, const OffloadOptions& options
 int RunDock(const Invocation& invocation, const OffloadOptions& options)
 {
     Tally tally;
-    DockEvents events(invocation.output);
+    DockEvents events(invocation.host, invocation.output);
     const Outcome stopped = station::WatchCameras(
-        options.station,
+        invocation.host, invocation.stop, options.station,
         [&](station::TurnId turn, bool refused) {
             CameraOffload offload;
             if (refused) {
@@ -130,9 +135,9 @@ int RunDock(const Invocation& invocation, const OffloadOptions& options)
 }
 
 // Without drive letters the card can only be named.
-bool CardFindable(const CardOptions& card)
+bool CardFindable(platform::Host& host, const CardOptions& card)
 {
-    if (card.from.empty() && !platform::HasDriveLetters()) {
+    if (card.from.empty() && !host.HasDriveLetters()) {
         WriteErrorLine("this system has no drive letters; name the card's folder with --from");
         return false;
     }
@@ -141,13 +146,13 @@ bool CardFindable(const CardOptions& card)
 
 }  // namespace
 
-int CheckOffloadInput(const OffloadOptions& options)
+int CheckOffloadInput(platform::Host& host, const OffloadOptions& options)
 {
-    if (!CardFindable(options.card)) {
+    if (!CardFindable(host, options.card)) {
         return kExitUsage;
     }
-    const std::string problem = ArchiveProblem(custody::LocalFileSystem(), options.archive,
-                                               platform::SteadyMilliseconds(), platform::RemoveEmptyFolder);
+    const std::string problem = ArchiveProblem(host.Files(), options.archive, host.SteadyMilliseconds(),
+                                               [&host](const std::string& folder) { return host.RemoveEmptyFolder(folder); });
     if (!problem.empty()) {
         WriteErrorLine(problem);
         return kExitUsage;
@@ -158,7 +163,7 @@ int CheckOffloadInput(const OffloadOptions& options)
 int RunOffload(Invocation& invocation, const OffloadOptions& given)
 {
     OffloadOptions options = given;
-    options.archive = platform::FullPath(given.archive);
+    options.archive = invocation.host.FullPath(given.archive);
     if (options.station.watch) {
         return RunDock(invocation, options);
     }
@@ -166,16 +171,16 @@ int RunOffload(Invocation& invocation, const OffloadOptions& given)
     if (connected != kExitOk) {
         return connected;
     }
-    DockEvents events(invocation.output);
+    DockEvents events(invocation.host, invocation.output);
     return OffloadConnected(invocation, options, events, 1);
 }
 
-int CheckOffloadedTo(const std::string& archive, const CardOptions& card)
+int CheckOffloadedTo(platform::Host& host, const std::string& archive, const CardOptions& card)
 {
-    if (!CardFindable(card)) {
+    if (!CardFindable(host, card)) {
         return kExitUsage;
     }
-    const std::string problem = ArchiveFolderProblem(custody::LocalFileSystem(), archive);
+    const std::string problem = ArchiveFolderProblem(host.Files(), archive);
     if (!problem.empty()) {
         WriteErrorLine(problem);
         return kExitUsage;
@@ -185,7 +190,7 @@ int CheckOffloadedTo(const std::string& archive, const CardOptions& card)
 
 int RunFormatOffloaded(Invocation& invocation, const std::string& given, const CardOptions& cardOptions)
 {
-    const std::string archive = platform::FullPath(given);
+    const std::string archive = invocation.host.FullPath(given);
     const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
@@ -203,7 +208,7 @@ int RunFormatOffloaded(Invocation& invocation, const std::string& given, const C
     std::string card;
     std::string step;
     std::string why;
-    if (!station::SwitchToStorage(cardOptions, card, step, why)) {
+    if (!station::SwitchToStorage(invocation.run, cardOptions, card, step, why)) {
         invocation.output.Error("card not formatted: " + why);
         return EndChange(invocation, serial, "format", "failed at " + step + ": " + why, details, kExitFailed);
     }

@@ -16,14 +16,14 @@ struct OffloadOptions : station::OffloadSettings {
 
 // Before any camera is touched: the archive must take bags, and the card
 // must be findable. Returns an ExitCode.
-int CheckOffloadInput(const OffloadOptions& options);
+int CheckOffloadInput(platform::Host& host, const OffloadOptions& options);
 // Returns an ExitCode: for one camera its own; with watch 0 only when none
 // failed, 6 as soon as an audit line cannot be written.
 int RunOffload(Invocation& invocation, const OffloadOptions& options);
 
 // Before any camera is touched: the archive must exist and the card be
 // findable. Returns an ExitCode.
-int CheckOffloadedTo(const std::string& archive, const station::CardOptions& card);
+int CheckOffloadedTo(platform::Host& host, const std::string& archive, const station::CardOptions& card);
 // Switches the camera to USB storage, finds its card and formats it only
 // when a bag of the camera in `archive` holds exactly its files (see
 // FormatCheck.h). Returns an ExitCode.

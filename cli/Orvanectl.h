@@ -2,4 +2,6 @@
 // and for the tests. Returns the exit code.
 #pragma once
 
-int Orvanectl(int argc, const char* const* argv);
+#include "platform/Host.h"
+
+int Orvanectl(int argc, const char* const* argv, platform::Host& host);

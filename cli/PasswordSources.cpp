@@ -42,10 +42,10 @@ bool DecodeUtf16(const std::string& bytes, bool bigEndian, std::string& line)
     return DecodeStrictUtf8(line, check.text) && check.text == wide.text;
 }
 
-bool FromFile(const std::string& file, const char* what, Secret& secret, std::string& error)
+bool FromFile(platform::Host& host, const std::string& file, const char* what, Secret& secret, std::string& error)
 {
     Secret bytes;
-    const platform::FileRead read = platform::ReadFile(file, kSecretFileBytes, bytes.text());
+    const platform::FileRead read = host.ReadFile(file, kSecretFileBytes, bytes.text());
     if (read != platform::FileRead::Ok) {
         error = ReadProblem(read, what, file);
         return false;
@@ -58,11 +58,11 @@ bool FromFile(const std::string& file, const char* what, Secret& secret, std::st
 }
 
 // From the file if one is named, else from the variable; 0 when neither.
-int FromFileOrVariable(const std::string& file, const char* what, Secret& variable, bool variableSet,
+int FromFileOrVariable(platform::Host& host, const std::string& file, const char* what, Secret& variable, bool variableSet,
                        Secret& secret, std::string& error)
 {
     if (!file.empty()) {
-        return FromFile(file, what, secret, error) ? 1 : -1;
+        return FromFile(host, file, what, secret, error) ? 1 : -1;
     }
     if (!variableSet) {
         return 0;
@@ -142,10 +142,10 @@ bool DecodePasswordFile(const std::string& bytes, std::string& line)
     return DecodeStrictUtf8(line, check.text);
 }
 
-bool ReadSignInPassword(const std::string& file, PasswordVariables& variables, const std::string& prompt,
+bool ReadSignInPassword(platform::Host& host, const std::string& file, PasswordVariables& variables, const std::string& prompt,
                         Secret& password, std::string& error)
 {
-    const int found = FromFileOrVariable(file, "password file", variables.signIn, variables.signInSet, password, error);
+    const int found = FromFileOrVariable(host, file, "password file", variables.signIn, variables.signInSet, password, error);
     if (found < 0) {
         return false;
     }
@@ -158,10 +158,10 @@ bool ReadSignInPassword(const std::string& file, PasswordVariables& variables, c
     return NarrowForSignIn(password, error);
 }
 
-bool ReadNewPassword(const std::string& file, PasswordVariables& variables, const std::string& what,
+bool ReadNewPassword(platform::Host& host, const std::string& file, PasswordVariables& variables, const std::string& what,
                      Secret& password, std::string& error)
 {
-    const int found = FromFileOrVariable(file, "new password file", variables.newPassword,
+    const int found = FromFileOrVariable(host, file, "new password file", variables.newPassword,
                                          variables.newPasswordSet, password, error);
     if (found < 0) {
         return false;

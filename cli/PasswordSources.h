@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/Host.h"
 #include "station/Secret.h"
 
 // The password variables, taken out of the environment at once (an empty
@@ -22,13 +23,13 @@ void TakePasswordVariables(PasswordVariables& variables);
 // the sign-in window could send, at most 6 characters each U+0001 to U+00FF,
 // and it is narrowed as the window narrows it. False, with `error` set,
 // otherwise.
-bool ReadSignInPassword(const std::string& file, PasswordVariables& variables, const std::string& prompt,
+bool ReadSignInPassword(platform::Host& host, const std::string& file, PasswordVariables& variables, const std::string& prompt,
                         Secret& password, std::string& error);
 
 // A new password: --new-password-file FILE, else ORVANE_NEW_PASSWORD, else
 // asked twice on the console (`what` names it in the prompts); the two must
 // match. It must be exactly 6 letters or digits.
-bool ReadNewPassword(const std::string& file, PasswordVariables& variables, const std::string& what,
+bool ReadNewPassword(platform::Host& host, const std::string& file, PasswordVariables& variables, const std::string& what,
                      Secret& password, std::string& error);
 
 // What a password file holds: its first line, without the line ending, from

@@ -62,7 +62,7 @@ int Watch(Invocation& invocation, const Fleet& fleet, const ProvisionOptions& op
     // A camera under way is finished even after Ctrl+C: its steps take
     // well under a second, and a half-written camera helps nobody.
     const Outcome stopped = station::WatchCameras(
-        options.station,
+        invocation.host, invocation.stop, options.station,
         [&](station::TurnId, bool refused) {
             const ProvisionResult result = refused ? station::RefusedConnection()
                                                    : station::ProvisionCamera(invocation.run, fleet, options.syncTime);

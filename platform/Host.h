@@ -1,7 +1,7 @@
-// What the tools need of the operating system beyond the console: the
-// clocks, files shared between processes, drives, names of the computer and
-// its user. One implementation for Windows, one elsewhere, and one the tests
-// link instead (tests/cli/FakePlatform.cpp). Texts and paths are UTF-8.
+// The operating system as the station sees it beyond its files: the clocks,
+// the computer and its user, drives, files shared between processes, and a
+// wait that a stop ends. Passed in at run time: LocalHost (LocalHost.h) in
+// the programs, a fake in the tests. Texts and paths are UTF-8.
 #pragma once
 
 #include <algorithm>
@@ -12,24 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+#include "platform/StopSignal.h"
+
 namespace platform {
-
-// An interrupt has come since CatchInterrupt.
-bool Interrupted();
-
-// Milliseconds of a clock that only goes forward.
-std::uint64_t SteadyMilliseconds();
-// Waits `ms` milliseconds. False, at once, when an interrupt has come.
-bool Pause(std::uint64_t ms);
-
-// Overwrites `size` bytes in a way the compiler keeps.
-void WipeMemory(void* bytes, std::size_t size);
-
-std::string UserName();
-std::string ComputerName();
-// %LOCALAPPDATA%\Kestrava\orvanectl-audit.jsonl, or its counterpart; the
-// folder is created. Empty when no such place is known.
-std::string DefaultAuditPath();
 
 enum class FileRead {
     Ok,
@@ -38,9 +24,6 @@ enum class FileRead {
     TooLarge,  // more than the caller's limit
     Failed,    // a read failed part-way: the bytes so far are not the file
 };
-// Reads the whole file into `bytes` (whose capacity it uses first, so that
-// a caller's reserved buffer for a secret is not copied).
-FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
 
 enum class LockAttempt {
     Held,
@@ -68,23 +51,48 @@ public:
 };
 
 enum class FileAccess { Read, Append };
-// Append creates the file when it does not exist. Null when it cannot be
-// opened.
-std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access);
 
-// What the offload needs: drives, the time of day, folders.
-//
-// The roots ("E:\\") of the removable and fixed drives that hold a readable
-// file system now, looked at letter by letter: a running program under Wine
-// sees no change in GetLogicalDrives. Empty where there are no drive letters.
-std::vector<std::string> DriveRoots();
-bool HasDriveLetters();
-// Seconds since 1970 UTC, 64 bits wide everywhere.
-std::int64_t UtcSeconds();
-// Removes a folder that is empty.
-bool RemoveEmptyFolder(const std::string& path);
-// `path` from the root, as the operator's results and the audit name it.
-std::string FullPath(const std::string& path);
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Seconds since 1970 UTC, 64 bits wide everywhere.
+    virtual std::int64_t UtcSeconds() = 0;
+    // Milliseconds of a clock that only goes forward.
+    virtual std::uint64_t SteadyMilliseconds() = 0;
+    // Waits `ms` milliseconds. False, at once, when `stop` is or becomes
+    // requested.
+    virtual bool Pause(const StopSignal& stop, std::uint64_t ms) = 0;
+
+    virtual std::string UserName() = 0;
+    virtual std::string ComputerName() = 0;
+    // %LOCALAPPDATA%\Kestrava\orvanectl-audit.jsonl, or its counterpart; the
+    // folder is created. Empty when no such place is known.
+    virtual std::string DefaultAuditPath() = 0;
+
+    // The roots ("E:\\") of the removable and fixed drives that hold a
+    // readable file system now, looked at letter by letter: a running
+    // program under Wine sees no change in GetLogicalDrives. Empty where
+    // there are no drive letters.
+    virtual std::vector<std::string> DriveRoots() = 0;
+    virtual bool HasDriveLetters() = 0;
+
+    // The files the station reads and writes: cards, the archive.
+    virtual custody::FileSystem& Files() = 0;
+    // `path` from the root, as the operator's results and the audit name it.
+    virtual std::string FullPath(const std::string& path) = 0;
+    // Removes a folder that is empty.
+    virtual bool RemoveEmptyFolder(const std::string& path) = 0;
+    // Reads the whole file into `bytes` (whose capacity it uses first, so
+    // that a caller's reserved buffer for a secret is not copied).
+    virtual FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes) = 0;
+    // Append creates the file when it does not exist. Null when it cannot
+    // be opened.
+    virtual std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access) = 0;
+};
+
+// Overwrites `size` bytes in a way the compiler keeps.
+void WipeMemory(void* bytes, std::size_t size);
 
 // How long FileLock waits for a lock another process holds, and how often
 // it tries again meanwhile.
@@ -94,18 +102,18 @@ constexpr std::uint64_t kLockRetryMs = 100;
 enum class LockWait {
     Held,
     Busy,         // another process held it for the whole wait
-    Interrupted,  // Ctrl+C or a closed console while waiting
+    Interrupted,  // a stop was requested while waiting
     Failed,
 };
 
 // Holds a shared file's lock for its own lifetime. Waits for it at most
-// `waitMs` on the steady clock, in pauses that an interrupt ends;
+// `waitMs` on the host's steady clock, in pauses that a stop ends;
 // `waiting` is called once when the first attempt finds the lock taken.
 class FileLock {
 public:
-    explicit FileLock(SharedFile& file, std::uint64_t waitMs = kLockWaitMs,
-                      const std::function<void()>& waiting = nullptr)
-        : file_(file), result_(Wait(file, waitMs, waiting))
+    FileLock(Host& host, const StopSignal& stop, SharedFile& file, std::uint64_t waitMs = kLockWaitMs,
+             const std::function<void()>& waiting = nullptr)
+        : file_(file), result_(Wait(host, stop, file, waitMs, waiting))
     {
     }
     ~FileLock()
@@ -121,9 +129,10 @@ public:
     LockWait Result() const { return result_; }
 
 private:
-    static LockWait Wait(SharedFile& file, std::uint64_t waitMs, const std::function<void()>& waiting)
+    static LockWait Wait(Host& host, const StopSignal& stop, SharedFile& file, std::uint64_t waitMs,
+                         const std::function<void()>& waiting)
     {
-        const std::uint64_t start = SteadyMilliseconds();
+        const std::uint64_t start = host.SteadyMilliseconds();
         for (bool first = true;; first = false) {
             const LockAttempt attempt = file.TryLock();
             if (attempt != LockAttempt::Busy) {
@@ -132,14 +141,14 @@ private:
             if (first && waiting) {
                 waiting();
             }
-            if (Interrupted()) {
+            if (stop.Requested()) {
                 return LockWait::Interrupted;
             }
-            const std::uint64_t waited = SteadyMilliseconds() - start;
+            const std::uint64_t waited = host.SteadyMilliseconds() - start;
             if (waited >= waitMs) {
                 return LockWait::Busy;
             }
-            Pause(std::min(kLockRetryMs, waitMs - waited));  // an interrupt ends it: the next turn says so
+            host.Pause(stop, std::min(kLockRetryMs, waitMs - waited));  // a stop ends it: the next turn says so
         }
     }
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 // Empty when `archive` is an existing folder; otherwise why not.
 std::string ArchiveFolderProblem(const custody::FileSystem& fs, const std::string& archive);

@@ -7,7 +7,7 @@
 
 #include "audit/AuditFile.h"
 #include "core/Hash.h"
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 #include "custody/TagFileIo.h"
 
 namespace {
@@ -173,13 +173,13 @@ BagTie TieToAuditTrail(const custody::FileSystem& fs, const std::string& bag, co
     return tie;
 }
 
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
+TrailRead ReadOffloadRecords(platform::Host& host, const platform::StopSignal& stop, const std::string& path, OffloadRecords& records, std::string& why)
 {
     records = OffloadRecords(path);
     ChainReport report;
     std::string problem;
     const auto take = [&records](std::uint64_t number, std::string_view line) { records.Take(number, line); };
-    if (!CheckAuditFile(path, report, problem, take)) {
+    if (!CheckAuditFile(host, stop, path, report, problem, take)) {
         why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
         return TrailRead::Unreadable;
     }

@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "platform/Host.h"
 #include "custody/TagFiles.h"
 
 // One offload outcome line that names a bag.
@@ -65,4 +66,4 @@ enum class TrailRead { Ok, Unreadable, Broken };
 // The offload lines of the audit file at `path`, read whole with its chain
 // checked; otherwise `why` says what is wrong ("FILE:LINE: why" for a
 // broken chain).
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why);
+TrailRead ReadOffloadRecords(platform::Host& host, const platform::StopSignal& stop, const std::string& path, OffloadRecords& records, std::string& why);

@@ -1,6 +1,6 @@
 #include "station/CardFormat.h"
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "station/AuditedChange.h"
 #include "station/BagAudit.h"
@@ -17,11 +17,11 @@ FormatVerdict CheckAgainstArchive(const RunContext& run, const std::string& seri
 {
     OffloadRecords records;
     FormatVerdict verdict;
-    if (ReadOffloadRecords(run.audit.Path(), records, verdict.why) != TrailRead::Ok) {
+    if (ReadOffloadRecords(run.host, run.stop, run.audit.Path(), records, verdict.why) != TrailRead::Ok) {
         verdict.why = "the audit trail cannot vouch for a bag: " + verdict.why;
         return verdict;
     }
-    return CheckCardHeld(custody::LocalFileSystem(), card, archive, serial, records, HashThreads());
+    return CheckCardHeld(run.host.Files(), card, archive, serial, records, HashThreads());
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial
     if (!verdict.ok) {
         outcome.why = verdict.why;
         audited = "failed at check: " + verdict.why;
-    } else if (platform::Interrupted()) {
+    } else if (run.stop.Requested()) {
         outcome.why = "interrupted before the format";
         audited = "failed at format: " + outcome.why;
     } else {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "platform/Host.h"
 #include "station/CardSearch.h"
 
@@ -15,38 +15,38 @@ constexpr std::uint64_t kCardPollMs = 250;
 
 // Looks at once, then every kCardPollMs, until `look` answers anything but
 // NotYet or `waitMs` have passed (then NotYet).
-CardLook WaitForCard(const std::function<CardLook()>& look, std::uint64_t waitMs)
+CardLook WaitForCard(const RunContext& run, const std::function<CardLook()>& look, std::uint64_t waitMs)
 {
-    const std::uint64_t start = platform::SteadyMilliseconds();
+    const std::uint64_t start = run.host.SteadyMilliseconds();
     for (;;) {
         CardLook seen = look();
-        const std::uint64_t waited = platform::SteadyMilliseconds() - start;
+        const std::uint64_t waited = run.host.SteadyMilliseconds() - start;
         if (seen.found != CardFound::NotYet || waited >= waitMs) {
             return seen;
         }
-        if (!platform::Pause(std::min<std::uint64_t>(kCardPollMs, waitMs - waited))) {
+        if (!run.host.Pause(run.stop, std::min<std::uint64_t>(kCardPollMs, waitMs - waited))) {
             return {CardFound::Interrupted, {}, {}};
         }
     }
 }
 
-CardLook LookForFolder(const std::string& folder)
+CardLook LookForFolder(const RunContext& run, const std::string& folder)
 {
     std::vector<std::string> names;
-    if (!custody::LocalFileSystem().ListFolders(folder, names)) {
+    if (!run.host.Files().ListFolders(folder, names)) {
         return {};
     }
     return {CardFound::Yes, folder, {}};
 }
 
 // After the switch to USB storage: the card's root folder, or why none.
-bool FindCard(const CardOptions& options, const std::vector<std::string>& drivesBefore, std::string& card,
+bool FindCard(const RunContext& run, const CardOptions& options, const std::vector<std::string>& drivesBefore, std::string& card,
               std::string& why)
 {
     const std::function<CardLook()> look = options.from.empty()
-        ? std::function<CardLook()>([&] { return ChooseNewDrive(drivesBefore, platform::DriveRoots()); })
-        : std::function<CardLook()>([&] { return LookForFolder(options.from); });
-    const CardLook found = WaitForCard(look, options.waitSeconds * std::uint64_t{1000});
+        ? std::function<CardLook()>([&] { return ChooseNewDrive(drivesBefore, run.host.DriveRoots()); })
+        : std::function<CardLook()>([&] { return LookForFolder(run, options.from); });
+    const CardLook found = WaitForCard(run, look, options.waitSeconds * std::uint64_t{1000});
     switch (found.found) {
     case CardFound::Yes:
         card = found.card;
@@ -71,12 +71,12 @@ bool FindCard(const CardOptions& options, const std::vector<std::string>& drives
 
 }  // namespace
 
-bool SwitchToStorage(const CardOptions& options, std::string& card, std::string& step, std::string& why)
+bool SwitchToStorage(const RunContext& run, const CardOptions& options, std::string& card, std::string& step, std::string& why)
 {
-    const std::vector<std::string> drivesBefore = options.from.empty() ? platform::DriveRoots()
+    const std::vector<std::string> drivesBefore = options.from.empty() ? run.host.DriveRoots()
                                                                       : std::vector<std::string>{};
     step = "usb-storage";
-    if (platform::Interrupted()) {
+    if (run.stop.Requested()) {
         why = "interrupted before the switch to USB storage";
         return false;
     }
@@ -85,7 +85,7 @@ bool SwitchToStorage(const CardOptions& options, std::string& card, std::string&
         return false;
     }
     step = "card";
-    return FindCard(options, drivesBefore, card, why);
+    return FindCard(run, options, drivesBefore, card, why);
 }
 
 }  // namespace station

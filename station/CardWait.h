@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "station/Camera.h"
+#include "station/RunContext.h"
 
 namespace station {
 
@@ -15,10 +15,11 @@ struct CardOptions {
     unsigned waitSeconds = 30;
 };
 
-// Switches the camera and finds its card; `card` receives its root folder.
+// Switches the camera and finds its card, the wait ended by the run's
+// stop; `card` receives its root folder.
 // The drives are looked at before the switch: a drive there already is
 // never taken for the card. False, with the step that failed
 // ("usb-storage", "card") and why.
-bool SwitchToStorage(const CardOptions& options, std::string& card, std::string& step, std::string& why);
+bool SwitchToStorage(const RunContext& run, const CardOptions& options, std::string& card, std::string& step, std::string& why);
 
 }  // namespace station

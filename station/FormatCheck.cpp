@@ -6,7 +6,7 @@
 #include "custody/ArchiveFolders.h"
 #include "custody/Bag.h"
 #include "custody/CardContents.h"
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "station/BagAudit.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 struct FormatVerdict {
     bool ok = false;

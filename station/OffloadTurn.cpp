@@ -1,12 +1,9 @@
 #include "station/OffloadTurn.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "core/CodePages.h"
-#include "custody/FileSystem.h"
-#include "platform/Host.h"
 #include "station/AuditedChange.h"
 #include "station/CardFormat.h"
 #include "station/CardWait.h"
@@ -99,8 +96,8 @@ bool SwitchToCard(const RunContext& run, const OffloadSettings& settings, Camera
     }
     std::string step;
     std::string why;
-    if (!SwitchToStorage(settings.card, card, step, why)) {
-        return Fail(offload, step, why, platform::Interrupted() ? Outcome::Stopped : Outcome::Failed);
+    if (!SwitchToStorage(run, settings.card, card, step, why)) {
+        return Fail(offload, step, why, run.stop.Requested() ? Outcome::Stopped : Outcome::Failed);
     }
     return true;
 }
@@ -116,8 +113,8 @@ custody::BagInfo BagInfoFor(const RunContext& run, const std::string& serial, co
         {"User-Name", Utf8(texts.userName)},
         {"Department-ID", Utf8(texts.departmentId)},
         {"Department-Name", Utf8(texts.departmentName)},
-        {"Offload-Station", platform::ComputerName()},
-        {"Offload-Operator", platform::UserName()},
+        {"Offload-Station", run.host.ComputerName()},
+        {"Offload-Operator", run.host.UserName()},
     };
     custody::BagInfo info;
     for (const auto& field : fields) {
@@ -136,14 +133,14 @@ bool CopyCardToBag(const RunContext& run, const std::string& card, const Identit
     request.archive = offload.archive;
     request.serial = offload.serial;
     request.info = BagInfoFor(run, offload.serial, texts);
-    request.clock = platform::UtcSeconds;
-    request.interrupted = platform::Interrupted;
+    request.clock = [&run] { return run.host.UtcSeconds(); };
+    request.interrupted = [&run] { return run.stop.Requested(); };
     request.progress = progress;
-    offload.copy = custody::OffloadCard(custody::LocalFileSystem(), request);
+    offload.copy = custody::OffloadCard(run.host.Files(), request);
     if (offload.copy.ok) {
         return true;
     }
-    const Outcome outcome = platform::Interrupted()          ? Outcome::Stopped
+    const Outcome outcome = run.stop.Requested()          ? Outcome::Stopped
                             : offload.copy.step == "card" ? Outcome::CardLost
                                                           : Outcome::Failed;
     return Fail(offload, offload.copy.step, offload.copy.why, outcome);

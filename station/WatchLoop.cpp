@@ -1,6 +1,5 @@
 #include "station/WatchLoop.h"
 
-#include "platform/Host.h"
 #include "station/SignIn.h"
 
 namespace station {
@@ -10,25 +9,30 @@ namespace {
 // after the one before.
 class Pacer {
 public:
-    explicit Pacer(std::uint64_t intervalMs) : intervalMs_(intervalMs) {}
+    Pacer(platform::Host& host, const StopSignal& stop, std::uint64_t intervalMs)
+        : host_(host), stop_(stop), intervalMs_(intervalMs)
+    {
+    }
 
     // Waits for the next turn; false when interrupted.
     bool Wait()
     {
         if (tried_) {
-            for (std::uint64_t now = platform::SteadyMilliseconds(); now < last_ + intervalMs_;
-                 now = platform::SteadyMilliseconds()) {
-                if (!platform::Pause(last_ + intervalMs_ - now)) {
+            for (std::uint64_t now = host_.SteadyMilliseconds(); now < last_ + intervalMs_;
+                 now = host_.SteadyMilliseconds()) {
+                if (!host_.Pause(stop_, last_ + intervalMs_ - now)) {
                     return false;
                 }
             }
         }
         tried_ = true;
-        last_ = platform::SteadyMilliseconds();
-        return !platform::Interrupted();
+        last_ = host_.SteadyMilliseconds();
+        return !stop_.Requested();
     }
 
 private:
+    platform::Host& host_;
+    const StopSignal& stop_;
     std::uint64_t intervalMs_;
     std::uint64_t last_ = 0;
     bool tried_ = false;
@@ -57,9 +61,10 @@ Look LookUntil(Pacer& pacer, Until until)
 
 }  // namespace
 
-Outcome WatchCameras(const StationOptions& options, const CameraTurn& turn, StationEvents& events)
+Outcome WatchCameras(platform::Host& host, const StopSignal& stop, const StationOptions& options,
+                     const CameraTurn& turn, StationEvents& events)
 {
-    Pacer pacer(options.intervalMs);
+    Pacer pacer(host, stop, options.intervalMs);
     const auto ended = [&events](Outcome outcome, const std::string& reason = "") {
         events.RunEnded(outcome, reason);
         return outcome;

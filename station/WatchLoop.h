@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/Host.h"
 #include "station/StationEvents.h"
+#include "station/StopSignal.h"
 
 namespace station {
 
@@ -22,11 +24,12 @@ struct StationOptions {
 // returns the turn's outcome.
 using CameraTurn = std::function<Outcome(TurnId turn, bool refused)>;
 
-// Turns until `count` cameras had theirs (Ok), or an interrupt (Stopped), or
+// Turns until `count` cameras had theirs (Ok), or `stop` (Stopped), or
 // a turn ended in AuditFailed (a station that cannot record must not go
 // on), or there is no vendor library (NoCamera: no camera can ever come).
 // Tells `events` when it waits, when it finds a camera, and how the run
 // ended (RunEnded, with the reason for NoCamera).
-Outcome WatchCameras(const StationOptions& options, const CameraTurn& turn, StationEvents& events);
+Outcome WatchCameras(platform::Host& host, const StopSignal& stop, const StationOptions& options,
+                     const CameraTurn& turn, StationEvents& events);
 
 }  // namespace station

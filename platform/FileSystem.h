@@ -1,6 +1,7 @@
-// The file system as the custody code sees it: one implementation for
-// Windows (long paths, any Unicode name, FlushFileBuffers) and one for
-// POSIX; tests may put a fake with faults behind it.
+// The file system as the custody code and the station see it: one
+// implementation for Windows (long paths, any Unicode name,
+// FlushFileBuffers) and one for POSIX; tests may put a fake with faults
+// behind it. Named in namespace custody, its first user.
 //
 // Paths are UTF-8. A path given by the user (an archive, a card folder) is
 // the platform's own; below it, relative paths use '/' between folders and

@@ -2,14 +2,14 @@
 // characters and any name the file system allows work; CREATE_NEW,
 // FlushFileBuffers, a move that never replaces, FILE_FLAG_NO_BUFFERING to
 // read past the cache.
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "platform/NameKey.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
 #include "core/CodePages.h"
-#include "custody/NameKey.h"
 #include "platform/WindowsPaths.h"
 
 namespace custody {

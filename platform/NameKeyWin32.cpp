@@ -1,6 +1,6 @@
 // Windows: the system's normalization and its invariant upper case, the
 // same simple mapping the file systems compare names with.
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 // POSIX: open with O_EXCL, fsync, a rename that never replaces, opendir,
 // posix_fadvise to read past the cache.
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "platform/NameKey.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "custody/NameKey.h"
 #include "platform/PosixDescriptor.h"
 
 namespace custody {

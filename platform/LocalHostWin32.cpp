@@ -1,73 +1,23 @@
-#include "cli/Console.h"
+#include "platform/LocalHost.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <ctime>
 #include <cwchar>
 #include <vector>
 
-#include "core/CodePages.h"
+#include "platform/UtcTime.h"
 #include "platform/WindowsPaths.h"
 
 namespace platform {
 namespace {
 
+
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using OwnedHandle = std::unique_ptr<void, HandleCloser>;
-
-// After a close, logoff or shutdown, Windows ends the process about 5 s
-// after the event, or as soon as the handler returns: the handler gives the
-// main thread this long to finish the step in hand and write what it must.
-constexpr DWORD kGraceAfterCloseMs = 4500;
-
-HANDLE g_output = INVALID_HANDLE_VALUE;
-OwnedHandle g_nul;
-volatile LONG g_interrupted = 0;
-volatile LONG g_catching = 0;
-
-// Manual-reset events: an interrupt came (wakes Pause); the main thread is
-// ready for the process to end (releases the handler of a close).
-HANDLE InterruptEvent()
-{
-    static const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    return event.get();
-}
-
-HANDLE ReadyEvent()
-{
-    static const OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    return event.get();
-}
-
-void WriteAll(HANDLE handle, const std::string& text)
-{
-    DWORD written = 0;
-    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-BOOL WINAPI OnControl(DWORD event)
-{
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-        InterlockedExchange(&g_interrupted, 1);
-        SetEvent(InterruptEvent());
-        return TRUE;
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-        InterlockedExchange(&g_interrupted, 1);
-        SetEvent(InterruptEvent());
-        WaitForSingleObject(ReadyEvent(), kGraceAfterCloseMs);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
 
 // Offsets in OVERLAPPED: a lock's range, or where a read starts.
 OVERLAPPED At(std::uint64_t offset)
@@ -143,130 +93,48 @@ private:
 
 }  // namespace
 
-void DivertStandardOutput(bool traceToError)
-{
-    g_output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (GetFileType(g_output) == FILE_TYPE_CHAR) {
-        SetConsoleOutputCP(CP_UTF8);
-    }
-    if (traceToError) {
-        SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
-        return;
-    }
-    g_nul.reset(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr));
-    SetStdHandle(STD_OUTPUT_HANDLE, g_nul.get());
-}
-
-void WriteOutput(const std::string& text)
-{
-    WriteAll(g_output == INVALID_HANDLE_VALUE ? GetStdHandle(STD_OUTPUT_HANDLE) : g_output, text);
-}
-
-void WriteError(const std::string& text)
-{
-    WriteAll(GetStdHandle(STD_ERROR_HANDLE), text);
-}
-
-SecretRead ReadSecret(const std::string& prompt, std::string& secret)
-{
-    secret.clear();
-    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode = 0;
-    if (!GetConsoleMode(input, &mode)) {
-        return SecretRead::NoConsole;
-    }
-    // Ctrl+C while echo is off must not end the process before echo is back.
-    const bool caughtBefore = InterlockedCompareExchange(&g_catching, 0, 0) != 0;
-    SetConsoleCtrlHandler(OnControl, TRUE);
-    WriteError(prompt);
-    SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
-    wchar_t buffer[256] = {};
-    DWORD read = 0;
-    const BOOL ok = ReadConsoleW(input, buffer, 255, &read, nullptr);
-    SetConsoleMode(input, mode);
-    WriteError("\n");
-    if (!caughtBefore) {
-        SetConsoleCtrlHandler(OnControl, FALSE);
-    }
-    // A line typed whole ends with its line break; Ctrl+C gives none.
-    const bool wholeLine = ok && read > 0 && buffer[read - 1] == L'\n';
-    SecretRead result = Interrupted() ? SecretRead::Interrupted : wholeLine ? SecretRead::Ok : SecretRead::Failed;
-    while (read > 0 && (buffer[read - 1] == L'\n' || buffer[read - 1] == L'\r')) {
-        --read;
-    }
-    if (result == SecretRead::Ok) {
-        secret = Narrow(std::wstring(buffer, read));
-    }
-    SecureZeroMemory(buffer, sizeof buffer);
-    return result;
-}
-
-void CatchInterrupt()
-{
-    InterlockedExchange(&g_catching, 1);
-    SetConsoleCtrlHandler(OnControl, TRUE);
-}
-
-bool Interrupted()
-{
-    return InterlockedCompareExchange(&g_interrupted, 0, 0) != 0;
-}
-
-void ReadyToEnd()
-{
-    SetEvent(ReadyEvent());
-}
-
-std::uint64_t SteadyMilliseconds()
-{
-    return GetTickCount64();
-}
-
-bool Pause(std::uint64_t ms)
-{
-    if (Interrupted()) {
-        return false;
-    }
-    const DWORD wait = ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1;
-    return WaitForSingleObject(InterruptEvent(), wait) == WAIT_TIMEOUT;
-}
-
-bool TakeEnvironment(const char* name, std::string& value)
-{
-    const std::wstring wideName = Wide(name);
-    wchar_t* found = _wgetenv(wideName.c_str());
-    if (found == nullptr) {
-        return false;
-    }
-    const size_t length = std::wcslen(found);
-    value = Narrow(std::wstring(found, length));
-    SecureZeroMemory(found, length * sizeof(wchar_t));
-    _wputenv((wideName + L"=").c_str());  // "NAME=" removes it, here and in the process's environment
-    SetEnvironmentVariableW(wideName.c_str(), nullptr);
-    return !value.empty();
-}
 
 void WipeMemory(void* bytes, std::size_t size)
 {
     SecureZeroMemory(bytes, size);
 }
 
-std::string UserName()
+std::int64_t LocalHost::UtcSeconds()
+{
+    return custody::UtcNow();
+}
+
+bool LocalHost::Pause(const StopSignal& stop, std::uint64_t ms)
+{
+    return !stop.WaitFor(ms);
+}
+
+custody::FileSystem& LocalHost::Files()
+{
+    return custody::LocalFileSystem();
+}
+
+
+std::uint64_t LocalHost::SteadyMilliseconds()
+{
+    return GetTickCount64();
+}
+
+std::string LocalHost::UserName()
 {
     wchar_t name[257] = {};
     DWORD size = 257;
     return GetUserNameW(name, &size) ? Narrow(name) : "";
 }
 
-std::string ComputerName()
+std::string LocalHost::ComputerName()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     return GetComputerNameW(name, &size) ? Narrow(name) : "";
 }
 
-std::string DefaultAuditPath()
+std::string LocalHost::DefaultAuditPath()
 {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
     if (!local || !*local) {
@@ -278,7 +146,7 @@ std::string DefaultAuditPath()
     return Narrow(path);
 }
 
-FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
+FileRead LocalHost::ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
     bytes.clear();
     const std::wstring widePath = LongPath(path);
@@ -325,7 +193,7 @@ FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& 
     }
 }
 
-std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
+std::unique_ptr<SharedFile> LocalHost::OpenSharedFile(const std::string& path, FileAccess access)
 {
     const bool append = access == FileAccess::Append;
     const HANDLE file = CreateFileW(LongPath(path).c_str(), append ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ,
@@ -340,7 +208,7 @@ std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess a
 // A camera's card is a removable or fixed drive; network and optical
 // drives are not looked at (an unreachable share could block the look).
 // Letters A and B stay out: legacy floppy letters, probed slowly.
-std::vector<std::string> DriveRoots()
+std::vector<std::string> LocalHost::DriveRoots()
 {
     std::vector<std::string> roots;
     DWORD oldMode = 0;
@@ -361,30 +229,17 @@ std::vector<std::string> DriveRoots()
     return roots;
 }
 
-bool HasDriveLetters()
+bool LocalHost::HasDriveLetters()
 {
     return true;
 }
 
-static_assert(sizeof(__time64_t) == 8, "UTC seconds beyond 2038");
-
-std::int64_t UtcSeconds()
-{
-    return static_cast<std::int64_t>(_time64(nullptr));
-}
-
-bool ErrorIsConsole()
-{
-    DWORD mode = 0;
-    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
-}
-
-bool RemoveEmptyFolder(const std::string& path)
+bool LocalHost::RemoveEmptyFolder(const std::string& path)
 {
     return RemoveDirectoryW(LongPath(path).c_str()) != 0;
 }
 
-std::string FullPath(const std::string& path)
+std::string LocalHost::FullPath(const std::string& path)
 {
     const std::wstring wide = Wide(path);
     const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);

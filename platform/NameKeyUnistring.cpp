@@ -1,5 +1,5 @@
 // Natively: libunistring's normalization and simple upper-case mapping.
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 
 #include <unicase.h>
 #include <uninorm.h>

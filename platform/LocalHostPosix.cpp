@@ -1,11 +1,9 @@
-#include "cli/Console.h"
+#include "platform/LocalHost.h"
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -13,52 +11,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "platform/PosixDescriptor.h"
+#include "platform/UtcTime.h"
 
 namespace platform {
 namespace {
-
-int g_output = STDOUT_FILENO;
-volatile sig_atomic_t g_interrupted = 0;
-
-// Pause's longest sleep: a signal that arrives just before the sleep starts
-// is seen this late at most.
-constexpr std::uint64_t kPauseSliceMs = 20;
-
-void WriteAll(int fd, const std::string& text)
-{
-    const char* at = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = write(fd, at, left);
-        if (n <= 0) {
-            return;
-        }
-        at += n;
-        left -= static_cast<size_t>(n);
-    }
-}
-
-void OnInterrupt(int)
-{
-    g_interrupted = 1;
-}
-
-// Catches SIGINT and SIGTERM; `saved`, when given, gets the handlers before.
-// With `restart`, a call under way (an open, a write) goes on, so that the
-// step it belongs to finishes or stops at its next check and never fails
-// half-way; without, a blocked read returns.
-void Catch(bool restart, struct sigaction* savedInterrupt, struct sigaction* savedTerminate)
-{
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = restart ? SA_RESTART : 0;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, savedInterrupt);
-    sigaction(SIGTERM, &action, savedTerminate);
-}
 
 static_assert(sizeof(off_t) == 8, "file offsets are 64-bit");
 
@@ -123,126 +81,36 @@ private:
 
 }  // namespace
 
-void DivertStandardOutput(bool traceToError)
-{
-    g_output = dup(STDOUT_FILENO);
-    const int target = traceToError ? STDERR_FILENO : open("/dev/null", O_WRONLY);
-    dup2(target, STDOUT_FILENO);
-    if (!traceToError) {
-        close(target);
-    }
-}
-
-void WriteOutput(const std::string& text)
-{
-    WriteAll(g_output, text);
-}
-
-void WriteError(const std::string& text)
-{
-    WriteAll(STDERR_FILENO, text);
-}
-
-SecretRead ReadSecret(const std::string& prompt, std::string& secret)
-{
-    secret.clear();
-    termios saved{};
-    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved) != 0) {
-        return SecretRead::NoConsole;
-    }
-    // Ctrl+C while echo is off must not end the process before echo is back.
-    struct sigaction savedInterrupt {};
-    struct sigaction savedTerminate {};
-    Catch(false, &savedInterrupt, &savedTerminate);
-    WriteError(prompt);
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    SecretRead result = SecretRead::Ok;
-    char c = 0;
-    for (;;) {
-        const ssize_t n = read(STDIN_FILENO, &c, 1);
-        if (n == 1 && c != '\n') {
-            secret += c;
-            continue;
-        }
-        if (n == 1) {
-            break;
-        }
-        if (n < 0 && errno == EINTR && !g_interrupted) {
-            continue;
-        }
-        result = g_interrupted ? SecretRead::Interrupted : SecretRead::Failed;  // also at the end of input
-        break;
-    }
-    c = 0;
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    WriteError("\n");
-    sigaction(SIGINT, &savedInterrupt, nullptr);
-    sigaction(SIGTERM, &savedTerminate, nullptr);
-    if (result != SecretRead::Ok) {
-        WipeMemory(&secret[0], secret.size());
-        secret.clear();
-    }
-    return result;
-}
-
-void CatchInterrupt()
-{
-    Catch(true, nullptr, nullptr);
-}
-
-bool Interrupted()
-{
-    return g_interrupted != 0;
-}
-
-void ReadyToEnd()
-{
-    // A caught signal ends nothing here: the process ends when it returns.
-}
-
-std::uint64_t SteadyMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-}
-
-bool Pause(std::uint64_t ms)
-{
-    const std::uint64_t until = SteadyMilliseconds() + ms;
-    while (!Interrupted()) {
-        const std::uint64_t now = SteadyMilliseconds();
-        if (now >= until) {
-            return true;
-        }
-        const std::uint64_t slice = std::min(until - now, kPauseSliceMs);
-        timespec wait{};
-        wait.tv_nsec = static_cast<long>(slice * 1000000u);
-        nanosleep(&wait, nullptr);  // a signal cuts it short
-    }
-    return false;
-}
-
-bool TakeEnvironment(const char* name, std::string& value)
-{
-    char* found = std::getenv(name);
-    if (found == nullptr) {
-        return false;
-    }
-    value = found;
-    WipeMemory(found, std::strlen(found));
-    unsetenv(name);
-    return !value.empty();
-}
 
 void WipeMemory(void* bytes, std::size_t size)
 {
     explicit_bzero(bytes, size);
 }
 
-std::string UserName()
+std::int64_t LocalHost::UtcSeconds()
+{
+    return custody::UtcNow();
+}
+
+bool LocalHost::Pause(const StopSignal& stop, std::uint64_t ms)
+{
+    return !stop.WaitFor(ms);
+}
+
+custody::FileSystem& LocalHost::Files()
+{
+    return custody::LocalFileSystem();
+}
+
+
+std::uint64_t LocalHost::SteadyMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+std::string LocalHost::UserName()
 {
     const passwd* entry = getpwuid(geteuid());
     if (entry && entry->pw_name) {
@@ -252,14 +120,14 @@ std::string UserName()
     return user ? user : "";
 }
 
-std::string ComputerName()
+std::string LocalHost::ComputerName()
 {
     char name[256] = {};
     gethostname(name, sizeof name - 1);
     return name;
 }
 
-std::string DefaultAuditPath()
+std::string LocalHost::DefaultAuditPath()
 {
     std::string base;
     if (const char* local = std::getenv("LOCALAPPDATA")) {
@@ -275,7 +143,7 @@ std::string DefaultAuditPath()
     return folder + "/orvanectl-audit.jsonl";
 }
 
-FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
+FileRead LocalHost::ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
     bytes.clear();
     const OwnedDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -313,7 +181,7 @@ FileRead ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& 
     }
 }
 
-std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess access)
+std::unique_ptr<SharedFile> LocalHost::OpenSharedFile(const std::string& path, FileAccess access)
 {
     const int flags = access == FileAccess::Append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY;
     const int fd = open(path.c_str(), flags | O_CLOEXEC, 0600);
@@ -324,34 +192,22 @@ std::unique_ptr<SharedFile> OpenSharedFile(const std::string& path, FileAccess a
 }
 
 // No drive letters here: a card is named with --from.
-std::vector<std::string> DriveRoots()
+std::vector<std::string> LocalHost::DriveRoots()
 {
     return {};
 }
 
-bool HasDriveLetters()
+bool LocalHost::HasDriveLetters()
 {
     return false;
 }
 
-static_assert(sizeof(std::time_t) == 8, "UTC seconds beyond 2038");
-
-std::int64_t UtcSeconds()
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-bool ErrorIsConsole()
-{
-    return isatty(STDERR_FILENO) == 1;
-}
-
-bool RemoveEmptyFolder(const std::string& path)
+bool LocalHost::RemoveEmptyFolder(const std::string& path)
 {
     return rmdir(path.c_str()) == 0;
 }
 
-std::string FullPath(const std::string& path)
+std::string LocalHost::FullPath(const std::string& path)
 {
     if (path.empty() || path.front() == '/') {
         return path;

@@ -1,4 +1,4 @@
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 
 #include <chrono>
 #include <cstdio>
