@@ -9,6 +9,7 @@
 bool AuditTrail::Open(platform::Host& host, const platform::StopSignal& stop, const std::string& path,
                       const std::string& tool, std::function<void()> lockBusy)
 {
+    const std::lock_guard<std::mutex> oneAtATime(mutex_);
     host_ = &host;
     stop_ = &stop;
     path_ = path;
@@ -33,6 +34,7 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
     if (path_.empty()) {
         return true;
     }
+    const std::lock_guard<std::mutex> oneAtATime(mutex_);
     if (!file_) {
         return Fail("it cannot be opened for appending");
     }
@@ -105,6 +107,12 @@ bool AuditTrail::CheckWholeChain(ChainLink& next) const
 bool AuditTrail::Locked(const platform::FileLock& lock) const
 {
     return lock.Held() || Fail(LockProblem(lock.Result()));
+}
+
+std::string AuditTrail::Problem() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return problem_;
 }
 
 bool AuditTrail::Fail(const std::string& why) const

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -28,13 +29,14 @@ public:
               const std::string& tool, std::function<void()> lockBusy = nullptr);
 
     // `details` adds keys such as before and after. False when the line could
-    // not be written; Problem() says why.
+    // not be written; Problem() says why. Several threads may record at once
+    // (the dock's copies each record their own outcome): one line at a time.
     bool Record(const std::string& serial, const std::string& action, const std::string& outcome,
                 const nlohmann::ordered_json& details = nlohmann::ordered_json::object()) const;
 
     const std::string& Path() const { return path_; }
     // Why the last Open or Record failed, such as "it cannot be locked".
-    const std::string& Problem() const { return problem_; }
+    std::string Problem() const;
 
 private:
     bool ReadChainEnd(ChainLink& next) const;
@@ -50,5 +52,6 @@ private:
     std::string user_;
     std::string tool_;
     std::function<void()> lockBusy_;
+    mutable std::mutex mutex_;  // one line at a time, and problem_
     mutable std::string problem_;
 };

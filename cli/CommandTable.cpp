@@ -390,7 +390,7 @@ int OpenAudit(Invocation& invocation)
     if (!path.empty() && audit.Open(invocation.host, invocation.stop, path, invocation.run.agent, waiting)) {
         return kExitOk;
     }
-    const std::string& why = audit.Problem();
+    const std::string why = audit.Problem();
     WriteErrorLine("cannot write the audit file " + path + (why.empty() ? "" : ": " + why)
                    + "; nothing was changed (give --audit FILE elsewhere, or --no-audit)");
     return kExitAuditFailed;

@@ -6,7 +6,7 @@ namespace {
 // What went wrong with the audit file, as the audit trail says it.
 std::string AuditProblem(const RunContext& run)
 {
-    const std::string& why = run.audit.Problem();
+    const std::string why = run.audit.Problem();
     return "cannot write the audit file " + run.audit.Path() + (why.empty() ? "" : ": " + why);
 }
 
