@@ -13,7 +13,6 @@
 #include <cstring>
 
 #include "platform/PosixDescriptor.h"
-#include "platform/UtcTime.h"
 
 namespace platform {
 namespace {
@@ -81,27 +80,10 @@ private:
 
 }  // namespace
 
-
 void WipeMemory(void* bytes, std::size_t size)
 {
     explicit_bzero(bytes, size);
 }
-
-std::int64_t LocalHost::UtcSeconds()
-{
-    return custody::UtcNow();
-}
-
-bool LocalHost::Pause(const StopSignal& stop, std::uint64_t ms)
-{
-    return !stop.WaitFor(ms);
-}
-
-custody::FileSystem& LocalHost::Files()
-{
-    return custody::LocalFileSystem();
-}
-
 
 std::uint64_t LocalHost::SteadyMilliseconds()
 {

@@ -7,12 +7,10 @@
 #include <cwchar>
 #include <vector>
 
-#include "platform/UtcTime.h"
 #include "platform/WindowsPaths.h"
 
 namespace platform {
 namespace {
-
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -93,27 +91,10 @@ private:
 
 }  // namespace
 
-
 void WipeMemory(void* bytes, std::size_t size)
 {
     SecureZeroMemory(bytes, size);
 }
-
-std::int64_t LocalHost::UtcSeconds()
-{
-    return custody::UtcNow();
-}
-
-bool LocalHost::Pause(const StopSignal& stop, std::uint64_t ms)
-{
-    return !stop.WaitFor(ms);
-}
-
-custody::FileSystem& LocalHost::Files()
-{
-    return custody::LocalFileSystem();
-}
-
 
 std::uint64_t LocalHost::SteadyMilliseconds()
 {

@@ -13,18 +13,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/StopSignal.h"
+#include "FakeRun.h"
 #include "station/OffloadTurn.h"
 #include "station/SignIn.h"
 #include "tests/cli/FakeCameras.h"
-#include "tests/cli/FakeHost.h"
 #include "tests/custody/TempFolder.h"
 
 namespace {
 
 using station::Outcome;
-
-const std::string kAudit = "audit.jsonl";
 
 // What the front end was told, in order: "step:N", "progress", "formatted",
 // "safe", "finished:N"; and whether the outcome line stood in the trail
@@ -61,13 +58,9 @@ public:
     std::function<void(const custody::OffloadProgress&)> onProgress;
 };
 
-struct Dock {
-    Dock() : run(host, stop)
+struct Dock : FakeRun {
+    Dock()
     {
-        ResetFakeSystem();
-        g_system.stop = &stop;
-        run.password.text() = "888888";
-        EXPECT_TRUE(run.audit.Open(host, stop, kAudit, "station-test"));
         cameras.Plug();
         Put("DCIM/VID_0001.MP4", "recording");
     }
@@ -94,9 +87,6 @@ struct Dock {
     TempFolder card;
     TempFolder archive;
     TempFolder otherDrive;
-    FakeHost host;
-    platform::StopSignal stop;
-    station::RunContext run;
     FakeCameras cameras;
     RecordedEvents events;
 };

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/StopSignal.h"
+#include "FakeRun.h"
 #include "station/ProvisionTurn.h"
 #include "station/WatchLoop.h"
 #include "tests/cli/FakeCameras.h"
-#include "tests/cli/FakeHost.h"
 
 namespace {
 
@@ -21,7 +20,6 @@ using station::Outcome;
 const char* const kFleet = "serial,camera_id,user_id,user_name,department_id,department_name\n"
                            "SN-A1,CAM0101,000101,Anna,D07,North\n"
                            "SN-B2,CAM0102,000102,Bo,D07,North\n";
-const std::string kAudit = "audit.jsonl";
 constexpr std::uint64_t kInterval = 500;
 
 // How the run ended, as RunEnded said it.
@@ -34,15 +32,7 @@ public:
     std::vector<Outcome> ended;
 };
 
-struct Station {
-    Station() : run(host, stop)
-    {
-        ResetFakeSystem();
-        g_system.stop = &stop;
-        run.password.text() = "888888";
-        EXPECT_TRUE(run.audit.Open(host, stop, kAudit, "station-test"));
-    }
-
+struct Station : FakeRun {
     FakeCamera& Plug(const char* serial, std::uint64_t from, std::uint64_t until = UINT64_MAX)
     {
         FakeCamera& camera = cameras.Plug(from, until);
@@ -91,9 +81,6 @@ struct Station {
         return shortest;
     }
 
-    FakeHost host;
-    platform::StopSignal stop;
-    station::RunContext run;
     FakeCameras cameras;
     RunEnd events;
 };
