@@ -382,7 +382,7 @@ int OpenAudit(Invocation& invocation)
     }
     const std::string path =
         invocation.options.auditPath.empty() ? invocation.host.DefaultAuditPath() : invocation.options.auditPath;
-    const auto waiting = [&path] {
+    const auto waiting = [path] {
         WriteErrorLine("the audit file " + path + " is locked by another program: waiting for it, up to "
                        + std::to_string(platform::kLockWaitMs / 1000) + " s (Ctrl+C stops)");
     };
