@@ -5,7 +5,7 @@
 //   hash_files PATH...   a file, or a folder and every file below it
 // Paths are taken as UTF-8 (the benchmark's are ASCII).
 #include "core/Hash.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <cstdio>
 #include <string>

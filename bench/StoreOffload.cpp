@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "objectstore/S3Settings.h"
 #include "objectstore/StoreOffload.h"
 #include "objectstore/StoreVerify.h"

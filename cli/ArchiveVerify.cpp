@@ -1,13 +1,10 @@
 #include "cli/ArchiveVerify.h"
 
-#include <algorithm>
-#include <thread>
-
-#include "cli/AuditVerify.h"
-#include "cli/BagAudit.h"
+#include "station/BagAudit.h"
 #include "cli/ExitCodes.h"
-#include "cli/Platform.h"
+#include "cli/Console.h"
 #include "custody/VerifiedJournal.h"
+#include "station/HashThreads.h"
 
 namespace {
 
@@ -65,7 +62,7 @@ enum class Checked { Valid, NotValid, Stopped };
 // Anything but a valid bag is not valid. Ctrl+C stops the bag's hashing
 // within a block on each thread.
 Checked CheckFound(const custody::FileSystem& fs, const Output& output, const FoundFolder& folder,
-                   const BagVerdictCheck& check)
+                   const platform::StopSignal& stop, const BagVerdictCheck& check)
 {
     switch (folder.kind) {
     case FoundFolder::Kind::Bag: break;
@@ -74,7 +71,7 @@ Checked CheckFound(const custody::FileSystem& fs, const Output& output, const Fo
     }
     custody::BagCheckRequest request;
     request.threads = HashThreads();
-    request.stop = platform::Interrupted;
+    request.stop = [&stop] { return stop.Requested(); };
     custody::BagVerdict verdict = custody::VerifyBag(fs, folder.path, request);
     if (check && !verdict.stopped) {
         check(folder.path, verdict);
@@ -85,26 +82,22 @@ Checked CheckFound(const custody::FileSystem& fs, const Output& output, const Fo
 
 }  // namespace
 
-unsigned HashThreads()
+int RunArchiveVerify(platform::Host& host, platform::StopSignal& stop, const std::vector<std::string>& paths,
+                     const std::string& auditTrail, const Output& output)
 {
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
-int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output)
-{
-    platform::CatchInterrupt();
+    platform::CatchInterrupt(stop);
+    const custody::FileSystem& fs = host.Files();
     if (auditTrail.empty()) {
-        return RunArchiveVerify(custody::LocalFileSystem(), paths, output);
+        return RunArchiveVerify(fs, paths, output, stop);
     }
     OffloadRecords records;
     std::string why;
-    const TrailRead trail = ReadOffloadRecords(auditTrail, records, why);
+    const TrailRead trail = ReadOffloadRecords(host, stop, auditTrail, records, why);
     if (trail != TrailRead::Ok) {
         output.Error(why + (trail == TrailRead::Broken ? ": the audit trail is broken; no bag was checked" : ""));
         return trail == TrailRead::Broken ? kExitFailed : kExitUsage;
     }
-    const custody::FileSystem& fs = custody::LocalFileSystem();
-    return RunArchiveVerify(fs, paths, output, [&](const std::string& bag, custody::BagVerdict& verdict) {
+    return RunArchiveVerify(fs, paths, output, stop, [&](const std::string& bag, custody::BagVerdict& verdict) {
         if (verdict.valid) {
             verdict.why = TieToAuditTrail(fs, bag, records).problem;
             verdict.valid = verdict.why.empty();
@@ -113,7 +106,7 @@ int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& a
 }
 
 int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
-                     const BagVerdictCheck& check)
+                     const platform::StopSignal& stop, const BagVerdictCheck& check)
 {
     int exitCode = kExitOk;
     for (const std::string& path : paths) {
@@ -134,7 +127,7 @@ int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::strin
             exitCode = kExitFailed;
         }
         for (const FoundFolder& folder : found) {
-            const Checked checked = CheckFound(fs, output, folder, check);
+            const Checked checked = CheckFound(fs, output, folder, stop, check);
             if (checked == Checked::Stopped) {
                 output.Error("stopped (Ctrl+C) before every bag was checked");
                 return kExitFailed;

@@ -10,7 +10,7 @@
 
 #include "cli/Output.h"
 #include "custody/Bag.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 // A further check of each bag after its own: may make the verdict invalid
 // or add warnings.
@@ -23,12 +23,11 @@ using BagVerdictCheck = std::function<void(const std::string& bag, custody::BagV
 // full", and no bag after it is checked); 2 when a PATH does not exist
 // (then nothing is checked).
 int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
-                     const BagVerdictCheck& check = nullptr);
+                     const platform::StopSignal& stop, const BagVerdictCheck& check = nullptr);
 // The same on the local file system. With `auditTrail`, each bag this tool
 // made must also be tied to its offload's line there (BagAudit.h); a trail
 // whose chain is broken is 1 and one that cannot be read 2, before any bag
 // is checked.
-int RunArchiveVerify(const std::vector<std::string>& paths, const std::string& auditTrail, const Output& output);
-
-// Bags are hashed on all cores.
-unsigned HashThreads();
+// Ctrl+C requests `stop`.
+int RunArchiveVerify(platform::Host& host, platform::StopSignal& stop, const std::vector<std::string>& paths,
+                     const std::string& auditTrail, const Output& output);

@@ -1,69 +1,20 @@
 #include "cli/AuditVerify.h"
 
-#include "cli/AuditTrail.h"
+#include "audit/AuditFile.h"
 #include "cli/ExitCodes.h"
+#include "cli/Output.h"
 
-bool CheckChain(platform::SharedFile& file, ChainReport& report, const ChainChecker::LineReader& reader)
+int RunAuditVerify(platform::Host& host, const platform::StopSignal& stop, const Output& output,
+                   const std::string& path)
 {
-    std::uint64_t size = 0;
-    if (!file.Size(size)) {
-        return false;
-    }
-    constexpr std::uint32_t kPiece = 64 * 1024;
-    ChainChecker checker(reader);
-    std::string piece;
-    for (std::uint64_t at = 0; at < size; at += piece.size()) {
-        if (!file.ReadAt(at, kPiece, piece) || piece.empty()) {
-            return false;
-        }
-        checker.Feed(piece);
-    }
-    report = checker.Finish();
-    return true;
-}
-
-bool CheckAuditFile(const std::string& path, ChainReport& report, std::string& problem,
-                    const ChainChecker::LineReader& reader)
-{
-    const std::unique_ptr<platform::SharedFile> file = platform::OpenSharedFile(path, platform::FileAccess::Read);
-    if (!file) {
-        return false;
-    }
-    const platform::FileLock lock(*file);
-    if (!lock.Held()) {
-        problem = LockProblem(lock.Result());
-        return false;
-    }
-    return CheckChain(*file, report, reader);
-}
-
-TrailRead ReadOffloadRecords(const std::string& path, OffloadRecords& records, std::string& why)
-{
-    records = OffloadRecords(path);
-    ChainReport report;
-    std::string problem;
-    const auto take = [&records](std::uint64_t number, std::string_view line) { records.Take(number, line); };
-    if (!CheckAuditFile(path, report, problem, take)) {
-        why = "cannot read the audit file " + path + (problem.empty() ? "" : ": " + problem);
-        return TrailRead::Unreadable;
-    }
-    if (!report.whole) {
-        why = path + ":" + std::to_string(report.brokenAt) + ": " + report.why;
-        return TrailRead::Broken;
-    }
-    return TrailRead::Ok;
-}
-
-int RunAuditVerify(const Output& output, const std::string& path)
-{
-    const std::string file = path.empty() ? platform::DefaultAuditPath() : path;
+    const std::string file = path.empty() ? host.DefaultAuditPath() : path;
     if (file.empty()) {
         output.Error("no default audit file is known here: give FILE");
         return kExitUsage;
     }
     ChainReport report;
     std::string problem;
-    if (!CheckAuditFile(file, report, problem)) {
+    if (!CheckAuditFile(host, stop, file, report, problem)) {
         output.Error("cannot read the audit file " + file + (problem.empty() ? "" : ": " + problem));
         return kExitUsage;
     }

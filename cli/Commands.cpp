@@ -1,15 +1,15 @@
 #include "cli/Commands.h"
 
 #include "cli/ExitCodes.h"
-#include "cli/IdentityFields.h"
+#include "station/IdentityFields.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
-int Fail(const Session& session, const std::string& message)
+int Fail(const Invocation& invocation, const std::string& message)
 {
-    session.output.Error(message);
+    invocation.output.Error(message);
     return kExitFailed;
 }
 
@@ -37,31 +37,31 @@ const char* Outcome(camera::VerifiedWrite written)
 }
 
 // Runs one operation that changes the camera, records it and reports it.
-int RunChange(Session& session, const std::string& action, bool (*operation)(), const std::string& done)
+int RunChange(Invocation& invocation, const std::string& action, bool (*operation)(), const std::string& done)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
     const std::string serial = AuditSerial();
-    const int started = BeginChange(session, serial, action);
+    const int started = BeginChange(invocation, serial, action);
     if (started != kExitOk) {
         return started;
     }
     const bool ok = operation();
     if (ok) {
-        session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, done);
+        invocation.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, done);
     } else {
-        session.output.Error("the camera refused: " + action);
+        invocation.output.Error("the camera refused: " + action);
     }
-    return EndChange(session, serial, action, ok ? "ok" : "failed", json::object(), ok ? kExitOk : kExitFailed);
+    return EndChange(invocation, serial, action, ok ? "ok" : "failed", json::object(), ok ? kExitOk : kExitFailed);
 }
 
 }  // namespace
 
-int RunStatus(Session& session)
+int RunStatus(Invocation& invocation)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
@@ -69,10 +69,10 @@ int RunStatus(Session& session)
     Resolution resolution;
     int battery = 0;
     IdentityRecord record{};
-    if (!camera::ReadSerial(serial)) return Fail(session, "could not read the serial number");
-    if (!camera::ReadResolution(resolution)) return Fail(session, "could not read the resolution");
-    if (!camera::ReadBattery(battery)) return Fail(session, "could not read the battery level");
-    if (!camera::ReadIdentity(record)) return Fail(session, "could not read the identity record");
+    if (!camera::ReadSerial(serial)) return Fail(invocation, "could not read the serial number");
+    if (!camera::ReadResolution(resolution)) return Fail(invocation, "could not read the resolution");
+    if (!camera::ReadBattery(battery)) return Fail(invocation, "could not read the battery level");
+    if (!camera::ReadIdentity(record)) return Fail(invocation, "could not read the identity record");
     const json object = {{"serial", serial},
                          {"resolution", {{"width", resolution.width}, {"height", resolution.height}}},
                          {"battery", battery},
@@ -80,42 +80,42 @@ int RunStatus(Session& session)
     const std::string line = "serial=" + serial + " resolution=" + std::to_string(resolution.width) + "x"
                              + std::to_string(resolution.height) + " battery=" + std::to_string(battery)
                              + "% " + IdentityLine(record);
-    session.output.Result(object, line);
+    invocation.output.Result(object, line);
     return kExitOk;
 }
 
-int RunSyncTime(Session& session)
+int RunSyncTime(Invocation& invocation)
 {
-    return RunChange(session, "time.sync", camera::SyncTime, "clock set to this computer's local time");
+    return RunChange(invocation, "time.sync", camera::SyncTime, "clock set to this computer's local time");
 }
 
-int RunUsbStorage(Session& session)
+int RunUsbStorage(Invocation& invocation)
 {
-    return RunChange(session, "usb-storage", camera::EnterUsbStorage, "camera switched to USB storage");
+    return RunChange(invocation, "usb-storage", camera::EnterUsbStorage, "camera switched to USB storage");
 }
 
-int RunFormat(Session& session)
+int RunFormat(Invocation& invocation)
 {
-    return RunChange(session, "format", camera::Format, "card formatted");
+    return RunChange(invocation, "format", camera::Format, "card formatted");
 }
 
-int RunIdentityGet(Session& session)
+int RunIdentityGet(Invocation& invocation)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
     IdentityRecord record{};
     if (!camera::ReadIdentity(record)) {
-        return Fail(session, "could not read the identity record");
+        return Fail(invocation, "could not read the identity record");
     }
-    session.output.Result(IdentityJson(record), IdentityLine(record));
+    invocation.output.Result(IdentityJson(record), IdentityLine(record));
     return kExitOk;
 }
 
-int RunIdentitySet(Session& session, const IdentityChanges& changes)
+int RunIdentitySet(Invocation& invocation, const IdentityChanges& changes)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
@@ -123,15 +123,15 @@ int RunIdentitySet(Session& session, const IdentityChanges& changes)
     const std::string action = "identity.set";
     IdentityRecord before{};
     if (!camera::ReadIdentity(before)) {
-        session.output.Error("could not read the identity record");
-        return EndChange(session, serial, action, "failed: read", json::object(), kExitFailed);
+        invocation.output.Error("could not read the identity record");
+        return EndChange(invocation, serial, action, "failed: read", json::object(), kExitFailed);
     }
     IdentityRecord wanted = before;
     for (const auto& change : changes) {
         PutIdentityText(wanted, PlaceOf(change.first), change.second);
     }
     const json beforeJson = {{"before", IdentityJson(before)}};
-    const int started = BeginChange(session, serial, action, beforeJson);
+    const int started = BeginChange(invocation, serial, action, beforeJson);
     if (started != kExitOk) {
         return started;
     }
@@ -142,38 +142,38 @@ int RunIdentitySet(Session& session, const IdentityChanges& changes)
         details["after"] = IdentityJson(written == camera::VerifiedWrite::ReadBackFailed ? wanted : after);
     }
     if (written == camera::VerifiedWrite::Ok) {
-        session.output.Result(IdentityJson(after), IdentityLine(after));
+        invocation.output.Result(IdentityJson(after), IdentityLine(after));
     } else {
         const bool shown = written == camera::VerifiedWrite::Differs;
-        session.output.Error(camera::Describe(written, "identity record") + (shown ? ": " + IdentityLine(after) : ""));
+        invocation.output.Error(camera::Describe(written, "identity record") + (shown ? ": " + IdentityLine(after) : ""));
     }
     const bool ok = written == camera::VerifiedWrite::Ok;
-    return EndChange(session, serial, action, Outcome(written), details, ok ? kExitOk : kExitFailed);
+    return EndChange(invocation, serial, action, Outcome(written), details, ok ? kExitOk : kExitFailed);
 }
 
-int RunSerialGet(Session& session)
+int RunSerialGet(Invocation& invocation)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
     std::string serial;
     if (!camera::ReadSerial(serial)) {
-        return Fail(session, "could not read the serial number");
+        return Fail(invocation, "could not read the serial number");
     }
-    session.output.Result({{"serial", serial}}, serial);
+    invocation.output.Result({{"serial", serial}}, serial);
     return kExitOk;
 }
 
-int RunSerialSet(Session& session, const std::string& serial)
+int RunSerialSet(Invocation& invocation, const std::string& serial)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
     const std::string before = AuditSerial();
     const std::string action = "serial.set";
-    const int started = BeginChange(session, before, action, {{"before", before}});
+    const int started = BeginChange(invocation, before, action, {{"before", before}});
     if (started != kExitOk) {
         return started;
     }
@@ -181,34 +181,34 @@ int RunSerialSet(Session& session, const std::string& serial)
     const camera::VerifiedWrite written = camera::WriteSerialAndVerify(serial, after);
     const bool ok = written == camera::VerifiedWrite::Ok;
     if (ok) {
-        session.output.Result({{"serial", after}}, after);
+        invocation.output.Result({{"serial", after}}, after);
     } else {
-        session.output.Error("serial number not set: " + camera::Describe(written, "serial number"));
+        invocation.output.Error("serial number not set: " + camera::Describe(written, "serial number"));
     }
-    return EndChange(session, before, action, Outcome(written), {{"before", before}, {"after", after}},
+    return EndChange(invocation, before, action, Outcome(written), {{"before", before}, {"after", after}},
                      ok ? kExitOk : kExitFailed);
 }
 
-int RunPasswordSet(Session& session, Account account, const std::string& newPassword)
+int RunPasswordSet(Invocation& invocation, Account account, const std::string& newPassword)
 {
-    const int opened = OpenCamera(session);
+    const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
     }
     const std::string serial = AuditSerial();
     const std::string action = account == Account::Administrator ? "password.set.admin" : "password.set.user";
-    const int started = BeginChange(session, serial, action);
+    const int started = BeginChange(invocation, serial, action);
     if (started != kExitOk) {
         return started;
     }
     const bool sent = camera::SetPassword(account, newPassword);
     const bool confirmed = sent && camera::SignIn(account, newPassword);
     if (confirmed) {
-        session.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, "changed and confirmed");
+        invocation.output.Result({{"serial", serial}, {"action", action}, {"outcome", "ok"}}, "changed and confirmed");
     } else {
-        session.output.Error(sent ? "sent, but the camera does not accept the new password"
+        invocation.output.Error(sent ? "sent, but the camera does not accept the new password"
                                   : "the camera refused the new password");
     }
     const char* outcome = confirmed ? "ok" : sent ? "failed: not confirmed" : "failed";
-    return EndChange(session, serial, action, outcome, json::object(), confirmed ? kExitOk : kExitFailed);
+    return EndChange(invocation, serial, action, outcome, json::object(), confirmed ? kExitOk : kExitFailed);
 }

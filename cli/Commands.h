@@ -7,20 +7,20 @@
 #include <utility>
 #include <vector>
 
-#include "cli/Session.h"
+#include "cli/Invocation.h"
 #include "core/IdentityCodec.h"
 
 // The identity texts to change, by the field each belongs to.
 using IdentityChanges = std::vector<std::pair<WideString IdentityTexts::*, WideString>>;
 
-int RunStatus(Session& session);
-int RunSyncTime(Session& session);
-int RunIdentityGet(Session& session);
-int RunIdentitySet(Session& session, const IdentityChanges& changes);
-int RunSerialGet(Session& session);
-int RunSerialSet(Session& session, const std::string& serial);
+int RunStatus(Invocation& invocation);
+int RunSyncTime(Invocation& invocation);
+int RunIdentityGet(Invocation& invocation);
+int RunIdentitySet(Invocation& invocation, const IdentityChanges& changes);
+int RunSerialGet(Invocation& invocation);
+int RunSerialSet(Invocation& invocation, const std::string& serial);
 // Changes `account`'s password to `newPassword`, then signs in with it to
 // confirm that the camera took it.
-int RunPasswordSet(Session& session, Account account, const std::string& newPassword);
-int RunUsbStorage(Session& session);
-int RunFormat(Session& session);
+int RunPasswordSet(Invocation& invocation, Account account, const std::string& newPassword);
+int RunUsbStorage(Invocation& invocation);
+int RunFormat(Invocation& invocation);

@@ -1,6 +1,8 @@
 // The tool's exit codes, which scripts rely on.
 #pragma once
 
+#include "station/StationEvents.h"
+
 enum ExitCode : int {
     kExitOk = 0,
     kExitFailed = 1,         // the camera refused, an operation failed, or a read-back differs
@@ -10,3 +12,7 @@ enum ExitCode : int {
     kExitUnknownSerial = 5,  // provision: the camera is not in the fleet file
     kExitAuditFailed = 6,    // the audit file could not be written
 };
+
+// A camera's turn as an exit code: every failure that is none of the
+// others, a stop included, is 1.
+ExitCode ExitCodeOf(station::Outcome outcome);

@@ -3,16 +3,24 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+using station::CameraOffload;
+using station::FormatAfter;
 
-bool Offloaded(const CameraOffload& offload)
-{
-    return offload.failedStep.empty();
-}
+namespace {
 
 std::string OrDash(const std::string& text)
 {
     return text.empty() ? "-" : text;
+}
+
+// Why the card was not formatted, and how to format it later.
+std::string FormatWhy(const CameraOffload& offload)
+{
+    if (!offload.formatLater) {
+        return offload.formatWhy;
+    }
+    return offload.formatWhy + ", and orvanectl format --yes --offloaded-to " + offload.archive
+           + " clears the card once the camera is connected again";
 }
 
 std::string FormatSuffix(const CameraOffload& offload)
@@ -23,7 +31,7 @@ std::string FormatSuffix(const CameraOffload& offload)
     case FormatAfter::Formatted:
         return ", card formatted";
     case FormatAfter::NotFormatted:
-        return ", card not formatted: " + offload.formatWhy;
+        return ", card not formatted: " + FormatWhy(offload);
     }
     return "";
 }
@@ -82,11 +90,6 @@ std::string EarlierAttempt(const custody::OffloadResult& copy)
     return text;
 }
 
-nlohmann::ordered_json SetAside(const custody::OffloadResult& copy)
-{
-    return {{"folder", copy.setAside}, {"files", copy.setAsideFiles}};
-}
-
 void AddEarlierAttempt(const custody::OffloadResult& copy, nlohmann::ordered_json& object)
 {
     if (copy.sealedEarlier) {
@@ -99,7 +102,7 @@ void AddEarlierAttempt(const custody::OffloadResult& copy, nlohmann::ordered_jso
                                     {"tagmanifest_sha256", sealed.tagManifestSha256}};
     }
     if (!copy.setAside.empty()) {
-        object["set_aside"] = SetAside(copy);
+        object["set_aside"] = station::SetAsideJson(copy);
     }
 }
 
@@ -144,43 +147,10 @@ nlohmann::ordered_json OffloadJson(const CameraOffload& offload)
         object["format"] = "ok";
     } else if (offload.format == FormatAfter::NotFormatted) {
         object["format"] = "failed";
-        object["format_error"] = offload.formatWhy;
+        object["format_error"] = FormatWhy(offload);
     }
     AddEarlierAttempt(offload.copy, object);
     return object;
-}
-
-std::string OffloadAuditOutcome(const CameraOffload& offload)
-{
-    return Offloaded(offload) ? "ok" : "failed at " + offload.failedStep + ": " + offload.why;
-}
-
-nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload)
-{
-    nlohmann::ordered_json details = nlohmann::ordered_json::object();
-    if (!Offloaded(offload)) {
-        if (!offload.copy.bag.empty()) {
-            details["partial"] = offload.copy.bag;
-        }
-    } else {
-        details = {{"bag", offload.copy.bag},
-                   {"payload_oxum", offload.copy.payloadOxum},
-                   {"tagmanifest_sha256", offload.copy.tagManifestSha256}};
-    }
-    if (!offload.copy.setAside.empty()) {
-        details["set_aside"] = SetAside(offload.copy);
-    }
-    return details;
-}
-
-std::string SealedAuditOutcome(const custody::SealedBag& sealed)
-{
-    return "incomplete: " + sealed.why;
-}
-
-nlohmann::ordered_json SealedAuditDetails(const custody::SealedBag& sealed)
-{
-    return {{"bag", sealed.bag}, {"payload_oxum", sealed.payloadOxum}, {"tagmanifest_sha256", sealed.tagManifestSha256}};
 }
 
 std::string ProgressLine(const custody::OffloadProgress& progress, std::uint64_t elapsedMs)

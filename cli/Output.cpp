@@ -1,7 +1,7 @@
 #include "cli/Output.h"
 
-#include "cli/Platform.h"
-#include "cli/ShownText.h"
+#include "cli/Console.h"
+#include "station/ShownText.h"
 
 void Output::Result(const nlohmann::ordered_json& object, const std::string& humanLine) const
 {
@@ -32,9 +32,4 @@ std::string ReadProblem(platform::FileRead problem, const std::string& what, con
         break;
     }
     return "cannot read the " + what + " " + path;
-}
-
-std::string JsonLine(const nlohmann::ordered_json& object)
-{
-    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }

@@ -8,7 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/Platform.h"
+#include "audit/JsonLine.h"
+#include "cli/Console.h"
 
 class Output {
 public:
@@ -27,6 +28,3 @@ void WriteErrorLine(const std::string& message);
 
 // Why the `what` (such as "fleet file") at `path` could not be read.
 std::string ReadProblem(platform::FileRead problem, const std::string& what, const std::string& path);
-
-// One JSON line, with any bytes that are not UTF-8 replaced.
-std::string JsonLine(const nlohmann::ordered_json& object);

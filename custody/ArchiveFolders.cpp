@@ -1,6 +1,6 @@
 #include "custody/ArchiveFolders.h"
 
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 
 namespace custody {
 

@@ -9,7 +9,7 @@
 #include "core/Hash.h"
 #include "custody/ArchiveFolders.h"
 #include "custody/BagPaths.h"
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 #include "custody/TagFileIo.h"
 
 namespace custody {

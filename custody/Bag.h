@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

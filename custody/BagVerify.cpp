@@ -9,7 +9,7 @@
 #include "custody/Bag.h"
 #include "custody/BagPaths.h"
 #include "custody/FileHashing.h"
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 #include "custody/TagFileIo.h"
 #include "custody/TagFiles.h"
 

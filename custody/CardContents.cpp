@@ -4,7 +4,7 @@
 #include <iterator>
 #include <map>
 
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 
 namespace custody {
 

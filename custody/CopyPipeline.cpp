@@ -11,7 +11,7 @@
 #include "core/Hash.h"
 #include "custody/BoundedQueue.h"
 #include "custody/FileDigest.h"
-#include "custody/NameKey.h"
+#include "platform/NameKey.h"
 #include "custody/VerifiedJournal.h"
 
 namespace custody {

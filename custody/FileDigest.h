@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Hash.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

@@ -10,8 +10,8 @@
 #include "custody/BagPaths.h"
 #include "custody/CopyPipeline.h"
 #include "custody/FileDigest.h"
-#include "custody/NameKey.h"
-#include "custody/UtcTime.h"
+#include "platform/NameKey.h"
+#include "platform/UtcTime.h"
 #include "custody/VerifiedJournal.h"
 
 namespace custody {

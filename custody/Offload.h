@@ -14,7 +14,7 @@
 
 #include "custody/Bag.h"
 #include "custody/CardContents.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

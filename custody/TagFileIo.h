@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

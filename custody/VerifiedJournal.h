@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "custody/Bag.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace custody {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "cli/AuditChain.h"
+#include "audit/AuditChain.h"
 
 namespace {
 

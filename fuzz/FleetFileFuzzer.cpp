@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "cli/FleetFile.h"
+#include "station/FleetFile.h"
 #include "core/FieldRules.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "custody/Bag.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "objectstore/S3Client.h"
 #include "objectstore/TransferState.h"
 

@@ -1,6 +1,6 @@
 #include "objectstore/S3Client.h"
 
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 #include "objectstore/MemoryBodies.h"
 #include "objectstore/XmlText.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "objectstore/S3Client.h"
 
 namespace objectstore {

@@ -10,7 +10,7 @@
 #include "custody/BagPaths.h"
 #include "custody/CardContents.h"
 #include "custody/FileDigest.h"
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 #include "custody/VerifiedJournal.h"
 #include "objectstore/RecordingUpload.h"
 #include "objectstore/StoreFileSystem.h"

@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "custody/Offload.h"
 #include "objectstore/S3Client.h"
 #include "objectstore/S3Settings.h"

@@ -87,7 +87,8 @@ TEST(ArchiveVerify, SaysWhatItDidNotCheck)
         PutBag(fs, archive.Path());
         const std::string shown = c.setup(fs, archive.Path());
 
-        EXPECT_EQ(c.exitCode, RunArchiveVerify(fs, {archive.Path()}, Output(c.json))) << g_system.output;
+        EXPECT_EQ(c.exitCode, RunArchiveVerify(fs, {archive.Path()}, Output(c.json), platform::StopSignal()))
+            << g_system.output;
         EXPECT_NE(std::string::npos, g_system.output.find(c.json ? c.shown : shown + c.shown)) << g_system.output;
         EXPECT_EQ(c.exitCode == 0 ? 1 : 2, std::count(g_system.output.begin(), g_system.output.end(), '\n'))
             << "the bag beside it has its line too";
@@ -103,9 +104,10 @@ TEST(ArchiveVerify, StopsAtCtrlCAndSaysTheCheckIsNotWhole)
     FaultyFileSystem fs(custody::LocalFileSystem(), "no card");
     const std::string first = PutBag(fs, archive.Path());
     PutBag(fs, fs.Join(archive.Path(), "SN2"));
-    g_system.interrupted = true;
+    platform::StopSignal stop;
+    stop.Request();
 
-    EXPECT_EQ(1, RunArchiveVerify(fs, {archive.Path()}, Output(false)));
+    EXPECT_EQ(1, RunArchiveVerify(fs, {archive.Path()}, Output(false), stop));
     EXPECT_EQ(g_system.output, first + ": not checked in full: stopped before any file was hashed\n");
     EXPECT_TRUE(g_system.ErrorsHold("stopped (Ctrl+C) before every bag was checked")) << g_system.errors;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "FakePlatform.h"
+#include "FakeHost.h"
 #include "core/IdentityCodec.h"
 
 namespace {
@@ -211,7 +211,7 @@ void FakeCameras::Record(const std::string& function, const std::string& detail)
     // move: Ctrl+C stops it, so that the test fails instead of hanging.
     constexpr size_t kRunaway = 10000;
     if ((!interruptOn.empty() && function == interruptOn) || calls.size() >= kRunaway) {
-        g_system.interrupted = true;
+        g_system.Interrupt();
         interruptOn.clear();
     }
     calls.push_back({function, g_system.now, connected, detail});

@@ -1,5 +1,5 @@
 // Cameras behind the camera seam for as long as this lives: each plugged in
-// for a span of the fake clock (FakePlatform.h), answering as the simulated
+// for a span of the fake clock (FakeHost.h), answering as the simulated
 // camera does, with the faults a test asks for. Every call is recorded.
 #pragma once
 

@@ -1,10 +1,9 @@
-// The provisioning station with --watch, on the fake clock: cameras plugged
-// in and out, what it reports, how often it looks, and when it stops.
+// The provisioning station with --watch, on the fake clock: what it prints
+// of each camera and of the run, and its exit code. How it paces, stops
+// and records is the station's (tests/station/WatchLoopTest).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <nlohmann/json.hpp>
 
 #include "FakeCameras.h"
 #include "FakePlatform.h"
@@ -41,33 +40,6 @@ struct Station {
         return RunTool(arguments);
     }
 
-    // How often `function` reached camera `index`.
-    int CallsTo(int index, const std::string& function) const
-    {
-        int count = 0;
-        for (const FakeCall& call : cameras.calls) {
-            count += call.camera == index && call.function == function ? 1 : 0;
-        }
-        return count;
-    }
-
-    // The shortest time between two looks for a camera.
-    std::uint64_t ShortestGap() const
-    {
-        std::uint64_t shortest = UINT64_MAX;
-        std::uint64_t last = UINT64_MAX;
-        for (const FakeCall& call : cameras.calls) {
-            if (call.function != "Init_Device") {
-                continue;
-            }
-            if (last != UINT64_MAX) {
-                shortest = std::min(shortest, call.at - last);
-            }
-            last = call.at;
-        }
-        return shortest;
-    }
-
     FakeCameras cameras;
 };
 
@@ -76,7 +48,7 @@ using Fault = std::function<void(FakeCamera&)>;
 // Each case: a camera with a fault plugged in for 10 s, then one the fleet
 // file does not know; the exit code is 5 only when the unknown one is the
 // only failure.
-TEST(WatchingStation, TriesEachCameraOncePerPluggingAndNeverFasterThanTheInterval)
+TEST(WatchingStation, PrintsEachCameraThenSumsUp)
 {
     const struct {
         const char* name;
@@ -105,21 +77,18 @@ TEST(WatchingStation, TriesEachCameraOncePerPluggingAndNeverFasterThanTheInterva
         EXPECT_EQ(station.Run(2), c.exitCode) << g_system.errors;
         EXPECT_EQ(g_system.output,
                   c.line + "\nSN-ZZ9 - failed at lookup: serial number not in the fleet file\n" + c.summary + "\n");
-        EXPECT_LE(station.CallsTo(0, "client_login"), 1) << "signed in again before the camera was unplugged";
-        EXPECT_GE(station.ShortestGap(), kInterval);
     }
 }
 
-TEST(WatchingStation, StopsAtTheFirstAuditLineItCannotWrite)
+TEST(WatchingStation, SaysWhichAuditLineItCouldNotWriteAndEndsWithSix)
 {
     const struct {
         const char* name;
         int appendsBeforeFailure;
         const char* error;
-        int changes;  // identity writes
     } cases[] = {
-        {"started line", 0, "cannot write the audit file audit.jsonl: the line could not be written; nothing was changed", 0},
-        {"outcome line", 1, "the change was made but not recorded: cannot write the audit file audit.jsonl: the line could not be written", 1},
+        {"started line", 0, "cannot write the audit file audit.jsonl: the line could not be written; nothing was changed"},
+        {"outcome line", 1, "the change was made but not recorded: cannot write the audit file audit.jsonl: the line could not be written"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,42 +99,20 @@ TEST(WatchingStation, StopsAtTheFirstAuditLineItCannotWrite)
 
         EXPECT_EQ(station.Run(2), 6);
         EXPECT_TRUE(g_system.ErrorsHold(c.error)) << g_system.errors;
-        EXPECT_EQ(station.cameras.Count("WriteVUZInfo"), c.changes);
-        EXPECT_EQ(station.CallsTo(1, "client_login"), 0) << "the station went on to the next camera";
     }
 }
 
-TEST(WatchingStation, AfterCtrlCFinishesTheCameraInHandThenSumsUp)
+// Ctrl+C lets the camera in hand finish (tests/station), then the station
+// sums up, ends with 0 and lets the console's handler end the process.
+TEST(WatchingStation, AfterCtrlCSumsUpAndEndsWithZero)
 {
-    const struct {
-        const char* name;
-        std::uint64_t interruptAt;
-        const char* interruptOn;
-        std::string output;
-        std::vector<std::string> outcomes;
-    } cases[] = {
-        {"while waiting", 2000, "", "0 provisioned, 0 failed\n", {}},
-        {"while writing a camera", UINT64_MAX, "WriteVUZInfo", "SN-A1 CAM0101 ok\n1 provisioned, 0 failed\n",
-         {"started", "ok"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Station station;
-        if (*c.interruptOn) {
-            station.Plug("SN-A1", 0);
-        }
-        g_system.interruptAt = c.interruptAt;
-        station.cameras.interruptOn = c.interruptOn;
+    Station station;
+    station.Plug("SN-A1", 0);
+    station.cameras.interruptOn = "WriteVUZInfo";
 
-        EXPECT_EQ(station.Run(0), 0);
-        EXPECT_EQ(g_system.output, c.output);
-        std::vector<std::string> outcomes;
-        for (const std::string& line : g_system.Lines("audit.jsonl")) {
-            outcomes.push_back(nlohmann::json::parse(line).at("outcome"));
-        }
-        EXPECT_EQ(outcomes, c.outcomes);
-        EXPECT_TRUE(g_system.readyToEnd);
-    }
+    EXPECT_EQ(station.Run(0), 0);
+    EXPECT_EQ(g_system.output, "SN-A1 CAM0101 ok\n1 provisioned, 0 failed\n");
+    EXPECT_TRUE(g_system.readyToEnd);
 }
 
 }  // namespace

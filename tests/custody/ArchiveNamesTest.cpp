@@ -11,7 +11,7 @@
 
 #include "../device/CentralEuropeanTime.h"
 #include "custody/ArchiveFolders.h"
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 struct Faults {
     std::string unopenable;            // a card file (path ending) that cannot be opened

@@ -7,7 +7,7 @@
 
 #include "core/Hash.h"
 #include "custody/FileDigest.h"
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "tests/custody/TempFolder.h"
 
 #ifdef _WIN32

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 // A new file below `root` ('/'-separated `relative`), its folders made.
 inline bool WriteTreeFile(custody::FileSystem& fs, const std::string& root, const std::string& relative,

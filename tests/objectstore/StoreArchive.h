@@ -14,7 +14,7 @@
 #include <random>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "objectstore/S3Client.h"
 #include "tests/custody/FileTree.h"
 #include "tests/custody/TempFolder.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "custody/BagPaths.h"
-#include "custody/UtcTime.h"
+#include "platform/UtcTime.h"
 #include "objectstore/AuditAnchors.h"
 #include "objectstore/StoreFileSystem.h"
 #include "objectstore/StoreOffload.h"

@@ -1,0 +1,35 @@
+// Formatting a camera's card only once a bag of the archive holds exactly
+// its files (FormatCheck.h), with the format's audit lines around the check
+// and the command.
+#pragma once
+
+#include <string>
+
+#include "station/CameraOffload.h"
+#include "station/RunContext.h"
+
+namespace station {
+
+enum class FormatEnd { Formatted, Refused, CameraRefused, CameraSilent };
+
+struct FormatOutcome {
+    FormatEnd end = FormatEnd::Refused;
+    std::string bag;  // the bag that holds the card's files, once checked
+    std::string why;  // Refused: why
+    bool recorded = true;     // the outcome line was written
+    std::string auditError;   // not recorded: why
+};
+
+// After the format's started line: the card is listed and checked against
+// the archive right before the format command, which is sent only when the
+// check passed and no stop came; then the outcome line.
+FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const std::string& archive,
+                                const std::string& card);
+
+// After an offload whose outcome line is written: the format's started
+// line, the check and the format; what came of it goes into `offload`
+// (format, formatWhy; outcome Failed or AuditFailed when not formatted).
+void FormatAfterOffload(const RunContext& run, const std::string& archive, const std::string& card,
+                        CameraOffload& offload);
+
+}  // namespace station

@@ -1,0 +1,9 @@
+#include "station/HashThreads.h"
+
+#include <algorithm>
+#include <thread>
+
+unsigned HashThreads()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}

@@ -1,0 +1,4 @@
+// How many threads hash a bag: all cores.
+#pragma once
+
+unsigned HashThreads();
