@@ -66,12 +66,13 @@ TEST_F(TelvixTest, InitReportsWhatItFound) {
         int result;
         int status;
         int device;
+        int link;  // what GetDeviceLink then answers
         const char* trace;
     } cases[] = {
-        {"no vendor library", false, 0x1234, 1, 0, 77, -1, "Cannot find NvUSB.dll\r\n"},
-        {"no camera", true, 0, 1, 0, kStatusFailure, 0, "No Device is Existing\r\n"},
-        {"connect refused", true, 0x1234, 0, 1, kStatusFailure, 0x1234, "Connect to Device Failed!\r\n"},
-        {"connected", true, 0x1234, 1, 1, kStatusSuccess, 0x1234, "Connect to Device Success!\r\n"},
+        {"no vendor library", false, 0x1234, 1, 0, 77, -1, 0, "Cannot find NvUSB.dll\r\n"},
+        {"no camera", true, 0, 1, 0, kStatusFailure, 0, 0, "No Device is Existing\r\n"},
+        {"connect refused", true, 0x1234, 0, 1, kStatusFailure, 0x1234, 0, "Connect to Device Failed!\r\n"},
+        {"connected", true, 0x1234, 1, 1, kStatusSuccess, 0x1234, 0x1234, "Connect to Device Success!\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,8 +84,56 @@ TEST_F(TelvixTest, InitReportsWhatItFound) {
         EXPECT_EQ(c.result, Init_Device(nullptr, &status));
         EXPECT_EQ(c.status, status);
         EXPECT_EQ(c.device, telvix::g_device);
+        EXPECT_EQ(c.link, GetDeviceLink());
         EXPECT_EQ(c.trace, trace);
     }
+}
+
+// Cameras 0xA and 0xB connected in turn, 0xD found but its connect refused:
+// going back reaches only a camera a connect succeeded on.
+TEST_F(TelvixTest, UseDeviceLinkGoesBackOnlyToACameraConnectedBefore) {
+    struct Case {
+        const char* name;
+        int link;
+        int result;
+        int device;  // where the next transfer goes
+    } cases[] = {
+        {"the first camera", 0xA, 1, 0xA},
+        {"the current camera", 0xB, 1, 0xB},
+        {"never found", 0xC, 0, 0xB},
+        {"connect refused", 0xD, 0, 0xB},
+        {"no handle", 0, 0, 0xB},
+        {"the unset handle", -1, 0, 0xB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartFresh();
+        int status = 0;
+        for (int handle : {0xD, 0xA, 0xB}) {
+            script->deviceHandle = handle;
+            script->connectResult = handle == 0xD ? 0 : 1;
+            ASSERT_EQ(1, Init_Device(nullptr, &status));
+        }
+        trace.clear();
+        script->replies[kCmdFormat] = Int32Bytes(kFormatDone);
+        const int loadsBefore = loads, callsBefore = script->calls;
+        EXPECT_EQ(c.result, UseDeviceLink(c.link));
+        EXPECT_EQ(loadsBefore, loads);  // no new Init_Device, no vendor call
+        EXPECT_EQ(callsBefore, script->calls);
+        EXPECT_EQ(c.device, GetDeviceLink());
+        EXPECT_EQ(c.result ? "UseDeviceLink Successful\r\n" : "UseDeviceLink Failed!\r\n", trace);
+        ASSERT_EQ(1, FormatDecTF(kPassword, &status));
+        for (const Transfer& transfer : script->transfers) EXPECT_EQ(c.device, transfer.device);
+    }
+}
+
+TEST_F(TelvixTest, UseDeviceLinkBeforeInitIsRefusedWithoutCallingTheVendor) {
+    EXPECT_EQ(0, GetDeviceLink());
+    EXPECT_EQ(0, UseDeviceLink(0x1234));
+    EXPECT_EQ(0, GetDeviceLink());
+    EXPECT_EQ(-1, telvix::g_device);
+    EXPECT_EQ(0, script->calls);
+    EXPECT_EQ(0, loads);
 }
 
 TEST_F(TelvixTest, SecondInitLoadsAgainAndKeepsTheNewHandle) {
