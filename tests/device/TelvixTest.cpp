@@ -127,6 +127,21 @@ TEST_F(TelvixTest, UseDeviceLinkGoesBackOnlyToACameraConnectedBefore) {
     }
 }
 
+// The one camera of a dock in storage mode: Init_Device finds nothing more,
+// yet its card can still be formatted.
+TEST_F(TelvixTest, UseDeviceLinkReachesACameraInitNoLongerFinds) {
+    Connect();
+    script->deviceHandle = 0;
+    int status = 0;
+    ASSERT_EQ(0, Init_Device(nullptr, &status));
+    EXPECT_EQ(0, GetDeviceLink());
+    ASSERT_EQ(1, UseDeviceLink(0x1234));
+    EXPECT_EQ(0x1234, GetDeviceLink());
+    script->replies[kCmdFormat] = Int32Bytes(kFormatDone);
+    EXPECT_EQ(1, FormatDecTF(kPassword, &status));
+    EXPECT_EQ(0x1234, script->transfers.at(0).device);
+}
+
 TEST_F(TelvixTest, UseDeviceLinkBeforeInitIsRefusedWithoutCallingTheVendor) {
     EXPECT_EQ(0, GetDeviceLink());
     EXPECT_EQ(0, UseDeviceLink(0x1234));
