@@ -33,43 +33,14 @@ check_imports() {
 }
 
 # Telvix.dll: exactly these names at these ordinals, undecorated (a stdcall
-# "Name@8" or a C++ name would not be found). A caller may bind by ordinal:
-# the first 30 keep the ordinals they always had, later ones come after.
-want=$(sort <<'NAMES'
-1 FormatDecTF
-2 GetIDCode
-3 GetVUZInfo
-4 Init_Device
-5 Read4GAPN
-6 Read4GPIN
-7 ReadCameraSerialNo
-8 ReadDeviceBatteryDumpEnergy
-9 ReadDeviceResolution
-10 ReadSDCapacity
-11 ReadServerIP
-12 ReadServerPort
-13 ReadWifiMode
-14 ReadWifiPSW
-15 ReadWifiSSID
-16 Set4GAPN
-17 Set4GPIN
-18 SetAdminPassWord
-19 SetCameraSerialNo
-20 SetMSDC
-21 SetServerIP
-22 SetServerPort
-23 SetUserPassWord
-24 SetWifiMode
-25 SetWifiPSW
-26 SetWifiSSID
-27 SyncDevTime
-28 UnInit_Device
-29 WriteVUZInfo
-30 client_login
-31 GetDeviceLink
-32 UseDeviceLink
-NAMES
-)
+# "Name@8" or a C++ name would not be found), in the order of their
+# ordinals. A caller may bind by ordinal: the first 30 keep the ordinals
+# they always had, later ones come after.
+want=$(printf '%s\n' FormatDecTF GetIDCode GetVUZInfo Init_Device Read4GAPN Read4GPIN ReadCameraSerialNo \
+  ReadDeviceBatteryDumpEnergy ReadDeviceResolution ReadSDCapacity ReadServerIP ReadServerPort ReadWifiMode ReadWifiPSW \
+  ReadWifiSSID Set4GAPN Set4GPIN SetAdminPassWord SetCameraSerialNo SetMSDC SetServerIP SetServerPort SetUserPassWord \
+  SetWifiMode SetWifiPSW SetWifiSSID SyncDevTime UnInit_Device WriteVUZInfo client_login \
+  GetDeviceLink UseDeviceLink | awk '{print NR, $0}' | sort)
 have=$(exports_by_ordinal "$BIN/Telvix.dll" | sort)
 echo "$have" | grep -q '@' && bad "Telvix.dll exports decorated names: $(echo "$have" | grep '@' | tr '\n' ' ')"
 [ "$want" = "$have" ] || bad "Telvix.dll exports differ (ordinal name): $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
