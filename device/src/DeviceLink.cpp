@@ -1,7 +1,9 @@
 #include "DeviceLink.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "LocalTime.h"
 
@@ -23,6 +25,12 @@ ReceiveBuffers g_receiveBuffers;
 namespace {
 
 std::unique_ptr<VendorLink> g_link;
+// Every handle a connect succeeded on, in the order first met.
+std::vector<int> g_connected;
+
+bool Connected(int device) {
+    return std::find(g_connected.begin(), g_connected.end(), device) != g_connected.end();
+}
 
 void WriteToStandardOutput(const char* text, std::size_t length) {
 #ifdef _WIN32
@@ -96,6 +104,7 @@ int InitDevice(int* status) {
         return 0;
     }
     if (g_link->ConnectToDevice(g_device) != 0) {
+        if (!Connected(g_device)) g_connected.push_back(g_device);
         SetStatus(status, true);
         DebugPrint("Connect to Device Success!\r\n");
     } else {
@@ -103,6 +112,14 @@ int InitDevice(int* status) {
         DebugPrint("Connect to Device Failed!\r\n");
     }
     return 1;
+}
+
+int CurrentLink() { return g_link && Connected(g_device) ? g_device : 0; }
+
+bool UseLink(int device) {
+    if (!g_link || !Connected(device)) return false;
+    g_device = device;
+    return true;
 }
 
 bool Send(int command, const void* buffer, int length) {
@@ -119,6 +136,7 @@ bool Receive(int command, void* buffer, int length) {
 void ResetForTesting() {
     g_link.reset();
     g_device = -1;
+    g_connected.clear();
     g_receiveBuffers = ReceiveBuffers();
     CurrentEnvironment() = DefaultEnvironment();
 }

@@ -26,7 +26,7 @@ struct Environment {
 Environment& CurrentEnvironment();
 Environment DefaultEnvironment();
 
-// Device handle of the first camera; -1 until the first Init_Device.
+// Device handle of the camera transfers go to; -1 until the first Init_Device.
 extern int g_device;
 
 // The library's own receive buffers; each keeps its last received value.
@@ -41,6 +41,14 @@ extern ReceiveBuffers g_receiveBuffers;
 // Loads and resolves the vendor library, then finds and connects the first
 // camera. Returns 1 when a camera handle was obtained.
 int InitDevice(int* status);
+
+// The handle of the current link when a connect made it, else 0.
+int CurrentLink();
+// Makes `device`, a handle some Init_Device of this process connected, the
+// current link again. The vendor library keeps every handle valid while the
+// process lives, so a camera Init_Device no longer finds (one in storage
+// mode) is still reached through its own. False, link unchanged, otherwise.
+bool UseLink(int device);
 
 // One vendor transfer with g_device; false when it failed or there is no link.
 bool Send(int command, const void* buffer, int length);

@@ -1,4 +1,4 @@
-// The link exports: connect to the first camera.
+// The link exports: connect to the first camera, and back to one met before.
 #include "DeviceLink.h"
 #include "telvix/Telvix.h"
 
@@ -13,5 +13,15 @@ int TELVIX_CALL Init_Device(void*, int* status) {
 void TELVIX_CALL UnInit_Device(void*) {}
 
 int TELVIX_CALL GetIDCode(void) { return 1; }
+
+int TELVIX_CALL GetDeviceLink(void) { return telvix::CurrentLink(); }
+
+int TELVIX_CALL UseDeviceLink(int link) {
+    return telvix::Guarded("UseDeviceLink", nullptr, 0, [link] {
+        const bool ok = telvix::UseLink(link);
+        telvix::TraceOutcome("UseDeviceLink", ok);
+        return ok ? 1 : 0;
+    });
+}
 
 }  // extern "C"

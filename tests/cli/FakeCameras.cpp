@@ -37,9 +37,13 @@ int TELVIX_CALL FakeInit(void*, int* status)
     }
     fake.connected = -1;
     for (size_t i = 0; i < fake.cameras.size(); ++i) {
-        if (Plugged(fake.cameras[i])) {
+        const FakeCamera& camera = fake.cameras[i];
+        if (Plugged(camera) && !(fake.storageModeHides && camera.inStorageMode)) {
             fake.connected = static_cast<int>(i);
-            *status = fake.cameras[i].refusesConnection ? kStatusFailure : kStatusSuccess;
+            if (!camera.refusesConnection) {
+                fake.met.insert(fake.connected);
+            }
+            *status = camera.refusesConnection ? kStatusFailure : kStatusSuccess;
             return 1;
         }
     }
@@ -132,6 +136,9 @@ int TELVIX_CALL FakeSetPassword(const char* password, const char*, int* status)
 int TELVIX_CALL FakeEnterStorage(const char*, int* status)
 {
     FakeCamera* camera = Reach("SetMSDC", status);
+    if (camera) {
+        camera->inStorageMode = true;
+    }
     if (camera && !camera->cardDrive.empty()) {
         g_system.drives[camera->cardDrive] = g_system.now;
     }
@@ -147,6 +154,24 @@ int TELVIX_CALL FakePlainCall(const char*, int* status)
     return Reach(kPlainCalls[I], status) ? 1 : 0;
 }
 
+int TELVIX_CALL FakeGetDeviceLink()
+{
+    FakeCameras& fake = FakeCameras::Current();
+    fake.Record("GetDeviceLink");
+    return fake.met.count(fake.connected) ? fake.connected + 1 : 0;
+}
+
+int TELVIX_CALL FakeUseDeviceLink(int link)
+{
+    FakeCameras& fake = FakeCameras::Current();
+    fake.Record("UseDeviceLink", std::to_string(link));
+    if (link <= 0 || fake.met.count(link - 1) == 0) {
+        return 0;
+    }
+    fake.connected = link - 1;
+    return 1;
+}
+
 }  // namespace
 
 IdentityRecord DefaultIdentity()
@@ -156,7 +181,8 @@ IdentityRecord DefaultIdentity()
     return record;
 }
 
-FakeCameras::FakeCameras() : library_(TelvixLibrary()), previous_(g_cameraLibrary)
+FakeCameras::FakeCameras()
+    : library_(TelvixLibrary()), links_{&FakeGetDeviceLink, &FakeUseDeviceLink}, previous_(g_cameraLibrary)
 {
     library_.Init_Device = &FakeInit;
     library_.UnInit_Device = &FakeUnInit;

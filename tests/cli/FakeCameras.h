@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "camera/CameraLibrary.h"
+#include "camera/DeviceLinks.h"
 
 struct FakeCamera {
     std::uint64_t pluggedAt = 0;
@@ -24,6 +25,7 @@ struct FakeCamera {
     bool garblesSerial = false;     // stores a written serial number with one character changed
     bool keepsOldPassword = false;  // takes a new password but goes on checking the old one
     std::string cardDrive;          // a drive root that appears as the camera switches to USB storage
+    bool inStorageMode = false;     // switched to USB storage while plugged in
 };
 
 struct FakeCall {
@@ -44,9 +46,16 @@ public:
     FakeCamera& Plug(std::uint64_t from = 0, std::uint64_t until = UINT64_MAX);
 
     bool noVendorLibrary = false;
+    // As in the simulated dock: a camera in storage mode is a drive, no
+    // longer found by Init_Device (a lone camera is found all the same).
+    bool storageModeHides = false;
     std::string interruptOn;  // Ctrl+C comes during the first call of this function
     std::deque<FakeCamera> cameras;
     std::vector<FakeCall> calls;
+
+    // The way back to a camera Init_Device connected: its handle is its index
+    // plus one. The calls are recorded like the others.
+    const DeviceLinks& Links() const { return links_; }
 
     // The names of the calls, in order, and how many there were of one.
     std::vector<std::string> Names() const;
@@ -57,9 +66,11 @@ public:
     FakeCamera* Connected();
     void Record(const std::string& function, const std::string& detail = "");
     int connected = -1;
+    std::set<int> met;  // cameras a connect succeeded on
 
 private:
     CameraLibrary library_;
+    DeviceLinks links_;
     const CameraLibrary* previous_;
 };
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "telvix/Telvix.h"
@@ -33,9 +35,52 @@ protected:
         SetEnvironment("NVUSB_SIM_STATE", state.c_str());
         SetEnvironment("NVUSB_SIM_LOG", (base + ".log").c_str());
         SetEnvironment("NVUSB_SIM_FAULTS", "");
+        SetEnvironment("NVUSB_SIM_DOCK", "");
     }
+    void TearDown() override { SetEnvironment("NVUSB_SIM_DOCK", ""); }
     std::string state;
 };
+
+namespace fs = std::filesystem;
+
+int BatteryLevel() {
+    int level = -1, status = 0;
+    return ReadDeviceBatteryDumpEnergy(&level, "888888", &status) ? level : -1;
+}
+
+// A dock: camera a switches to storage mode, which hands Init_Device over to
+// camera b; going back to a's link formats a's card, not b's.
+TEST_F(SimulatedCameraTest, DockGoesBackToACameraInStorageModeToFormatItsCard) {
+    const fs::path dock = fs::path(state).replace_extension(".dock");
+    fs::remove_all(dock);
+    fs::create_directories(dock);
+    for (const char* camera : {"a", "b"}) {
+        std::ofstream(dock / (std::string(camera) + ".txt"))
+            << "present = 1\nbattery = " << (camera[0] == 'a' ? 11 : 22)
+            << "\ncard_videos = 1 x 10\ncard_photos = 0 x 0\ncard_logs = 0 x 0\n";
+    }
+    SetEnvironment("NVUSB_SIM_DOCK", dock.string().c_str());
+
+    int status = 0;
+    ASSERT_EQ(1, Init_Device(nullptr, &status));
+    const int a = GetDeviceLink();
+    ASSERT_EQ(11, BatteryLevel());
+    ASSERT_EQ(1, SetMSDC("888888", &status));
+    ASSERT_FALSE(fs::is_empty(dock / "a-card"));
+
+    ASSERT_EQ(1, Init_Device(nullptr, &status));
+    const int b = GetDeviceLink();
+    ASSERT_EQ(22, BatteryLevel());
+    ASSERT_NE(a, b);
+
+    ASSERT_EQ(1, UseDeviceLink(a));
+    EXPECT_EQ(a, GetDeviceLink());
+    EXPECT_EQ(11, BatteryLevel());
+    EXPECT_EQ(1, FormatDecTF("888888", &status));
+    EXPECT_TRUE(fs::is_empty(dock / "a-card"));
+    EXPECT_FALSE(fs::exists(dock / "b-card"));  // b never formatted nor in storage mode
+    fs::remove_all(dock);
+}
 
 TEST_F(SimulatedCameraTest, ConnectsAndSignsIn) {
     int status = 0;

@@ -66,12 +66,13 @@ TEST_F(TelvixTest, InitReportsWhatItFound) {
         int result;
         int status;
         int device;
+        int link;  // what GetDeviceLink then answers
         const char* trace;
     } cases[] = {
-        {"no vendor library", false, 0x1234, 1, 0, 77, -1, "Cannot find NvUSB.dll\r\n"},
-        {"no camera", true, 0, 1, 0, kStatusFailure, 0, "No Device is Existing\r\n"},
-        {"connect refused", true, 0x1234, 0, 1, kStatusFailure, 0x1234, "Connect to Device Failed!\r\n"},
-        {"connected", true, 0x1234, 1, 1, kStatusSuccess, 0x1234, "Connect to Device Success!\r\n"},
+        {"no vendor library", false, 0x1234, 1, 0, 77, -1, 0, "Cannot find NvUSB.dll\r\n"},
+        {"no camera", true, 0, 1, 0, kStatusFailure, 0, 0, "No Device is Existing\r\n"},
+        {"connect refused", true, 0x1234, 0, 1, kStatusFailure, 0x1234, 0, "Connect to Device Failed!\r\n"},
+        {"connected", true, 0x1234, 1, 1, kStatusSuccess, 0x1234, 0x1234, "Connect to Device Success!\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,7 +84,49 @@ TEST_F(TelvixTest, InitReportsWhatItFound) {
         EXPECT_EQ(c.result, Init_Device(nullptr, &status));
         EXPECT_EQ(c.status, status);
         EXPECT_EQ(c.device, telvix::g_device);
+        EXPECT_EQ(c.link, GetDeviceLink());
         EXPECT_EQ(c.trace, trace);
+    }
+}
+
+// Refused before any Init_Device; then 0xD found but its connect refused,
+// 0xA and 0xB connected, and a last Init_Device that finds none (a dock whose
+// cameras are all in storage mode): going back reaches only a camera a
+// connect succeeded on, without a new Init_Device.
+TEST_F(TelvixTest, UseDeviceLinkGoesBackOnlyToACameraConnectedBefore) {
+    struct Case {
+        const char* name;
+        int link;
+        int result;
+        int device;  // where the next transfer goes
+    } cases[] = {
+        {"the first camera", 0xA, 1, 0xA},
+        {"the last camera", 0xB, 1, 0xB},
+        {"never found", 0xC, 0, 0},
+        {"connect refused", 0xD, 0, 0},
+        {"the unset handle", -1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartFresh();
+        EXPECT_EQ(0, UseDeviceLink(c.link));
+        EXPECT_EQ(0, GetDeviceLink());
+        int status = 0;
+        for (int handle : {0xD, 0xA, 0xB, 0}) {
+            script->deviceHandle = handle;
+            script->connectResult = handle == 0xD ? 0 : 1;
+            Init_Device(nullptr, &status);
+        }
+        trace.clear();
+        const int loadsBefore = loads, callsBefore = script->calls;
+        EXPECT_EQ(c.result, UseDeviceLink(c.link));
+        EXPECT_EQ(loadsBefore, loads);
+        EXPECT_EQ(callsBefore, script->calls);
+        EXPECT_EQ(c.device, GetDeviceLink());
+        EXPECT_EQ(c.result ? "UseDeviceLink Successful\r\n" : "UseDeviceLink Failed!\r\n", trace);
+        script->replies[kCmdFormat] = Int32Bytes(kFormatDone);
+        ASSERT_EQ(1, FormatDecTF(kPassword, &status));
+        for (const Transfer& transfer : script->transfers) EXPECT_EQ(c.device, transfer.device);
     }
 }
 

@@ -8,6 +8,12 @@ fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
 exports() { "$OBJDUMP" -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}'; }
+# "ordinal name" of each export: the name table gives each name's index in
+# the address table, which counts from the ordinal base.
+exports_by_ordinal() {
+  "$OBJDUMP" -p "$1" | awk '/Ordinal Base/{base=$NF} /\[Ordinal\/Name Pointer\] Table/{t=1;next}
+    t&&/^[ \t]*\[/{gsub(/[][]/," "); print $1+base, $NF} t&&/^$/{t=0}'
+}
 dlls() { "$OBJDUMP" -p "$1" | sed -n "s/^[[:space:]]*DLL Name: //p"; }
 imports_from() {
   # The names listed between "DLL Name: <dll>" and the next blank line.
@@ -26,15 +32,18 @@ check_imports() {
   done
 }
 
-# Telvix.dll: exactly the 30 names the program and other callers bind to,
-# undecorated (a stdcall "Name@8" or a C++ name would not be found).
-want=$(printf '%s\n' Init_Device UnInit_Device GetIDCode client_login GetVUZInfo WriteVUZInfo SyncDevTime \
-  SetMSDC ReadDeviceResolution ReadDeviceBatteryDumpEnergy SetUserPassWord SetAdminPassWord FormatDecTF \
-  SetCameraSerialNo ReadCameraSerialNo ReadWifiMode ReadWifiSSID ReadWifiPSW ReadServerIP Read4GAPN Read4GPIN \
-  ReadServerPort ReadSDCapacity SetWifiMode SetWifiSSID SetWifiPSW SetServerIP Set4GAPN Set4GPIN SetServerPort | sort)
-have=$(exports "$BIN/Telvix.dll" | sort)
+# Telvix.dll: exactly these names at these ordinals, undecorated (a stdcall
+# "Name@8" or a C++ name would not be found), in the order of their
+# ordinals. A caller may bind by ordinal: the first 30 keep the ordinals
+# they always had, later ones come after.
+want=$(printf '%s\n' FormatDecTF GetIDCode GetVUZInfo Init_Device Read4GAPN Read4GPIN ReadCameraSerialNo \
+  ReadDeviceBatteryDumpEnergy ReadDeviceResolution ReadSDCapacity ReadServerIP ReadServerPort ReadWifiMode ReadWifiPSW \
+  ReadWifiSSID Set4GAPN Set4GPIN SetAdminPassWord SetCameraSerialNo SetMSDC SetServerIP SetServerPort SetUserPassWord \
+  SetWifiMode SetWifiPSW SetWifiSSID SyncDevTime UnInit_Device WriteVUZInfo client_login \
+  GetDeviceLink UseDeviceLink | awk '{print NR, $0}' | sort)
+have=$(exports_by_ordinal "$BIN/Telvix.dll" | sort)
 echo "$have" | grep -q '@' && bad "Telvix.dll exports decorated names: $(echo "$have" | grep '@' | tr '\n' ' ')"
-[ "$want" = "$have" ] || bad "Telvix.dll exports differ: $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
+[ "$want" = "$have" ] || bad "Telvix.dll exports differ (ordinal name): $(diff <(echo "$want") <(echo "$have") | tr '\n' ' ')"
 echo "Telvix.dll exports $(echo "$have" | wc -l) names"
 check_imports "$BIN/Telvix.dll" "$SYSTEM"
 

@@ -62,6 +62,17 @@ TELVIX_API int TELVIX_CALL Init_Device(void* ignored, int* status);
 TELVIX_API void TELVIX_CALL UnInit_Device(void* ignored);
 TELVIX_API int TELVIX_CALL GetIDCode(void);
 
+// Back to a camera met before. A dock signs in one camera after another
+// while earlier ones copy their cards in storage mode, where Init_Device no
+// longer finds them; to format such a card it goes back to that camera's
+// link. A handle stays valid for the life of the process.
+// The handle of the current link, once a connect made it; 0 otherwise.
+TELVIX_API int TELVIX_CALL GetDeviceLink(void);
+// Makes `link`, a handle an earlier Init_Device of this process connected,
+// the current link again (no new Init_Device): 1 then, else 0 and the link
+// unchanged.
+TELVIX_API int TELVIX_CALL UseDeviceLink(int link);
+
 // Camera operations. `credential` is the signed-in password; it is not used.
 TELVIX_API int TELVIX_CALL client_login(int accountType, const char* password);
 TELVIX_API int TELVIX_CALL GetVUZInfo(void* record, const char* credential, int* status);

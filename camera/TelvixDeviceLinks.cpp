@@ -1,0 +1,7 @@
+#include "camera/DeviceLinks.h"
+
+const DeviceLinks& TelvixDeviceLinks()
+{
+    static const DeviceLinks kTelvix{&::GetDeviceLink, &::UseDeviceLink};
+    return kTelvix;
+}
