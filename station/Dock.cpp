@@ -4,7 +4,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -114,14 +116,26 @@ private:
         changed_.notify_all();
     }
 
+    // A step that throws (out of memory in a 32-bit process) leaves the dock
+    // in no known state: it stops, each copy at its next block.
+    template <typename Body>
+    void Guarded(Body body)
+    {
+        try {
+            body();
+        } catch (const std::exception& error) {
+            End(Outcome::Failed, std::string("the dock failed: ") + error.what());
+        }
+    }
+
     void Work()
     {
-        Watch();
+        Guarded([this] { Watch(); });
         std::list<CopyThread> copies;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             workerDone_ = true;
-            for (FormatRequest* request : formats_) {
+            for (const std::shared_ptr<FormatRequest>& request : formats_) {
                 request->answer = Stopped("stopped before the format");
             }
             formats_.clear();
@@ -218,7 +232,7 @@ private:
     void ServeFormats(std::unique_lock<std::mutex>& lock)
     {
         while (!formats_.empty()) {
-            FormatRequest* request = formats_.front();
+            const std::shared_ptr<FormatRequest> request = formats_.front();
             formats_.pop_front();
             StepResult answer = Stopped("stopped before the format");
             if (!stop_.Requested()) {
@@ -287,7 +301,8 @@ private:
         const StepResult switched = SwitchToCard(turn, *steps);
         if (!switched.Ok()) {
             if (Recorded(turn, steps->RecordOffload(switched))) {
-                events_.Finished(turn, switched.outcome, switched.why);
+                const bool stopped = switched.outcome == Outcome::Stopped;
+                events_.Finished(turn, switched.outcome, stopped ? switched.why : UnplugAdvice(switched.why));
             }
             return false;
         }
@@ -320,7 +335,7 @@ private:
     // A copy thread: the card to its outcome line, and the format.
     void CopyTurn(TurnId turn, OffloadTurn& steps)
     {
-        FinishTurn(turn, steps);
+        Guarded([&] { FinishTurn(turn, steps); });
         {
             std::lock_guard<std::mutex> lock(mutex_);
             for (CopyThread& copy : copies_) {
@@ -372,12 +387,12 @@ private:
     StepResult Format(TurnId turn, OffloadTurn& steps)
     {
         events_.StepStarted(turn, Step::Formatting);
-        const StepResult checked = steps.CheckBeforeFormat(stop_);
+        StepResult checked = steps.CheckBeforeFormat(stop_);
         if (!Recorded(turn, checked)) {
             return checked;
         }
-        const StepResult formatted = checked.Ok() ? FormatThroughWorker(turn, steps) : checked;
-        const StepResult recorded = steps.RecordFormat(formatted);
+        StepResult formatted = checked.Ok() ? FormatThroughWorker(turn, steps) : checked;
+        StepResult recorded = steps.RecordFormat(formatted);
         if (!Recorded(turn, recorded)) {
             return recorded;
         }
@@ -389,17 +404,17 @@ private:
 
     StepResult FormatThroughWorker(TurnId turn, OffloadTurn& steps)
     {
-        FormatRequest request;
-        request.turn = turn;
-        request.steps = &steps;
+        const auto request = std::make_shared<FormatRequest>();
+        request->turn = turn;
+        request->steps = &steps;
         std::unique_lock<std::mutex> lock(mutex_);
         if (workerDone_) {
             return Stopped("stopped before the format");
         }
-        formats_.push_back(&request);
+        formats_.push_back(request);
         changed_.notify_all();
-        changed_.wait(lock, [&request] { return request.answer.has_value(); });
-        return *request.answer;
+        changed_.wait(lock, [&request] { return request->answer.has_value(); });
+        return *request->answer;
     }
 
     // False, with the turn finished and the dock ended, when an audit line
@@ -426,7 +441,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::list<CopyThread> copies_;
-    std::deque<FormatRequest*> formats_;
+    std::deque<std::shared_ptr<FormatRequest>> formats_;
     TurnId holdingLinkFor_ = 0;  // a copy that will format through the link
     bool workerDone_ = false;
     bool ended_ = false;

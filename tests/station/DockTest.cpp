@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <condition_variable>
 #include <list>
+#include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "station/Dock.h"
@@ -14,21 +16,21 @@
 namespace station {
 namespace {
 
-const char* const kOutcomes[] = {"Ok", "Failed", "CardLost", "ArchiveFull", "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
+const char* const kOutcomes[] = {"Ok",            "Failed",   "CardLost",    "ArchiveFull",
+                                 "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
 
-// A camera of the dock; `fault` scripts one step: signin, begin, cardwait
-// (waits for a stop), hold (the copy waits to be released or stopped),
-// verifyhold, cardlost, record, format.
+// A camera of the dock; `fault` fails one step (signin, begin, copy: the
+// card is lost, record, format) or holds one until the dock stops (cardwait) or the test
+// releases the copy (hold, verifyhold).
 struct Camera {
     std::string serial;
     std::string fault;
     bool drive = false;
-    bool released = false;
 };
 
-// The cameras in Init_Device's order, and a log of each step and event as
-// "<what> <serial>[ <outcome>]".
-class FakeDock : public StationEvents {
+// Init_Device's link to the first camera that is not a drive, and a log of
+// each step and event as "<what> <serial>[ <outcome>]".
+class FakeDock : public StationEvents, public DockCameras {
 public:
     template <typename Body>
     auto Locked(Body body)
@@ -45,36 +47,47 @@ public:
     }
     std::ptrdiff_t Count(const std::string& line) { return Locked([&] { return std::count(log_.begin(), log_.end(), line); }); }
     // Where `line` first is in the log; past its end when it is not.
-    std::ptrdiff_t At(const std::string& line) { return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); }); }
-    void Release(const std::string& serial)
+    std::ptrdiff_t At(const std::string& line)
     {
-        Locked([&] {
-            for (Camera& camera : cameras) {
-                camera.released = camera.released || camera.serial == serial;
-            }
-        });
+        return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); });
     }
-    std::unique_ptr<Dock> Start(bool formatAfter, unsigned maxCopies);
+    void Release(const std::string& serial) { Locked([&] { released.insert(serial); }); }
+
+    Link Connect() override
+    {
+        const Link link = Locked([&] {
+            worker = std::this_thread::get_id();
+            const auto found = std::find_if(cameras.begin(), cameras.end(), [](const Camera& c) { return !c.drive; });
+            linked = found == cameras.end() ? nullptr : &*found;
+            return linked != nullptr ? Link::Camera : Link::NoCamera;
+        });
+        Log("connect");
+        return link;
+    }
+    std::string ReadSerial() override { return linked->serial; }
+    std::unique_ptr<OffloadTurn> NewTurn(TurnId turn, const std::string& serial) override;
 
     void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
     void CardFormatted(TurnId turn) override { Event("formatted", turn); }
     void StepStarted(TurnId turn, Step step) override { Event(step == Step::Verifying ? "verifying" : "step", turn); }
-    void Finished(TurnId turn, Outcome outcome, const std::string&) override { Event("finished", turn, kOutcomes[int(outcome)]); }
+    void Finished(TurnId turn, Outcome outcome, const std::string&) override
+    {
+        Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
+    }
     void RunEnded(Outcome outcome, const std::string&) override { Log(std::string("ended ") + kOutcomes[int(outcome)]); }
 
     const std::thread::id caller = std::this_thread::get_id();
     std::thread::id worker;
-    Camera* linked = nullptr;  // the worker's
-    std::vector<std::string> serials{""};  // by turn
-    std::list<Camera> cameras;  // all plugged in before the start
+    Camera* linked = nullptr;              // the worker's
+    std::map<TurnId, std::string> serials;
+    std::list<Camera> cameras;             // all plugged in before the start
+    std::set<std::string> released;        // copies that may end
 
 private:
     void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
     {
-        if (std::this_thread::get_id() == caller) {
-            Log("event on the caller's thread");
-        }
-        Log(what + " " + Locked([&] { return serials.at(turn); }) + (outcome.empty() ? "" : " " + outcome));
+        EXPECT_NE(std::this_thread::get_id(), caller) << what;
+        Log(what + " " + Locked([&] { return serials.at(turn); }) + outcome);
     }
 
     std::mutex mutex_;
@@ -107,9 +120,9 @@ public:
         if (camera_.fault == "verifyhold") {
             progress({custody::OffloadPhase::Verifying});
         }
-        const StepResult copied = Step("copy", Outcome::CardLost, "", "cardlost");
+        const StepResult copied = Step("copy", Outcome::CardLost);
         const bool holds = camera_.fault == "hold" || camera_.fault == "verifyhold";
-        while (holds && !dock_.Locked([&] { return camera_.released; })) {
+        while (holds && !dock_.Locked([&] { return dock_.released.count(camera_.serial) != 0; })) {
             if (stop.WaitFor(5)) {
                 return {Outcome::Stopped, "stopped"};
             }
@@ -125,72 +138,63 @@ public:
 
 private:
     // Logs the step; fails it as `outcome` when it is the camera's fault.
-    StepResult Step(const std::string& what, Outcome outcome, const std::string& more = "", const std::string& fault = "")
+    StepResult Step(const std::string& what, Outcome outcome, const std::string& more = "")
     {
         dock_.Log(what + " " + camera_.serial + more);
-        return camera_.fault == (fault.empty() ? what : fault) ? StepResult{outcome, what + " failed"} : StepResult{};
+        return camera_.fault == what ? StepResult{outcome, what + " failed"} : StepResult{};
     }
 
     FakeDock& dock_;
     Camera& camera_;
 };
 
-class ScriptedCameras : public DockCameras {
-public:
-    explicit ScriptedCameras(FakeDock& dock) : dock_(dock) {}
-
-    Link Connect() override
-    {
-        const Link link = dock_.Locked([&] {
-            dock_.worker = std::this_thread::get_id();
-            const auto found = std::find_if(dock_.cameras.begin(), dock_.cameras.end(), [](const Camera& c) { return !c.drive; });
-            dock_.linked = found == dock_.cameras.end() ? nullptr : &*found;
-            return dock_.linked != nullptr ? Link::Camera : Link::NoCamera;
-        });
-        dock_.Log("connect");
-        return link;
-    }
-    std::string ReadSerial() override { return dock_.linked->serial; }
-    std::unique_ptr<OffloadTurn> NewTurn(TurnId turn, const std::string& serial) override
-    {
-        dock_.Locked([&] { dock_.serials.resize(turn + 1); dock_.serials[turn] = serial; });
-        return std::make_unique<FakeTurn>(dock_, *dock_.linked);
-    }
-
-private:
-    FakeDock& dock_;
-};
-
-std::unique_ptr<Dock> FakeDock::Start(bool formatAfter, unsigned maxCopies)
+std::unique_ptr<OffloadTurn> FakeDock::NewTurn(TurnId turn, const std::string& serial)
 {
-    DockSettings settings;
-    settings.formatAfter = formatAfter;
-    settings.maxCopies = maxCopies;
-    settings.intervalMs = 1;
-    auto dock = std::make_unique<Dock>(settings, *this, std::make_unique<ScriptedCameras>(*this));
-    dock->Start();
-    return dock;
+    Locked([&] { serials[turn] = serial; });
+    return std::make_unique<FakeTurn>(*this, *linked);
 }
 
-TEST(Dock, CopiesSideBySideUpToTheLimitAndSaysSafeOnlyOnceRecorded)
+// The dock owns its fake: the fake lives until the dock's threads have ended.
+class DockTest : public testing::Test {
+protected:
+    void Start(std::list<Camera> cameras, bool formatAfter, unsigned maxCopies)
+    {
+        dock_.reset();
+        auto fake = std::make_unique<FakeDock>();
+        fake_ = fake.get();
+        fake_->cameras = std::move(cameras);
+        DockSettings settings;
+        settings.formatAfter = formatAfter;
+        settings.maxCopies = maxCopies;
+        settings.intervalMs = 1;
+        dock_ = std::make_unique<Dock>(settings, *fake_, std::move(fake));
+        dock_->Start();
+    }
+    void Stop()
+    {
+        dock_->RequestStop();
+        dock_->Wait();
+    }
+
+    std::unique_ptr<Dock> dock_;
+    FakeDock* fake_ = nullptr;
+};
+
+TEST_F(DockTest, CopiesSideBySideUpToTheLimitAndSaysSafeOnlyOnceRecorded)
 {
-    FakeDock fake;
-    fake.cameras = {{"A", "hold"}, {"B", "hold"}, {"C", "hold"}};
-    const auto dock = fake.Start(false, 2);
-    fake.Await("copy A");
-    fake.Await("copy B");  // while A's copy runs
+    Start({{"A", "hold"}, {"B", "hold"}, {"C", "hold"}}, false, 2);
+    FakeDock& fake = *fake_;
+    fake.Await("switch B");  // while A's copy runs
     for (const std::string serial : {"A", "B", "C"}) {
         fake.Release(serial);
         fake.Await("finished " + serial + " Ok");
     }
-    dock->RequestStop();
-    dock->Wait();
+    Stop();
     EXPECT_LT(fake.At("finished A Ok"), fake.At("signin C")) << "C waits for a free copy slot";
     for (const std::string serial : {"A", "B", "C"}) {
         EXPECT_LT(fake.At("record " + serial + " Ok"), fake.At("safe " + serial));
     }
     EXPECT_EQ(fake.Count("ended Stopped"), 1);
-    EXPECT_EQ(fake.Count("event on the caller's thread"), 0);
 }
 
 // One camera, its fault, a stop once a line is logged, and what must then
@@ -202,11 +206,11 @@ struct FaultRow {
     const char* never;
 };
 
-TEST(Dock, EachFaultEndsTheTurnOrTheRunAsItShould)
+TEST_F(DockTest, EachFaultEndsTheTurnOrTheRunAsItShould)
 {
     const FaultRow rows[] = {
         {"signin", "", {"finished A SignInRefused"}, "begin A"},
-        {"cardlost", "", {"record A CardLost", "finished A CardLost"}, "safe A"},
+        {"copy", "", {"record A CardLost", "finished A CardLost"}, "safe A"},
         {"begin", "", {"finished A AuditFailed", "ended AuditFailed"}, "switch A"},
         {"record", "", {"finished A AuditFailed", "ended AuditFailed"}, "safe A"},
         {"cardwait", "switch A", {"record A Stopped", "finished A Stopped", "ended Stopped"}, "copy A"},
@@ -215,12 +219,11 @@ TEST(Dock, EachFaultEndsTheTurnOrTheRunAsItShould)
     };
     for (const FaultRow& row : rows) {
         SCOPED_TRACE(row.fault);
-        FakeDock fake;
-        fake.cameras = {{"A", row.fault}};
-        const auto dock = fake.Start(false, 4);
+        Start({{"A", row.fault}}, false, 4);
+        FakeDock& fake = *fake_;
         if (*row.stopAt != '\0') {
             fake.Await(row.stopAt);
-            dock->RequestStop();
+            dock_->RequestStop();
         }
         for (const std::string& line : row.logged) {
             fake.Await(line);
@@ -228,24 +231,21 @@ TEST(Dock, EachFaultEndsTheTurnOrTheRunAsItShould)
         if (row.logged.back().rfind("ended", 0) != 0) {
             fake.Await("connect", fake.Count("connect") + 3);  // the camera, still there or a drive, is passed over
         }
-        dock->RequestStop();
-        dock->Wait();
+        Stop();
         EXPECT_EQ(fake.Count("signin A"), 1);
         EXPECT_EQ(fake.Count(row.never), 0);
     }
 }
 
-TEST(Dock, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
+TEST_F(DockTest, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
 {
-    FakeDock fake;
-    fake.cameras = {{"A", "hold"}, {"B", ""}};
-    const auto dock = fake.Start(true, 4);
-    fake.Await("copy A");
+    Start({{"A", "hold"}, {"B", ""}}, true, 4);
+    FakeDock& fake = *fake_;
+    fake.Await("switch A");
     fake.Release("A");
     fake.Await("safe A");
     fake.Await("safe B");
-    dock->RequestStop();
-    dock->Wait();
+    Stop();
     EXPECT_LT(fake.At("format A"), fake.At("signin B")) << "no other camera is linked before A's format";
     EXPECT_LT(fake.At("formatted A"), fake.At("safe A"));
     EXPECT_LT(fake.At("formatted B"), fake.At("safe B"));
