@@ -1,10 +1,9 @@
 // The dock's engine on scripted cameras: the tests wait for what the engine
-// logs through the fake, never for time.
+// does, logged by the fake, never for time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <condition_variable>
-#include <list>
 #include <map>
 #include <mutex>
 #include <set>
@@ -19,17 +18,10 @@ namespace {
 const char* const kOutcomes[] = {"Ok",            "Failed",   "CardLost",    "ArchiveFull",
                                  "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
 
-// A camera of the dock; `fault` fails one step (signin, begin, copy: the
-// card is lost, record, format) or holds one until the dock stops (cardwait) or the test
-// releases the copy (hold, verifyhold).
-struct Camera {
-    std::string serial;
-    std::string fault;
-    bool drive = false;
-};
-
-// Init_Device's link to the first camera that is not a drive, and a log of
-// each step and event as "<what> <serial>[ <outcome>]".
+// Cameras as serial and fault, in Init_Device's order. A fault fails one
+// step (signin, begin, copy: the card is lost, record, format) or holds one
+// until the dock stops (cardwait) or the test releases the copy (hold,
+// verifyhold). Each step and event is logged as "<what> <serial>[ <outcome>]".
 class FakeDock : public StationEvents, public DockCameras {
 public:
     template <typename Body>
@@ -45,26 +37,28 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [&] { return std::count(log_.begin(), log_.end(), line) >= times; });
     }
-    std::ptrdiff_t Count(const std::string& line) { return Locked([&] { return std::count(log_.begin(), log_.end(), line); }); }
+    std::ptrdiff_t Count(const std::string& line)
+    {
+        return Locked([&] { return std::count(log_.begin(), log_.end(), line); });
+    }
     // Where `line` first is in the log; past its end when it is not.
     std::ptrdiff_t At(const std::string& line)
     {
         return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); });
     }
-    void Release(const std::string& serial) { Locked([&] { released.insert(serial); }); }
 
     Link Connect() override
     {
-        const Link link = Locked([&] {
-            worker = std::this_thread::get_id();
-            const auto found = std::find_if(cameras.begin(), cameras.end(), [](const Camera& c) { return !c.drive; });
-            linked = found == cameras.end() ? nullptr : &*found;
-            return linked != nullptr ? Link::Camera : Link::NoCamera;
-        });
         Log("connect");
-        return link;
+        return Locked([&] {
+            worker = std::this_thread::get_id();
+            const auto plugged = [&](const auto& camera) { return drives.count(camera.first) == 0; };
+            const auto found = std::find_if(cameras.begin(), cameras.end(), plugged);
+            linked = found == cameras.end() ? "" : found->first;
+            return linked.empty() ? Link::NoCamera : Link::Camera;
+        });
     }
-    std::string ReadSerial() override { return linked->serial; }
+    std::string ReadSerial() override { return linked; }
     std::unique_ptr<OffloadTurn> NewTurn(TurnId turn, const std::string& serial) override;
 
     void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
@@ -74,20 +68,25 @@ public:
     {
         Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
     }
-    void RunEnded(Outcome outcome, const std::string&) override { Log(std::string("ended ") + kOutcomes[int(outcome)]); }
+    void RunEnded(Outcome outcome, const std::string&) override
+    {
+        Log(std::string("ended ") + kOutcomes[int(outcome)]);
+    }
+    void Release(const std::string& serial) { Locked([&] { released.insert(serial); }); }
 
     const std::thread::id caller = std::this_thread::get_id();
     std::thread::id worker;
-    Camera* linked = nullptr;              // the worker's
+    std::string linked;                                      // the worker's
+    std::vector<std::pair<std::string, std::string>> cameras;  // set before the start
+    std::set<std::string> drives;                            // cameras switched to storage
+    std::set<std::string> released;                          // copies that may end
     std::map<TurnId, std::string> serials;
-    std::list<Camera> cameras;             // all plugged in before the start
-    std::set<std::string> released;        // copies that may end
 
 private:
     void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
     {
         EXPECT_NE(std::this_thread::get_id(), caller) << what;
-        Log(what + " " + Locked([&] { return serials.at(turn); }) + outcome);
+        Log(what + " " + Locked([&] { return serials[turn]; }) + outcome);
     }
 
     std::mutex mutex_;
@@ -97,32 +96,33 @@ private:
 
 class FakeTurn : public OffloadTurn {
 public:
-    FakeTurn(FakeDock& dock, Camera& camera) : dock_(dock), camera_(camera) {}
+    FakeTurn(FakeDock& dock, std::string serial, std::string fault)
+        : dock_(dock), serial_(std::move(serial)), fault_(std::move(fault)) {}
 
     StepResult SignIn(CameraIdentity&) override { return Step("signin", Outcome::SignInRefused); }
     StepResult BeginOffload() override { return Step("begin", Outcome::AuditFailed); }
     StepResult SwitchToCard(const StopSignal& stop) override
     {
-        dock_.Locked([&] { camera_.drive = true; });
-        dock_.Log("switch " + camera_.serial);
-        while (camera_.fault == "cardwait" && !stop.WaitFor(1000)) {
+        dock_.Locked([&] { dock_.drives.insert(serial_); });
+        dock_.Log("switch " + serial_);
+        while (fault_ == "cardwait" && !stop.WaitFor(1000)) {
         }
         return stop.Requested() ? StepResult{Outcome::Stopped, "stopped"} : StepResult{};
     }
     StepResult FormatCard() override
     {
-        const bool linked = std::this_thread::get_id() == dock_.worker && dock_.linked == &camera_;
+        const bool linked = std::this_thread::get_id() == dock_.worker && dock_.linked == serial_;
         return Step("format", Outcome::Failed, linked ? "" : " misdirected");
     }
     StepResult Copy(const StopSignal& stop, const ProgressSink& progress, std::string& bag) override
     {
-        bag = camera_.serial + ".bag";
-        if (camera_.fault == "verifyhold") {
+        bag = serial_ + ".bag";
+        if (fault_ == "verifyhold") {
             progress({custody::OffloadPhase::Verifying});
         }
         const StepResult copied = Step("copy", Outcome::CardLost);
-        const bool holds = camera_.fault == "hold" || camera_.fault == "verifyhold";
-        while (holds && !dock_.Locked([&] { return dock_.released.count(camera_.serial) != 0; })) {
+        const bool holds = fault_ == "hold" || fault_ == "verifyhold";
+        while (holds && !dock_.Locked([&] { return dock_.released.count(serial_) != 0; })) {
             if (stop.WaitFor(5)) {
                 return {Outcome::Stopped, "stopped"};
             }
@@ -140,35 +140,39 @@ private:
     // Logs the step; fails it as `outcome` when it is the camera's fault.
     StepResult Step(const std::string& what, Outcome outcome, const std::string& more = "")
     {
-        dock_.Log(what + " " + camera_.serial + more);
-        return camera_.fault == what ? StepResult{outcome, what + " failed"} : StepResult{};
+        dock_.Log(what + " " + serial_ + more);
+        return fault_ == what ? StepResult{outcome, what + " failed"} : StepResult{};
     }
 
     FakeDock& dock_;
-    Camera& camera_;
+    const std::string serial_;
+    const std::string fault_;
 };
 
 std::unique_ptr<OffloadTurn> FakeDock::NewTurn(TurnId turn, const std::string& serial)
 {
     Locked([&] { serials[turn] = serial; });
-    return std::make_unique<FakeTurn>(*this, *linked);
+    const auto camera =
+        std::find_if(cameras.begin(), cameras.end(), [&](const auto& found) { return found.first == serial; });
+    return std::make_unique<FakeTurn>(*this, serial, camera->second);
 }
 
 // The dock owns its fake: the fake lives until the dock's threads have ended.
 class DockTest : public testing::Test {
 protected:
-    void Start(std::list<Camera> cameras, bool formatAfter, unsigned maxCopies)
+    FakeDock& Start(std::vector<std::pair<std::string, std::string>> cameras, bool formatAfter, unsigned maxCopies)
     {
         dock_.reset();
         auto fake = std::make_unique<FakeDock>();
-        fake_ = fake.get();
-        fake_->cameras = std::move(cameras);
+        FakeDock& events = *fake;
+        fake->cameras = std::move(cameras);
         DockSettings settings;
         settings.formatAfter = formatAfter;
         settings.maxCopies = maxCopies;
         settings.intervalMs = 1;
-        dock_ = std::make_unique<Dock>(settings, *fake_, std::move(fake));
+        dock_ = std::make_unique<Dock>(settings, events, std::move(fake));
         dock_->Start();
+        return events;
     }
     void Stop()
     {
@@ -177,13 +181,11 @@ protected:
     }
 
     std::unique_ptr<Dock> dock_;
-    FakeDock* fake_ = nullptr;
 };
 
 TEST_F(DockTest, CopiesSideBySideUpToTheLimitAndSaysSafeOnlyOnceRecorded)
 {
-    Start({{"A", "hold"}, {"B", "hold"}, {"C", "hold"}}, false, 2);
-    FakeDock& fake = *fake_;
+    FakeDock& fake = Start({{"A", "hold"}, {"B", "hold"}, {"C", "hold"}}, false, 2);
     fake.Await("switch B");  // while A's copy runs
     for (const std::string serial : {"A", "B", "C"}) {
         fake.Release(serial);
@@ -219,8 +221,7 @@ TEST_F(DockTest, EachFaultEndsTheTurnOrTheRunAsItShould)
     };
     for (const FaultRow& row : rows) {
         SCOPED_TRACE(row.fault);
-        Start({{"A", row.fault}}, false, 4);
-        FakeDock& fake = *fake_;
+        FakeDock& fake = Start({{"A", row.fault}}, false, 4);
         if (*row.stopAt != '\0') {
             fake.Await(row.stopAt);
             dock_->RequestStop();
@@ -239,8 +240,7 @@ TEST_F(DockTest, EachFaultEndsTheTurnOrTheRunAsItShould)
 
 TEST_F(DockTest, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
 {
-    Start({{"A", "hold"}, {"B", ""}}, true, 4);
-    FakeDock& fake = *fake_;
+    FakeDock& fake = Start({{"A", "hold"}, {"B", ""}}, true, 4);
     fake.Await("switch A");
     fake.Release("A");
     fake.Await("safe A");
