@@ -290,7 +290,7 @@ private:
             return false;
         }
         events_.Identified(turn, camera);
-        const StepResult begun = steps->BeginOffload();
+        const StepResult begun = Audited([&] { return steps->BeginOffload(); });
         if (!Recorded(turn, begun)) {
             return false;
         }
@@ -300,7 +300,7 @@ private:
         }
         const StepResult switched = SwitchToCard(turn, *steps);
         if (!switched.Ok()) {
-            if (Recorded(turn, steps->RecordOffload(switched))) {
+            if (Recorded(turn, Audited([&] { return steps->RecordOffload(switched); }))) {
                 const bool stopped = switched.outcome == Outcome::Stopped;
                 events_.Finished(turn, switched.outcome, stopped ? switched.why : UnplugAdvice(switched.why));
             }
@@ -361,7 +361,7 @@ private:
         };
         std::string bag;
         const StepResult copied = steps.Copy(stop_, progress, bag);
-        if (!Recorded(turn, steps.RecordOffload(copied))) {
+        if (!Recorded(turn, Audited([&] { return steps.RecordOffload(copied); }))) {
             return;
         }
         if (!copied.Ok()) {
@@ -387,12 +387,13 @@ private:
     StepResult Format(TurnId turn, OffloadTurn& steps)
     {
         events_.StepStarted(turn, Step::Formatting);
-        StepResult checked = steps.CheckBeforeFormat(stop_);
-        if (!Recorded(turn, checked)) {
-            return checked;
+        StepResult begun = Audited([&] { return steps.BeginFormat(); });
+        if (!Recorded(turn, begun)) {
+            return begun;
         }
+        const StepResult checked = steps.CheckCard(stop_);
         StepResult formatted = checked.Ok() ? FormatThroughWorker(turn, steps) : checked;
-        StepResult recorded = steps.RecordFormat(formatted);
+        StepResult recorded = Audited([&] { return steps.RecordFormat(formatted); });
         if (!Recorded(turn, recorded)) {
             return recorded;
         }
@@ -417,6 +418,14 @@ private:
         return *request->answer;
     }
 
+    // One audit line at a time: the trail is a chain.
+    template <typename Write>
+    StepResult Audited(Write write)
+    {
+        std::lock_guard<std::mutex> lock(auditMutex_);
+        return write();
+    }
+
     // False, with the turn finished and the dock ended, when an audit line
     // could not be written: a dock that cannot record must not go on.
     bool Recorded(TurnId turn, const StepResult& result)
@@ -438,6 +447,7 @@ private:
     TurnId lastTurn_ = 0;
     TurnId linkedTurn_ = 0;  // the turn whose camera the link names, once a drive
 
+    std::mutex auditMutex_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::list<CopyThread> copies_;

@@ -6,7 +6,10 @@
 // Threads: DockCameras and an OffloadTurn's camera calls (SignIn,
 // BeginOffload, SwitchToCard, FormatCard) run on the dock's one worker
 // thread. From Copy on, a turn's other calls run on its copy thread; a turn
-// is never called on two threads at once.
+// is never called on two threads at once, but different turns are. The
+// calls that write an audit line (BeginOffload, RecordOffload, BeginFormat,
+// RecordFormat) are never made at once, so that the chain of the trail
+// grows one line at a time.
 #pragma once
 
 #include <functional>
@@ -68,12 +71,14 @@ public:
     // of an earlier attempt sealed on the way. Ok, or AuditFailed. Also
     // called on the worker when the turn ends before Copy.
     virtual StepResult RecordOffload(const StepResult& ended) = 0;
-    // Writes the format's started line, then checks the card against the
-    // archive and the audit trail (the bag must hold exactly its files),
-    // looking at `stop`. AuditFailed when the line cannot be written (the
-    // engine then writes nothing more for the turn); any other failure is
-    // handed to RecordFormat.
-    virtual StepResult CheckBeforeFormat(const StopSignal& stop) = 0;
+    // Writes the format's started line. Ok, or AuditFailed.
+    virtual StepResult BeginFormat() = 0;
+    // Checks the card against the archive and the audit trail right before
+    // the format: a verified bag must hold exactly the card's files. Looks
+    // at `stop` (Stopped); Failed with why the card may not be formatted.
+    // The trail may grow meanwhile: read it under its lock, or only up to
+    // its last whole line.
+    virtual StepResult CheckCard(const StopSignal& stop) = 0;
     // Writes the format's outcome line for `formatted` (the check's failure,
     // or what FormatCard returned). Ok, or AuditFailed.
     virtual StepResult RecordFormat(const StepResult& formatted) = 0;

@@ -133,7 +133,8 @@ public:
     {
         return Step("record", Outcome::AuditFailed, std::string(" ") + kOutcomes[int(ended.outcome)]);
     }
-    StepResult CheckBeforeFormat(const StopSignal&) override { return {}; }
+    StepResult BeginFormat() override { return {}; }
+    StepResult CheckCard(const StopSignal&) override { return {}; }
     StepResult RecordFormat(const StepResult&) override { return {}; }
 
 private:
