@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -281,7 +282,7 @@ private:
     {
         const TurnId turn = ++lastTurn_;
         events_.CameraFound(turn);
-        std::unique_ptr<OffloadTurn> steps = cameras_->NewTurn(turn, serial);
+        const std::shared_ptr<OffloadTurn> steps = cameras_->NewTurn(turn, serial);
         events_.StepStarted(turn, Step::SigningIn);
         CameraIdentity camera;
         const StepResult signedIn = steps->SignIn(camera);
@@ -307,7 +308,12 @@ private:
             return false;
         }
         linkedTurn_ = turn;
-        HandOver(turn, std::move(steps));
+        if (!HandOver(turn, steps)) {
+            const StepResult failed{Outcome::Failed, "no thread could be started for the copy"};
+            if (Recorded(turn, Audited([&] { return steps->RecordOffload(failed); }))) {
+                events_.Finished(turn, failed.outcome, failed.why);
+            }
+        }
         return true;
     }
 
@@ -320,16 +326,22 @@ private:
         return steps.SwitchToCard(stop_);
     }
 
-    void HandOver(TurnId turn, std::unique_ptr<OffloadTurn> steps)
+    // False when no thread could be had for the copy.
+    bool HandOver(TurnId turn, const std::shared_ptr<OffloadTurn>& steps)
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        copies_.emplace_back();
+        copies_.back().turn = turn;
+        try {
+            copies_.back().thread = std::thread([this, turn, steps] { CopyTurn(turn, *steps); });
+        } catch (const std::system_error&) {
+            copies_.pop_back();
+            return false;
+        }
         if (settings_.formatAfter) {
             holdingLinkFor_ = turn;
         }
-        copies_.emplace_back();
-        CopyThread& copy = copies_.back();
-        copy.turn = turn;
-        copy.thread = std::thread([this, turn, owned = std::move(steps)] { CopyTurn(turn, *owned); });
+        return true;
     }
 
     // A copy thread: the card to its outcome line, and the format.
