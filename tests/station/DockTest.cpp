@@ -125,7 +125,7 @@ public:
         if (fault_ == "verifyhold") {
             progress({custody::OffloadPhase::Verifying});
         }
-        const StepResult copied = Step("copy", Outcome::CardLost);
+        StepResult copied = Step("copy", Outcome::CardLost);
         const bool holds = fault_ == "hold" || fault_ == "verifyhold";
         while (holds && !dock_.Locked([&] { return dock_.released.count(serial_) != 0; })) {
             if (stop.WaitFor(5)) {
@@ -247,6 +247,16 @@ TEST_F(DockTest, EachFaultEndsTheTurnOrTheRunAsItShould)
         EXPECT_LE(fake.Count("signin A"), 1);
         EXPECT_EQ(fake.Count(row.never), 0);
     }
+}
+
+TEST_F(DockTest, AnAuditLineThatCannotBeWrittenStopsTheOtherCopiesWithTheirLines)
+{
+    FakeDock& fake = Start({{"B", "hold"}, {"A", "record"}}, false, 4);
+    fake.Await("ended AuditFailed");
+    dock_->Wait();
+    EXPECT_EQ(fake.Count("record B Stopped"), 1);
+    EXPECT_EQ(fake.Count("finished B Stopped"), 1);
+    EXPECT_EQ(fake.Count("safe B"), 0);
 }
 
 TEST_F(DockTest, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
