@@ -14,6 +14,8 @@
 
 namespace station {
 
+class DockCameras;
+
 struct DockSettings {
     std::string archive;    // full path of the archive folder
     std::string auditPath;  // the audit trail; never empty at the dock
@@ -28,7 +30,10 @@ struct DockSettings {
 class Dock {
 public:
     // `events` must outlive the dock; it is called on the dock's threads.
+    // Defined where the camera steps are wired to the camera and custody.
     Dock(DockSettings settings, StationEvents& events);
+    // The same on the given cameras' steps (see DockSteps.h).
+    Dock(DockSettings settings, StationEvents& events, std::unique_ptr<DockCameras> cameras);
     ~Dock();  // requests a stop and waits for the threads
     Dock(const Dock&) = delete;
     Dock& operator=(const Dock&) = delete;

@@ -1,0 +1,277 @@
+// The dock's engine on scripted cameras: the tests wait for what the engine
+// does, logged by the fake, never for time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "station/Dock.h"
+#include "station/DockSteps.h"
+
+namespace station {
+namespace {
+
+const char* const kOutcomes[] = {"Ok",            "Failed",   "CardLost",    "ArchiveFull",
+                                 "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
+
+// Cameras as serial and fault, in Init_Device's order. A fault fails the
+// connection (refused, novendor) or one step (signin, begin, copy: the card
+// is lost, record, format), or holds one until the dock stops (cardwait) or
+// the test releases the copy (hold, verifyhold). Each step and event is
+// logged as "<what> <serial>[ <outcome>]".
+class FakeDock : public StationEvents, public DockCameras {
+public:
+    template <typename Body>
+    auto Locked(Body body)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        changed_.notify_all();
+        return body();
+    }
+    void Log(const std::string& line) { Locked([&] { log_.push_back(line); }); }
+    void Await(const std::string& line, std::ptrdiff_t times = 1)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return std::count(log_.begin(), log_.end(), line) >= times; });
+    }
+    std::ptrdiff_t Count(const std::string& line)
+    {
+        return Locked([&] { return std::count(log_.begin(), log_.end(), line); });
+    }
+    // Where `line` first is in the log; past its end when it is not.
+    std::ptrdiff_t At(const std::string& line)
+    {
+        return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); });
+    }
+
+    Link Connect() override
+    {
+        Log("connect");
+        return Locked([&] {
+            worker = std::this_thread::get_id();
+            const auto plugged = [&](const auto& camera) { return drives.count(camera.first) == 0; };
+            const auto found = std::find_if(cameras.begin(), cameras.end(), plugged);
+            linked = found == cameras.end() ? "" : found->first;
+            const std::string fault = found == cameras.end() ? "" : found->second;
+            if (linked.empty()) {
+                return Link::NoCamera;
+            }
+            return fault == "refused" ? Link::Refused : fault == "novendor" ? Link::NoVendorLibrary : Link::Camera;
+        });
+    }
+    std::string ReadSerial() override { return linked; }
+    std::unique_ptr<OffloadTurn> NewTurn(TurnId turn, const std::string& serial) override;
+
+    void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
+    void CardFormatted(TurnId turn) override { Event("formatted", turn); }
+    void StepStarted(TurnId turn, Step step) override { Event(step == Step::Verifying ? "verifying" : "step", turn); }
+    void Finished(TurnId turn, Outcome outcome, const std::string&) override
+    {
+        Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
+    }
+    void RunEnded(Outcome outcome, const std::string&) override
+    {
+        Log(std::string("ended ") + kOutcomes[int(outcome)]);
+    }
+    void Release(const std::string& serial) { Locked([&] { released.insert(serial); }); }
+
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id worker;
+    std::string linked;                                      // the worker's
+    std::vector<std::pair<std::string, std::string>> cameras;  // set before the start
+    std::set<std::string> drives;                            // cameras switched to storage
+    std::set<std::string> released;                          // copies that may end
+    std::map<TurnId, std::string> serials;
+
+private:
+    void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
+    {
+        EXPECT_NE(std::this_thread::get_id(), caller) << what;
+        Log(what + " " + Locked([&] { return serials[turn]; }) + outcome);
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> log_;
+};
+
+class FakeTurn : public OffloadTurn {
+public:
+    FakeTurn(FakeDock& dock, std::string serial, std::string fault)
+        : dock_(dock), serial_(std::move(serial)), fault_(std::move(fault)) {}
+
+    StepResult SignIn(CameraIdentity&) override { return Step("signin", Outcome::SignInRefused); }
+    StepResult BeginOffload() override { return Step("begin", Outcome::AuditFailed); }
+    StepResult SwitchToCard(const StopSignal& stop) override
+    {
+        dock_.Locked([&] { dock_.drives.insert(serial_); });
+        dock_.Log("switch " + serial_);
+        while (fault_ == "cardwait" && !stop.WaitFor(1000)) {
+        }
+        return stop.Requested() ? StepResult{Outcome::Stopped, "stopped"} : StepResult{};
+    }
+    StepResult FormatCard() override
+    {
+        const bool linked = std::this_thread::get_id() == dock_.worker && dock_.linked == serial_;
+        return Step("format", Outcome::Failed, linked ? "" : " misdirected");
+    }
+    StepResult Copy(const StopSignal& stop, const ProgressSink& progress, std::string& bag) override
+    {
+        bag = serial_ + ".bag";
+        if (fault_ == "verifyhold") {
+            progress({custody::OffloadPhase::Verifying});
+        }
+        StepResult copied = Step("copy", Outcome::CardLost);
+        const bool holds = fault_ == "hold" || fault_ == "verifyhold";
+        while (holds && !dock_.Locked([&] { return dock_.released.count(serial_) != 0; })) {
+            if (stop.WaitFor(5)) {
+                return {Outcome::Stopped, "stopped"};
+            }
+        }
+        return copied;
+    }
+    StepResult RecordOffload(const StepResult& ended) override
+    {
+        return Step("record", Outcome::AuditFailed, std::string(" ") + kOutcomes[int(ended.outcome)]);
+    }
+    StepResult BeginFormat() override { return {}; }
+    StepResult CheckCard(const StopSignal&) override { return {}; }
+    StepResult RecordFormat(const StepResult&) override { return {}; }
+
+private:
+    // Logs the step; fails it as `outcome` when it is the camera's fault.
+    StepResult Step(const std::string& what, Outcome outcome, const std::string& more = "")
+    {
+        dock_.Log(what + " " + serial_ + more);
+        return fault_ == what ? StepResult{outcome, what + " failed"} : StepResult{};
+    }
+
+    FakeDock& dock_;
+    const std::string serial_;
+    const std::string fault_;
+};
+
+std::unique_ptr<OffloadTurn> FakeDock::NewTurn(TurnId turn, const std::string& serial)
+{
+    Locked([&] { serials[turn] = serial; });
+    const auto camera =
+        std::find_if(cameras.begin(), cameras.end(), [&](const auto& found) { return found.first == serial; });
+    return std::make_unique<FakeTurn>(*this, serial, camera->second);
+}
+
+// The dock owns its fake: the fake lives until the dock's threads have ended.
+class DockTest : public testing::Test {
+protected:
+    FakeDock& Start(std::vector<std::pair<std::string, std::string>> cameras, bool formatAfter, unsigned maxCopies)
+    {
+        dock_.reset();
+        auto fake = std::make_unique<FakeDock>();
+        FakeDock& events = *fake;
+        fake->cameras = std::move(cameras);
+        DockSettings settings;
+        settings.formatAfter = formatAfter;
+        settings.maxCopies = maxCopies;
+        settings.intervalMs = 1;
+        dock_ = std::make_unique<Dock>(settings, events, std::move(fake));
+        dock_->Start();
+        return events;
+    }
+    void Stop()
+    {
+        dock_->RequestStop();
+        dock_->Wait();
+    }
+
+    std::unique_ptr<Dock> dock_;
+};
+
+TEST_F(DockTest, CopiesSideBySideUpToTheLimitAndSaysSafeOnlyOnceRecorded)
+{
+    FakeDock& fake = Start({{"A", "hold"}, {"B", "hold"}, {"C", "hold"}}, false, 2);
+    fake.Await("switch B");  // while A's copy runs
+    for (const std::string serial : {"A", "B", "C"}) {
+        fake.Release(serial);
+        fake.Await("finished " + serial + " Ok");
+    }
+    Stop();
+    EXPECT_LT(fake.At("finished A Ok"), fake.At("signin C")) << "C waits for a free copy slot";
+    for (const std::string serial : {"A", "B", "C"}) {
+        EXPECT_LT(fake.At("record " + serial + " Ok"), fake.At("safe " + serial));
+    }
+    EXPECT_EQ(fake.Count("ended Stopped"), 1);
+}
+
+// One camera, its fault, a stop once a line is logged, and what must then
+// be logged and what never.
+struct FaultRow {
+    const char* fault;
+    const char* stopAt;
+    std::vector<std::string> logged;
+    const char* never;
+};
+
+TEST_F(DockTest, EachFaultEndsTheTurnOrTheRunAsItShould)
+{
+    const FaultRow rows[] = {
+        {"refused", "", {"finished  NoCamera"}, "signin A"},
+        {"novendor", "", {"ended NoCamera"}, "signin A"},
+        {"signin", "", {"finished A SignInRefused"}, "begin A"},
+        {"copy", "", {"record A CardLost", "finished A CardLost"}, "safe A"},
+        {"begin", "", {"finished A AuditFailed", "ended AuditFailed"}, "switch A"},
+        {"record", "", {"finished A AuditFailed", "ended AuditFailed"}, "safe A"},
+        {"cardwait", "switch A", {"record A Stopped", "finished A Stopped", "ended Stopped"}, "copy A"},
+        {"hold", "copy A", {"record A Stopped", "finished A Stopped", "ended Stopped"}, "safe A"},
+        {"verifyhold", "verifying A", {"record A Stopped", "finished A Stopped", "ended Stopped"}, "safe A"},
+    };
+    for (const FaultRow& row : rows) {
+        SCOPED_TRACE(row.fault);
+        FakeDock& fake = Start({{"A", row.fault}}, false, 4);
+        if (*row.stopAt != '\0') {
+            fake.Await(row.stopAt);
+            dock_->RequestStop();
+        }
+        for (const std::string& line : row.logged) {
+            fake.Await(line);
+        }
+        if (row.logged.back().rfind("ended", 0) != 0) {
+            fake.Await("connect", fake.Count("connect") + 3);  // the camera, still there or a drive, is passed over
+        }
+        Stop();
+        for (const std::string& line : row.logged) {
+            EXPECT_EQ(fake.Count(line), 1) << line;
+        }
+        EXPECT_LE(fake.Count("signin A"), 1);
+        EXPECT_EQ(fake.Count(row.never), 0);
+    }
+}
+
+TEST_F(DockTest, AnAuditLineThatCannotBeWrittenStopsTheOtherCopiesWithTheirLines)
+{
+    FakeDock& fake = Start({{"B", "hold"}, {"A", "record"}}, false, 4);
+    fake.Await("ended AuditFailed");
+    dock_->Wait();
+    EXPECT_EQ(fake.Count("record B Stopped"), 1);
+    EXPECT_EQ(fake.Count("finished B Stopped"), 1);
+    EXPECT_EQ(fake.Count("safe B"), 0);
+}
+
+TEST_F(DockTest, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
+{
+    FakeDock& fake = Start({{"A", "hold"}, {"B", ""}}, true, 4);
+    fake.Await("switch A");
+    fake.Release("A");
+    fake.Await("safe A");
+    fake.Await("safe B");
+    Stop();
+    EXPECT_LT(fake.At("format A"), fake.At("signin B")) << "no other camera is linked before A's format";
+    EXPECT_LT(fake.At("formatted A"), fake.At("safe A"));
+    EXPECT_LT(fake.At("formatted B"), fake.At("safe B"));
+    EXPECT_EQ(fake.Count("format A misdirected") + fake.Count("format B misdirected"), 0);
+}
+
+}  // namespace
+}  // namespace station
