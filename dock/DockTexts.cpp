@@ -108,6 +108,8 @@ constexpr Entry kEntries[] = {
       "Немає камери: під'єднайте її."),
     T(TrialDockRunning, "请先停止采集再试。", "Stop the dock to try it.", "Сначала остановите док-станцию.",
       "Спершу зупиніть док-станцію."),
+    T(SettingsWhileRunning, "停止采集后才能更改这些设置。", "Stop the dock to change these settings.",
+      "Чтобы изменить настройки, остановите док-станцию.", "Щоб змінити налаштування, зупиніть док-станцію."),
     T(ProblemArchive, "请填写存档文件夹的完整路径。", "Give the archive folder's full path.",
       "Укажите полный путь к папке архива.", "Вкажіть повний шлях до теки архіву."),
     T(ProblemAuditFile, "请填写审计文件的完整路径。", "Give the audit file's full path.",

@@ -86,6 +86,7 @@ enum class DockText : int {
     TrialRefused,
     TrialNoCamera,
     TrialDockRunning,
+    SettingsWhileRunning,
     ProblemArchive,
     ProblemAuditFile,
     ProblemPassword,
