@@ -26,6 +26,16 @@ WideString Tenths(std::uint64_t tenths)
     return Ascii(std::to_string(tenths / 10) + "." + std::to_string(tenths % 10));
 }
 
+// The bag as "<serial>\\<folder>": the archive it lies in is the same for all.
+std::string BagName(const std::string& bag)
+{
+    std::size_t folder = bag.find_last_of("\\/");
+    if (folder == std::string::npos || folder == 0)
+        return bag;
+    std::size_t serial = bag.find_last_of("\\/", folder - 1);
+    return serial == std::string::npos ? bag : bag.substr(serial + 1);
+}
+
 bool IsCopyState(RowState state)
 {
     return state == RowState::Checking || state == RowState::Copying || state == RowState::Verifying
@@ -291,7 +301,7 @@ RowTexts CameraRows::Texts(std::size_t index, Language language) const
         if (row.hasProgress && (IsCopyState(row.state) || row.safe))
             progress = ProgressText(row, language);
     }
-    texts[static_cast<std::size_t>(Column::Bag)] = Utf8(row.bag);
+    texts[static_cast<std::size_t>(Column::Bag)] = Utf8(BagName(row.bag));
     return texts;
 }
 

@@ -33,8 +33,8 @@ constexpr ControlText kTexts[] = {
 };
 
 constexpr ListColumn kColumns[] = {
-    {DockText::ColumnSerial, 110}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 110},
-    {DockText::ColumnState, 230},  {DockText::ColumnProgress, 230}, {DockText::ColumnBag, 200},
+    {DockText::ColumnSerial, 120}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 110},
+    {DockText::ColumnState, 400},  {DockText::ColumnProgress, 280}, {DockText::ColumnBag, 140},
 };
 static_assert(std::size(kColumns) == static_cast<std::size_t>(Column::Count), "a list column per row text");
 
@@ -115,7 +115,7 @@ void DockWindow::LayoutStatusBar()
     RECT client{};
     GetClientRect(hwnd(), &client);
     int width = client.right - client.left;
-    int edges[kPartCount] = {width * 22 / 100, width * 52 / 100, width * 78 / 100, -1};
+    int edges[kPartCount] = {width * 17 / 100, width * 47 / 100, width * 71 / 100, -1};
     SendMessageW(bar, SB_SETPARTS, kPartCount, reinterpret_cast<LPARAM>(edges));
 }
 

@@ -19,7 +19,7 @@ constexpr ControlText kTexts[] = {
     {IDCANCEL, DockText::Close},
 };
 
-constexpr ListColumn kColumns[] = {{DockText::ColumnBag, 330}, {DockText::ColumnResult, 330}};
+constexpr ListColumn kColumns[] = {{DockText::ColumnBag, 300}, {DockText::ColumnResult, 400}};
 
 std::wstring ResultText(const BagCheckLine& line, Language language)
 {

@@ -115,7 +115,7 @@ const Case kCases[] = {
     {"SafeToUnplugOnlyOnItsEventAndStaysThroughTheFormat",
      {Found(1), Identified(1, "S1"), Started(1, Step::Copying), Progress(1, 200 * kMB, 0), Safe(1, "D:\\A\\S1\\bag"),
       Started(1, Step::Formatting), Finished(1, Outcome::Ok)},
-     {{"S1", "safe to unplug", "100 %", "D:\\A\\S1\\bag"}}},
+     {{"S1", "safe to unplug", "100 %", "S1\\bag"}}},
     {"FormattingShowsUntilItEnds",
      {Found(1), Identified(1, "S1"), Safe(1, "bag"), Started(1, Step::Formatting)},
      {{"S1", "formatting", "", "bag"}}},

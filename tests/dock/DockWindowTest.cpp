@@ -1,0 +1,114 @@
+// The dock's windows in process: the station's events played from another
+// thread, as the dock's threads report them, and the settings' presets.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "DockResources.h"
+#include "TempFolder.h"
+#include "WindowDriver.h"
+#include "dock/DockWindow.h"
+#include "dock/SettingsDialog.h"
+
+namespace {
+
+void InitControls()
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+}
+
+std::wstring ItemText(HWND list, int item, int column)
+{
+    wchar_t buffer[512] = L"";
+    LVITEMW entry{};
+    entry.iSubItem = column;
+    entry.pszText = buffer;
+    entry.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
+    return buffer;
+}
+
+// Settings the dock starts with, in a folder of the test's own; the
+// simulated dock it watches holds no camera.
+DockSettings ReadySettings(const TempFolder& folder)
+{
+    std::string empty = folder.Path() + "\\no-cameras";
+    CreateDirectoryA(empty.c_str(), nullptr);
+    SetEnvironmentVariableA("NVUSB_SIM_DOCK", empty.c_str());
+    _putenv_s("NVUSB_SIM_DOCK", empty.c_str());
+    DockSettings settings;
+    settings.archive = folder.Path();
+    settings.auditFile = folder.Path() + "\\audit.jsonl";
+    settings.password = "123456";
+    return settings;
+}
+
+TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksFirst)
+{
+    InitControls();
+    TempFolder folder;
+    DockWindow window(ReadySettings(folder));
+    WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
+        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
+        HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
+        station::StationEvents& events = window.Events();  // called here, on the driver's thread
+        events.CameraFound(1);
+        events.Identified(1, {"SN-0001", "CAM7", "Ivan"});
+        events.StepStarted(1, station::Step::Copying);
+        custody::OffloadProgress progress;
+        progress.cardBytes = 100;
+        progress.workTotal = 200;
+        progress.workDone = 50;
+        events.Progress(1, progress);
+        driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"copying" && ItemText(list, 0, 4) == L"25 %"; },
+                         "the copying row");
+        EXPECT_EQ(ItemText(list, 0, 0), L"SN-0001");
+        EXPECT_EQ(ItemText(list, 0, 2), L"Ivan");
+
+        driver.CloseBox(dock);
+        HWND question = driver.WaitForWindow(L"Kestrava Dock", {dock});
+        driver.Click(question, IDNO);
+        driver.WaitUntilGone(question);
+        EXPECT_TRUE(IsWindowVisible(dock)) << "a No keeps the dock";
+
+        events.Finished(1, station::Outcome::CardLost, "the card went away");
+        driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"failed: plug it in again to resume"; },
+                         "the failed row");
+        driver.CloseBox(dock);  // nothing copies: no question, a clean stop
+        driver.WaitUntilGone(dock);
+    });
+}
+
+TEST(DockWindowTest, APresetShowsButCannotBeChangedAndARunningDockLetsOnlyTheLanguageChange)
+{
+    InitControls();
+    struct Case {
+        bool running;
+        bool archiveEditable;
+        bool auditEditable;
+        bool tryEditable;
+    };
+    for (const Case& c : {Case{false, false, true, true}, Case{true, false, false, false}}) {
+        DockSettings settings;
+        settings.archive = "\\\\it\\evidence";
+        settings.presets = 1u << static_cast<unsigned>(Setting::Archive);
+        SettingsDialog dialog(settings, c.running);
+        WindowDriver::Run([&] { return dialog.DoModal(); }, [&](WindowDriver& driver) {
+            HWND window = driver.WaitForWindow(L"Dock settings");
+            EXPECT_EQ(driver.Text(window, IDC_ARCHIVE), L"\\\\it\\evidence");
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ARCHIVE)) != FALSE, c.archiveEditable);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_AUDIT_FILE)) != FALSE, c.auditEditable);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_TRY_PASSWORD)) != FALSE, c.tryEditable);
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_LANGUAGE)));
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_PRESET_HINT)));
+            driver.Click(window, IDCANCEL);
+            driver.WaitUntilGone(window);
+        });
+    }
+}
+
+}  // namespace
