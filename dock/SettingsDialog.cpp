@@ -88,6 +88,8 @@ SettingsDialog::~SettingsDialog()
 {
     if (m_trial.joinable())
         m_trial.join();
+    if (!m_settings.password.empty())
+        SecureZeroMemory(&m_settings.password[0], m_settings.password.size());
 }
 
 BOOL SettingsDialog::OnInitDialog()

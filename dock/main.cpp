@@ -33,8 +33,9 @@ void BringFirstToFront()
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     LeaveTheCurrentFolderOffTheDllSearch();
+    // Another user's dock holds the mutex where this one may not open it.
     OwnedMutex instance(CreateMutexW(nullptr, FALSE, kInstanceMutex));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (!instance.get() || GetLastError() == ERROR_ALREADY_EXISTS) {
         BringFirstToFront();
         return 0;
     }

@@ -83,6 +83,24 @@ TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksF
     });
 }
 
+TEST(DockWindowTest, AShutdownWhileCopyingIsHeldUntilTheCopiesHaveStopped)
+{
+    InitControls();
+    TempFolder folder;
+    DockWindow window(ReadySettings(folder));
+    WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
+        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
+        HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
+        window.Events().CameraFound(1);
+        window.Events().StepStarted(1, station::Step::Copying);
+        driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"copying"; }, "the copying row");
+        DWORD_PTR answer = TRUE;
+        ASSERT_TRUE(SendMessageTimeoutW(dock, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 60000, &answer));
+        EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE)) << "copies running hold the shutdown";
+        driver.WaitUntilGone(dock);  // once the run has ended
+    });
+}
+
 TEST(DockWindowTest, APresetShowsButCannotBeChangedAndARunningDockLetsOnlyTheLanguageChange)
 {
     InitControls();
