@@ -272,6 +272,8 @@ void CameraRows::Apply(const DockEvent& event, std::uint64_t nowMs, std::int64_t
             row->state = StateOf(event.progress.phase);
         break;
     case Kind::SafeToUnplug:
+        // Every copy is verified by now, whatever the last report said.
+        row->progress.workDone = row->progress.workTotal;
         row->safe = true;
         row->bag = event.text;
         row->state = RowState::SafeToUnplug;

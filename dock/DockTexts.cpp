@@ -13,7 +13,7 @@ struct Entry {
 
 constexpr Entry kEntries[] = {
     T(Title, "Kestrava 采集站", "Kestrava Dock", "Kestrava: док-станция", "Kestrava: док-станція"),
-    T(ColumnSerial, "序列号", "Serial number", "Серийный номер", "Серійний номер"),
+    T(ColumnSerial, "序列号", "Serial number", "Серийный №", "Серійний №"),
     T(ColumnCameraId, "相机编号", "Camera ID", "ID камеры", "ID камери"),
     T(ColumnUserName, "用户名", "User name", "Пользователь", "Користувач"),
     T(ColumnState, "状态", "State", "Состояние", "Стан"),

@@ -33,8 +33,8 @@ constexpr ControlText kTexts[] = {
 };
 
 constexpr ListColumn kColumns[] = {
-    {DockText::ColumnSerial, 120}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 110},
-    {DockText::ColumnState, 400},  {DockText::ColumnProgress, 280}, {DockText::ColumnBag, 140},
+    {DockText::ColumnSerial, 110}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 100},
+    {DockText::ColumnState, 395},  {DockText::ColumnProgress, 280}, {DockText::ColumnBag, 100},
 };
 static_assert(std::size(kColumns) == static_cast<std::size_t>(Column::Count), "a list column per row text");
 
@@ -98,6 +98,8 @@ BOOL DockWindow::OnInitDialog()
     HWND list = GetDlgItem(IDC_DOCK_CAMERAS);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumns(list, m_settings.language, kColumns, std::size(kColumns));
+    // The bag takes what the others leave.
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, std::size(kColumns) - 1, LVSCW_AUTOSIZE_USEHEADER);
     LayoutStatusBar();
     ApplyLanguage();
     m_wakeTarget = hwnd();

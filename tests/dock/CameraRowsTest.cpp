@@ -113,7 +113,7 @@ const Case kCases[] = {
      {Found(1), Identified(1, "S1"), Started(1, Step::Sealing), Finished(1, Outcome::Ok)},
      {{"S1", "finished", "", ""}}},
     {"SafeToUnplugOnlyOnItsEventAndStaysThroughTheFormat",
-     {Found(1), Identified(1, "S1"), Started(1, Step::Copying), Progress(1, 200 * kMB, 0), Safe(1, "D:\\A\\S1\\bag"),
+     {Found(1), Identified(1, "S1"), Started(1, Step::Copying), Progress(1, 150 * kMB, 0), Safe(1, "D:\\A\\S1\\bag"),
       Started(1, Step::Formatting), Finished(1, Outcome::Ok)},
      {{"S1", "safe to unplug", "100 %", "S1\\bag"}}},
     {"FormattingShowsUntilItEnds",
