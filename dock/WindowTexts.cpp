@@ -51,14 +51,42 @@ void SetListText(HWND list, int item, int column, const std::wstring& text)
     SendMessageW(list, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&entry));
 }
 
+namespace {
+
+// A box whose buttons are labelled in the operator's language, not the
+// system's.
+int AskWith(HWND owner, Language language, DockText text, const TASKDIALOG_BUTTON* buttons, UINT count,
+            int defaultButton, PCWSTR icon)
+{
+    TASKDIALOGCONFIG box{};
+    box.cbSize = sizeof box;
+    box.hwndParent = owner;
+    box.dwFlags = TDF_POSITION_RELATIVE_TO_WINDOW;
+    box.pszWindowTitle = DockTextOf(language, DockText::Title);
+    box.pszMainIcon = icon;
+    box.pszContent = DockTextOf(language, text);
+    box.cButtons = count;
+    box.pButtons = buttons;
+    box.nDefaultButton = defaultButton;
+    int chosen = 0;
+    if (FAILED(TaskDialogIndirect(&box, &chosen, nullptr, nullptr)))
+        return 0;
+    return chosen;
+}
+
+}  // namespace
+
 bool AskYesNo(HWND owner, Language language, DockText question)
 {
-    return MessageBoxW(owner, DockTextOf(language, question), DockTextOf(language, DockText::Title),
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-           == IDYES;
+    const TASKDIALOG_BUTTON buttons[] = {
+        {IDYES, g_textTable[language]->entries[kTextYes]},
+        {IDNO, g_textTable[language]->entries[kTextNo]},
+    };
+    return AskWith(owner, language, question, buttons, 2, IDNO, TD_WARNING_ICON) == IDYES;
 }
 
 void Tell(HWND owner, Language language, DockText text)
 {
-    MessageBoxW(owner, DockTextOf(language, text), DockTextOf(language, DockText::Title), MB_OK | MB_ICONINFORMATION);
+    const TASKDIALOG_BUTTON buttons[] = {{IDOK, DockTextOf(language, DockText::Ok)}};
+    AskWith(owner, language, text, buttons, 1, IDOK, TD_INFORMATION_ICON);
 }
