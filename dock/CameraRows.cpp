@@ -231,8 +231,11 @@ void CameraRows::Finish(CameraRow& row, Outcome outcome, const std::string& reas
         tallyDay_ = day;
         tally_ = DockTally{};
     }
-    if (outcome == Outcome::Ok) {
+    if (outcome == Outcome::Ok || row.safe) {
+        // Once the bag is safe, what fails after it (the format) is told
+        // beside it but does not take the sign away.
         row.state = row.safe ? RowState::SafeToUnplug : RowState::Finished;
+        row.reason = reason;
         ++tally_.offloaded;
         return;
     }
@@ -300,7 +303,9 @@ RowTexts CameraRows::Texts(std::size_t index, Language language) const
         progress = Utf8(row.reason);
     } else {
         texts[static_cast<std::size_t>(Column::State)] = state;
-        if (row.hasProgress && (IsCopyState(row.state) || row.safe))
+        if (!row.reason.empty())
+            progress = Utf8(row.reason);
+        else if (row.hasProgress && (IsCopyState(row.state) || row.safe))
             progress = ProgressText(row, language);
     }
     texts[static_cast<std::size_t>(Column::Bag)] = Utf8(BagName(row.bag));
