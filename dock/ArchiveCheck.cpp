@@ -4,6 +4,17 @@
 
 #include "custody/Bag.h"
 
+std::string PathBelow(const std::string& root, const std::string& path)
+{
+    std::size_t start = root.size();
+    while (start > 0 && (root[start - 1] == '\\' || root[start - 1] == '/'))
+        --start;
+    if (path.size() <= start + 1 || path.compare(0, start, root, 0, start) != 0
+        || (path[start] != '\\' && path[start] != '/'))
+        return path;
+    return path.substr(start + 1);
+}
+
 ArchiveCheck::ArchiveCheck(const custody::FileSystem& fs, std::string archive, unsigned threads)
     : thread_([this, &fs, archive = std::move(archive), threads] { Run(fs, archive, threads); })
 {

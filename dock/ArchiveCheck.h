@@ -29,6 +29,10 @@ struct ArchiveCheckState {
     bool done = false;
 };
 
+// `path` below `root` as the operator reads it ("SN1\\20261209T080102Z"),
+// or `path` itself when it is not below it.
+std::string PathBelow(const std::string& root, const std::string& path);
+
 class ArchiveCheck {
 public:
     // Starts at once. `fs` must outlive the check.

@@ -69,7 +69,7 @@ void VerifyDialog::Poll()
     HWND list = GetDlgItem(IDC_VERIFY_RESULTS);
     for (const BagCheckLine& line : state.lines) {
         int item = static_cast<int>(m_linesShown++);
-        SetListText(list, item, 0, platform::Wide(line.path));
+        SetListText(list, item, 0, platform::Wide(PathBelow(m_archive, line.path)));
         SetListText(list, item, 1, ResultText(line, m_language));
         if (line.result == BagCheckLine::Result::Valid)
             ++m_valid;
