@@ -27,6 +27,18 @@ std::vector<DockEvent> EventQueue::Take()
     return std::exchange(events_, {});
 }
 
+namespace {
+
+DockEvent Event(DockEvent::Kind kind, station::TurnId turn)
+{
+    DockEvent event;
+    event.kind = kind;
+    event.turn = turn;
+    return event;
+}
+
+}  // namespace
+
 void QueuedEvents::Push(DockEvent event)
 {
     if (queue_.Push(std::move(event)) && wake_)
@@ -40,61 +52,45 @@ void QueuedEvents::Waiting()
 
 void QueuedEvents::CameraFound(station::TurnId turn)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::CameraFound;
-    event.turn = turn;
-    Push(std::move(event));
+    Push(Event(DockEvent::Kind::CameraFound, turn));
 }
 
 void QueuedEvents::Identified(station::TurnId turn, const station::CameraIdentity& camera)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::Identified;
-    event.turn = turn;
+    DockEvent event = Event(DockEvent::Kind::Identified, turn);
     event.camera = camera;
     Push(std::move(event));
 }
 
 void QueuedEvents::StepStarted(station::TurnId turn, station::Step step)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::StepStarted;
-    event.turn = turn;
+    DockEvent event = Event(DockEvent::Kind::StepStarted, turn);
     event.step = step;
     Push(std::move(event));
 }
 
 void QueuedEvents::Progress(station::TurnId turn, const custody::OffloadProgress& progress)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::Progress;
-    event.turn = turn;
+    DockEvent event = Event(DockEvent::Kind::Progress, turn);
     event.progress = progress;
     Push(std::move(event));
 }
 
 void QueuedEvents::CardFormatted(station::TurnId turn)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::CardFormatted;
-    event.turn = turn;
-    Push(std::move(event));
+    Push(Event(DockEvent::Kind::CardFormatted, turn));
 }
 
 void QueuedEvents::SafeToUnplug(station::TurnId turn, const std::string& bag)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::SafeToUnplug;
-    event.turn = turn;
+    DockEvent event = Event(DockEvent::Kind::SafeToUnplug, turn);
     event.text = bag;
     Push(std::move(event));
 }
 
 void QueuedEvents::Finished(station::TurnId turn, station::Outcome outcome, const std::string& reason)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::Finished;
-    event.turn = turn;
+    DockEvent event = Event(DockEvent::Kind::Finished, turn);
     event.outcome = outcome;
     event.text = reason;
     Push(std::move(event));
@@ -102,8 +98,7 @@ void QueuedEvents::Finished(station::TurnId turn, station::Outcome outcome, cons
 
 void QueuedEvents::RunEnded(station::Outcome outcome, const std::string& reason)
 {
-    DockEvent event;
-    event.kind = DockEvent::Kind::RunEnded;
+    DockEvent event = Event(DockEvent::Kind::RunEnded, 0);
     event.outcome = outcome;
     event.text = reason;
     Push(std::move(event));

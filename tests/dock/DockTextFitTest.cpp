@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "DockResources.h"
-#include "TempFolder.h"
+#include "ReadySettings.h"
 #include "WindowDriver.h"
 #include "dock/AuditDialog.h"
 #include "dock/DockWindow.h"
@@ -131,13 +131,7 @@ protected:
     {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        std::string empty = m_folder.Path() + "\\no-cameras";
-        CreateDirectoryA(empty.c_str(), nullptr);
-        _putenv_s("NVUSB_SIM_DOCK", empty.c_str());
-        m_settings.archive = m_folder.Path();
-        m_settings.auditFile = m_folder.Path() + "\\audit.jsonl";
-        m_settings.password = "123456";
-        m_settings.language = GetParam();
+        m_settings = ReadySettings(m_folder, GetParam());
     }
 
     TempFolder m_folder;

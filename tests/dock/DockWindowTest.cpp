@@ -8,7 +8,7 @@
 #include <string>
 
 #include "DockResources.h"
-#include "TempFolder.h"
+#include "ReadySettings.h"
 #include "WindowDriver.h"
 #include "dock/DockWindow.h"
 #include "dock/SettingsDialog.h"
@@ -32,19 +32,19 @@ std::wstring ItemText(HWND list, int item, int column)
     return buffer;
 }
 
-// Settings the dock starts with, in a folder of the test's own; the
-// simulated dock it watches holds no camera.
-DockSettings ReadySettings(const TempFolder& folder)
+// The dock's window once a camera copies, as the driver sees it.
+HWND CopyingDock(WindowDriver& driver, DockWindow& window, const custody::OffloadProgress& progress)
 {
-    std::string empty = folder.Path() + "\\no-cameras";
-    CreateDirectoryA(empty.c_str(), nullptr);
-    SetEnvironmentVariableA("NVUSB_SIM_DOCK", empty.c_str());
-    _putenv_s("NVUSB_SIM_DOCK", empty.c_str());
-    DockSettings settings;
-    settings.archive = folder.Path();
-    settings.auditFile = folder.Path() + "\\audit.jsonl";
-    settings.password = "123456";
-    return settings;
+    HWND dock = driver.WaitForWindow(L"Kestrava Dock");
+    HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
+    station::StationEvents& events = window.Events();  // called here, on the driver's thread
+    events.CameraFound(1);
+    events.Identified(1, {"SN-0001", "CAM7", "Ivan"});
+    events.StepStarted(1, station::Step::Copying);
+    events.Progress(1, progress);
+    driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"copying" && !ItemText(list, 0, 4).empty(); },
+                     "the copying row");
+    return dock;
 }
 
 TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksFirst)
@@ -53,19 +53,13 @@ TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksF
     TempFolder folder;
     DockWindow window(ReadySettings(folder));
     WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
-        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
-        HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
-        station::StationEvents& events = window.Events();  // called here, on the driver's thread
-        events.CameraFound(1);
-        events.Identified(1, {"SN-0001", "CAM7", "Ivan"});
-        events.StepStarted(1, station::Step::Copying);
         custody::OffloadProgress progress;
         progress.cardBytes = 100;
         progress.workTotal = 200;
         progress.workDone = 50;
-        events.Progress(1, progress);
-        driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"copying" && ItemText(list, 0, 4) == L"25 %"; },
-                         "the copying row");
+        HWND dock = CopyingDock(driver, window, progress);
+        HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
+        EXPECT_EQ(ItemText(list, 0, 4), L"25 %");
         EXPECT_EQ(ItemText(list, 0, 0), L"SN-0001");
         EXPECT_EQ(ItemText(list, 0, 2), L"Ivan");
 
@@ -75,7 +69,7 @@ TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksF
         driver.WaitUntilGone(question);
         EXPECT_TRUE(IsWindowVisible(dock)) << "a No keeps the dock";
 
-        events.Finished(1, station::Outcome::CardLost, "the card went away");
+        window.Events().Finished(1, station::Outcome::CardLost, "the card went away");
         driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"failed: plug it in again to resume"; },
                          "the failed row");
         driver.CloseBox(dock);  // nothing copies: no question, a clean stop
@@ -89,11 +83,9 @@ TEST(DockWindowTest, AShutdownWhileCopyingIsHeldUntilTheCopiesHaveStopped)
     TempFolder folder;
     DockWindow window(ReadySettings(folder));
     WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
-        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
-        HWND list = GetDlgItem(dock, IDC_DOCK_CAMERAS);
-        window.Events().CameraFound(1);
-        window.Events().StepStarted(1, station::Step::Copying);
-        driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"copying"; }, "the copying row");
+        custody::OffloadProgress progress;
+        progress.workTotal = 1;
+        HWND dock = CopyingDock(driver, window, progress);
         DWORD_PTR answer = TRUE;
         ASSERT_TRUE(SendMessageTimeoutW(dock, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 60000, &answer));
         EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE)) << "copies running hold the shutdown";
