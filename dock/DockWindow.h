@@ -33,6 +33,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    // Enter is no way to close the dock: copies would stop unasked.
+    void OnOK() override {}
     void OnCancel() override;
     bool PreTranslateMessage(MSG* message) override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -68,10 +68,13 @@ TEST(DockWindowTest, EventsFromTheDocksThreadsReachTheRowsAndClosingMidCopyAsksF
         driver.Click(question, IDNO);
         driver.WaitUntilGone(question);
         EXPECT_TRUE(IsWindowVisible(dock)) << "a No keeps the dock";
+        driver.PressKey(list, VK_RETURN);
+        driver.PressKey(list, VK_ESCAPE);
 
-        window.Events().Finished(1, station::Outcome::CardLost, "the card went away");
+        window.Events().Finished(1, station::Outcome::CardLost, "the card went away");  // queued behind the keys
         driver.WaitUntil([&] { return ItemText(list, 0, 3) == L"failed: plug it in again to resume"; },
                          "the failed row");
+        EXPECT_TRUE(IsWindowVisible(dock)) << "Enter and Escape leave the dock alone";
         driver.CloseBox(dock);  // nothing copies: no question, a clean stop
         driver.WaitUntilGone(dock);
     });
