@@ -16,6 +16,7 @@ namespace {
 
 constexpr UINT kEventsWaiting = WM_APP + 1;
 constexpr UINT kStatusChecked = WM_APP + 2;
+constexpr UINT kFirstStart = WM_APP + 3;
 
 // Progress moves the rows at this pace; a change of state at once.
 constexpr UINT_PTR kRefreshTimer = 1;
@@ -104,10 +105,30 @@ BOOL DockWindow::OnInitDialog()
     ApplyLanguage();
     m_wakeTarget = hwnd();
     SetTimer(kRefreshTimer, kRefreshMs);
+    if (CheckSettings(m_settings) != SettingsProblem::None) {
+        // Over the window, once it shows, so that a second start finds it.
+        PostMessageW(hwnd(), kFirstStart, 0, 0);
+        return TRUE;
+    }
     StartDock();
     CheckStatus();
     DrainEvents();
     return TRUE;
+}
+
+// Nothing to watch with until the settings are given; without them the
+// dock ends.
+void DockWindow::FirstStart()
+{
+    SettingsDialog dialog(m_settings, false, hwnd());
+    if (dialog.DoModal() != IDOK) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    m_settings = dialog.Settings();
+    ApplyLanguage();
+    StartDock();
+    CheckStatus();
 }
 
 void DockWindow::LayoutStatusBar()
@@ -399,6 +420,9 @@ bool DockWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& res
         return true;
     case kStatusChecked:
         StatusChecked();
+        return true;
+    case kFirstStart:
+        FirstStart();
         return true;
     case WM_TIMER:
         if (wParam != kRefreshTimer)

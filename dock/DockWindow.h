@@ -48,6 +48,7 @@ private:
     };
 
     void ApplyLanguage();
+    void FirstStart();
     void StartDock();
     void StopDock();
     void OnStopStart();

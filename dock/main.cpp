@@ -5,7 +5,6 @@
 
 #include "camera/DllSearch.h"
 #include "dock/DockWindow.h"
-#include "dock/SettingsDialog.h"
 #include "dock/SettingsStore.h"
 #include "ui/Handles.h"
 
@@ -25,7 +24,8 @@ void BringFirstToFront()
     AllowSetForegroundWindow(process);
     if (IsIconic(first))
         ShowWindow(first, SW_RESTORE);
-    SetForegroundWindow(first);
+    // The settings or a question it shows, when there is one.
+    SetForegroundWindow(GetLastActivePopup(first));
 }
 
 }  // namespace
@@ -44,15 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES;
     InitCommonControlsEx(&controls);
 
-    DockSettings settings = settings_store::Load();
-    if (CheckSettings(settings) != SettingsProblem::None) {
-        // The first start: nothing to watch with until the settings are given.
-        SettingsDialog first(settings, false);
-        if (first.DoModal() != IDOK)
-            return 0;
-        settings = first.Settings();
-    }
-    DockWindow window(std::move(settings));
+    DockWindow window(settings_store::Load());
     window.DoModal();
     return 0;
 }
