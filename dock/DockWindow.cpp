@@ -296,6 +296,8 @@ void DockWindow::RefreshStatus()
 void DockWindow::CheckStatus()
 {
     m_lastStatusMs = GetTickCount64();
+    if (CheckSettings(m_settings) != SettingsProblem::None)
+        return;  // no archive or trail named yet
     if (m_statusThread.joinable()) {
         m_statusAgain = true;
         return;
