@@ -9,6 +9,7 @@
 
 #include "DockResources.h"
 #include "ReadySettings.h"
+#include "ScratchCamera.h"
 #include "WindowDriver.h"
 #include "dock/DockWindow.h"
 #include "dock/SettingsDialog.h"
@@ -122,6 +123,40 @@ TEST(DockWindowTest, APresetShowsButCannotBeChangedAndARunningDockLetsOnlyTheLan
             driver.WaitUntilGone(window);
         });
     }
+}
+
+TEST(DockWindowTest, TryItSignsInToThePluggedCameraWithTheChosenAccount)
+{
+    InitControls();
+    std::wstring state, log;
+    OpenScratchCamera(L"orvane-dock-trial-", state, log);
+    struct Case {
+        bool user;
+        const char* password;
+        const wchar_t* result;
+    };
+    for (const Case& c : {Case{false, "888888", L"The camera accepted the password."},
+                          Case{true, "888888", L"The camera refused the password."},
+                          Case{true, "000000", L"The camera accepted the password."}}) {
+        DockSettings settings;
+        settings.userAccount = c.user;
+        settings.password = c.password;
+        SettingsDialog dialog(settings, false);
+        WindowDriver::Run([&] { return dialog.DoModal(); }, [&](WindowDriver& driver) {
+            HWND window = driver.WaitForWindow(L"Dock settings");
+            driver.Click(window, IDC_TRY_PASSWORD);
+            driver.WaitUntil(
+                [&] {
+                    std::wstring shown = driver.Text(window, IDC_TRIAL_RESULT);
+                    return !shown.empty() && shown != L"Signing in to the camera…";
+                },
+                "the trial's answer");
+            EXPECT_EQ(driver.Text(window, IDC_TRIAL_RESULT), c.result) << c.user << " " << c.password;
+            driver.Click(window, IDCANCEL);
+            driver.WaitUntilGone(window);
+        });
+    }
+    CloseScratchCamera(state, log);
 }
 
 }  // namespace
