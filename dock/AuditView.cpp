@@ -18,10 +18,14 @@ AuditView ReadAuditView(const custody::FileSystem& fs, const std::string& path, 
         view.why = fs.LastError();
         return view;
     }
-    ChainChecker checker([&view, keepLines](std::uint64_t, std::string_view line) {
+    std::size_t keptBytes = 0;
+    ChainChecker checker([&view, &keptBytes, keepLines](std::uint64_t, std::string_view line) {
         view.last.emplace_back(line);
-        if (view.last.size() > keepLines)
+        keptBytes += line.size();
+        while (!view.last.empty() && (view.last.size() > keepLines || keptBytes > kAuditViewBytes)) {
+            keptBytes -= view.last.front().size();
             view.last.pop_front();
+        }
     });
     // Bytes after the last line ending wait for the next piece: they are
     // fed only once their line is whole.

@@ -19,5 +19,8 @@ struct AuditView {
     std::deque<std::string> last;  // the last lines the chain accepted, oldest first
 };
 
-// A line still being appended (no line ending yet) is left out.
+// The last lines kept are at most `keepLines` and kAuditViewBytes long all
+// together: a window has 2 GiB of address space to share. A line still
+// being appended (no line ending yet) is left out.
+constexpr std::size_t kAuditViewBytes = 1 << 20;
 AuditView ReadAuditView(const custody::FileSystem& fs, const std::string& path, std::size_t keepLines);
