@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "DockResources.h"
@@ -40,6 +41,24 @@ constexpr ListColumn kColumns[] = {
 static_assert(std::size(kColumns) == static_cast<std::size_t>(Column::Count), "a list column per row text");
 
 enum StatusPart { kArchivePart, kAuditPart, kTodayPart, kDockPart, kPartCount };
+
+// How each control follows the window's size: the list takes the room, the
+// buttons stay below it, Settings at the right.
+struct Anchor {
+    int id;
+    bool right;   // keeps its distance to the right edge
+    bool bottom;  // keeps its distance to the bottom edge
+    bool grows;   // keeps both distances by growing
+};
+constexpr Anchor kAnchors[] = {
+    {IDC_DOCK_CAMERAS, false, false, true},   {IDC_DOCK_STOP_START, false, true, false},
+    {IDC_DOCK_VERIFY, false, true, false},    {IDC_DOCK_AUDIT, false, true, false},
+    {IDC_DOCK_OPEN_BAG, false, true, false},  {IDC_DOCK_SETTINGS, true, true, false},
+};
+// The least height of the window, in pixels; its least width keeps the
+// buttons apart.
+constexpr LONG kMinHeight = 320;
+constexpr LONG kButtonGap = 8;
 
 std::int64_t LocalDay()
 {
@@ -101,6 +120,21 @@ BOOL DockWindow::OnInitDialog()
     AddColumns(list, m_settings.language, kColumns, std::size(kColumns));
     // The bag takes what the others leave.
     SendMessageW(list, LVM_SETCOLUMNWIDTH, std::size(kColumns) - 1, LVSCW_AUTOSIZE_USEHEADER);
+    GetClientRect(hwnd(), &m_designClient);
+    LONG leftButtonsEnd = 0;
+    LONG rightButtonsStart = m_designClient.right;
+    for (std::size_t index = 0; index < std::size(kAnchors); ++index) {
+        RECT& place = m_designRects[index];
+        GetWindowRect(GetDlgItem(kAnchors[index].id), &place);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        if (kAnchors[index].bottom && kAnchors[index].right)
+            rightButtonsStart = std::min(rightButtonsStart, place.left);
+        else if (kAnchors[index].bottom)
+            leftButtonsEnd = std::max(leftButtonsEnd, place.right);
+    }
+    RECT frame{};
+    GetWindowRect(hwnd(), &frame);
+    m_minWidth = frame.right - frame.left - (rightButtonsStart - leftButtonsEnd - kButtonGap);
     LayoutStatusBar();
     ApplyLanguage();
     m_wakeTarget = hwnd();
@@ -129,6 +163,32 @@ void DockWindow::FirstStart()
     ApplyLanguage();
     StartDock();
     CheckStatus();
+}
+
+void DockWindow::Layout()
+{
+    static_assert(std::size(kAnchors) == kAnchoredControls, "a place kept for each anchored control");
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    LONG dx = client.right - m_designClient.right;
+    LONG dy = client.bottom - m_designClient.bottom;
+    for (std::size_t index = 0; index < std::size(kAnchors); ++index) {
+        const Anchor& anchor = kAnchors[index];
+        RECT place = m_designRects[index];
+        if (anchor.grows) {
+            place.right += dx;
+            place.bottom += dy;
+        }
+        if (anchor.right)
+            OffsetRect(&place, dx, 0);
+        if (anchor.bottom)
+            OffsetRect(&place, 0, dy);
+        MoveWindow(GetDlgItem(anchor.id), place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   TRUE);
+    }
+    SendDlgItemMessageW(hwnd(), IDC_DOCK_CAMERAS, LVM_SETCOLUMNWIDTH, std::size(kColumns) - 1,
+                        LVSCW_AUTOSIZE_USEHEADER);
+    LayoutStatusBar();
 }
 
 void DockWindow::LayoutStatusBar()
@@ -414,7 +474,7 @@ bool DockWindow::PreTranslateMessage(MSG* message)
     return message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE;
 }
 
-bool DockWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+bool DockWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
     case kEventsWaiting:
@@ -439,6 +499,14 @@ bool DockWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& res
         return true;
     case WM_ENDSESSION:
         EndSession(wParam != FALSE);
+        return true;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && m_designClient.right > 0)
+            Layout();
+        return true;
+    case WM_GETMINMAXINFO:
+        if (m_minWidth > 0)
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {m_minWidth, kMinHeight};
         return true;
     case WM_DESTROY:
         m_wakeTarget = nullptr;

@@ -64,6 +64,9 @@ private:
     void RunEnded(station::Outcome outcome, const std::string& reason);
     LRESULT QueryEndSession();
     void EndSession(bool ending);
+    // The controls placed for the window's size, from where the template
+    // put them.
+    void Layout();
     void LayoutStatusBar();
 
     DockSettings m_settings;
@@ -89,6 +92,11 @@ private:
     StatusFacts m_shownFacts;
     bool m_haveFacts = false;
     std::uint64_t m_lastStatusMs = 0;
+
+    static constexpr std::size_t kAnchoredControls = 6;
+    RECT m_designClient{};
+    RECT m_designRects[kAnchoredControls]{};
+    LONG m_minWidth = 0;
 };
 
 // Registers the window class the dock's template names; once per process.
