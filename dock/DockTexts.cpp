@@ -93,6 +93,8 @@ constexpr Entry kEntries[] = {
     T(TryPassword, "试一试", "Try it", "Проверить", "Перевірити"),
     T(LanguageLabel, "语言：", "Language:", "Язык:", "Мова:"),
     T(MaxCopiesLabel, "同时复制数：", "Copies at once:", "Копий одновременно:", "Копій одночасно:"),
+    T(PickArchive, "选择存档文件夹", "Choose the archive folder", "Выберите папку архива", "Виберіть теку архіву"),
+    T(PickAuditFile, "选择审计文件", "Choose the audit file", "Выберите файл аудита", "Виберіть файл аудиту"),
     T(PresetHint, "灰色的设置由 IT 部门设定。", "Greyed settings are set by your IT department.",
       "Серые настройки задал ваш ИТ-отдел.", "Сірі налаштування задав ваш ІТ-відділ."),
     T(Ok, "确定", "OK", "ОК", "ОК"),

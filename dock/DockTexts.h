@@ -78,6 +78,8 @@ enum class DockText : int {
     TryPassword,
     LanguageLabel,
     MaxCopiesLabel,
+    PickArchive,
+    PickAuditFile,
     PresetHint,
     Ok,
     Cancel,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "DockResources.h"
+#include "dock/PathPicker.h"
 #include "dock/SettingsStore.h"
 #include "dock/SignInTrial.h"
 #include "dock/WindowTexts.h"
@@ -150,7 +151,9 @@ void SettingsDialog::EnableControls()
 {
     auto enable = [&](int id, bool editable) { EnableWindow(GetDlgItem(id), editable && !m_dockRunning); };
     enable(IDC_ARCHIVE, !m_settings.IsPreset(Setting::Archive));
+    enable(IDC_BROWSE_ARCHIVE, !m_settings.IsPreset(Setting::Archive));
     enable(IDC_AUDIT_FILE, !m_settings.IsPreset(Setting::AuditFile));
+    enable(IDC_BROWSE_AUDIT_FILE, !m_settings.IsPreset(Setting::AuditFile));
     enable(IDC_FORMAT_AFTER, !m_settings.IsPreset(Setting::FormatAfter));
     enable(IDC_ACCOUNT, !m_settings.IsPreset(Setting::Account));
     enable(IDC_MAX_COPIES, !m_settings.IsPreset(Setting::MaxCopies));
@@ -194,6 +197,13 @@ void SettingsDialog::TrialDone(WPARAM result)
         text = DockText::TrialRefused;
     ::SetDlgItemTextW(hwnd(), IDC_TRIAL_RESULT, DockTextOf(ChosenLanguage(), text));
     EnableControls();
+}
+
+void SettingsDialog::Browse(int edit, DockText title, Picker pick)
+{
+    std::wstring chosen = pick(hwnd(), DockTextOf(ChosenLanguage(), title), ControlString(hwnd(), edit));
+    if (!chosen.empty())
+        ::SetDlgItemTextW(hwnd(), edit, chosen.c_str());
 }
 
 void SettingsDialog::OnOK()
@@ -245,6 +255,14 @@ bool SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&
         return false;
     if (LOWORD(wParam) == IDC_TRY_PASSWORD && HIWORD(wParam) == BN_CLICKED) {
         TryPassword();
+        return true;
+    }
+    if (LOWORD(wParam) == IDC_BROWSE_ARCHIVE && HIWORD(wParam) == BN_CLICKED) {
+        Browse(IDC_ARCHIVE, DockText::PickArchive, PickFolder);
+        return true;
+    }
+    if (LOWORD(wParam) == IDC_BROWSE_AUDIT_FILE && HIWORD(wParam) == BN_CLICKED) {
+        Browse(IDC_AUDIT_FILE, DockText::PickAuditFile, PickAuditFile);
         return true;
     }
     if (LOWORD(wParam) == IDC_LANGUAGE && HIWORD(wParam) == CBN_SELCHANGE) {

@@ -4,6 +4,7 @@
 // its own.
 #pragma once
 
+#include <string>
 #include <thread>
 
 #include "dock/DockSettings.h"
@@ -29,6 +30,9 @@ private:
     void FillChoices();
     void EnableControls();
     void TryPassword();
+    // Puts the picked path into `edit`.
+    using Picker = std::wstring (*)(HWND owner, const wchar_t* title, const std::wstring& start);
+    void Browse(int edit, DockText title, Picker pick);
     void TrialDone(WPARAM result);
     Language ChosenLanguage() const;
     void ShowProblem(DockText text);

@@ -115,6 +115,7 @@ TEST(DockWindowTest, APresetShowsButCannotBeChangedAndARunningDockLetsOnlyTheLan
             HWND window = driver.WaitForWindow(L"Dock settings");
             EXPECT_EQ(driver.Text(window, IDC_ARCHIVE), L"\\\\it\\evidence");
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ARCHIVE)) != FALSE, c.archiveEditable);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_BROWSE_ARCHIVE)) != FALSE, c.archiveEditable);
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_AUDIT_FILE)) != FALSE, c.auditEditable);
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_TRY_PASSWORD)) != FALSE, c.tryEditable);
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_LANGUAGE)));
