@@ -120,21 +120,7 @@ BOOL DockWindow::OnInitDialog()
     AddColumns(list, m_settings.language, kColumns, std::size(kColumns));
     // The bag takes what the others leave.
     SendMessageW(list, LVM_SETCOLUMNWIDTH, std::size(kColumns) - 1, LVSCW_AUTOSIZE_USEHEADER);
-    GetClientRect(hwnd(), &m_designClient);
-    LONG leftButtonsEnd = 0;
-    LONG rightButtonsStart = m_designClient.right;
-    for (std::size_t index = 0; index < std::size(kAnchors); ++index) {
-        RECT& place = m_designRects[index];
-        GetWindowRect(GetDlgItem(kAnchors[index].id), &place);
-        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
-        if (kAnchors[index].bottom && kAnchors[index].right)
-            rightButtonsStart = std::min(rightButtonsStart, place.left);
-        else if (kAnchors[index].bottom)
-            leftButtonsEnd = std::max(leftButtonsEnd, place.right);
-    }
-    RECT frame{};
-    GetWindowRect(hwnd(), &frame);
-    m_minWidth = frame.right - frame.left - (rightButtonsStart - leftButtonsEnd - kButtonGap);
+    RememberDesign();
     LayoutStatusBar();
     ApplyLanguage();
     m_wakeTarget = hwnd();
@@ -163,6 +149,25 @@ void DockWindow::FirstStart()
     ApplyLanguage();
     StartDock();
     CheckStatus();
+}
+
+void DockWindow::RememberDesign()
+{
+    GetClientRect(hwnd(), &m_designClient);
+    LONG leftButtonsEnd = 0;
+    LONG rightButtonsStart = m_designClient.right;
+    for (std::size_t index = 0; index < std::size(kAnchors); ++index) {
+        RECT& place = m_designRects[index];
+        GetWindowRect(GetDlgItem(kAnchors[index].id), &place);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        if (kAnchors[index].bottom && kAnchors[index].right)
+            rightButtonsStart = std::min(rightButtonsStart, place.left);
+        else if (kAnchors[index].bottom)
+            leftButtonsEnd = std::max(leftButtonsEnd, place.right);
+    }
+    RECT frame{};
+    GetWindowRect(hwnd(), &frame);
+    m_minWidth = frame.right - frame.left - (rightButtonsStart - leftButtonsEnd - kButtonGap);
 }
 
 void DockWindow::Layout()
@@ -251,7 +256,6 @@ void DockWindow::RunEnded(station::Outcome outcome, const std::string& reason)
 {
     m_running = false;
     m_stopping = false;
-    m_waiting = false;
     m_runEnded = outcome == station::Outcome::Stopped ? std::wstring() : platform::Wide(reason);
     EnableWindow(GetDlgItem(IDC_DOCK_STOP_START), TRUE);
     ::SetDlgItemTextW(hwnd(), IDC_DOCK_STOP_START, DockTextOf(m_settings.language, DockText::StartDock));
@@ -273,9 +277,6 @@ void DockWindow::DrainEvents()
         switch (event.kind) {
         case DockEvent::Kind::Progress:
             continue;
-        case DockEvent::Kind::Waiting:
-            m_waiting = true;
-            break;
         case DockEvent::Kind::Finished:
             CheckStatus();
             break;

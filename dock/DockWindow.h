@@ -66,6 +66,7 @@ private:
     void EndSession(bool ending);
     // The controls placed for the window's size, from where the template
     // put them.
+    void RememberDesign();
     void Layout();
     void LayoutStatusBar();
 
@@ -83,7 +84,6 @@ private:
     bool m_stopping = false;
     bool m_closing = false;
     bool m_shutdownBlocked = false;
-    bool m_waiting = false;
     std::wstring m_runEnded;
 
     std::thread m_statusThread;
