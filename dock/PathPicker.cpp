@@ -71,36 +71,38 @@ std::wstring FolderOf(const std::wstring& path)
     return end == std::wstring::npos ? std::wstring() : path.substr(0, end);
 }
 
+// The picker of `kind` with these options changed, opened in `folder`; a
+// file's picker proposes `fileName`.
+std::wstring Pick(HWND owner, REFCLSID kind, FILEOPENDIALOGOPTIONS add, FILEOPENDIALOGOPTIONS remove,
+                  const wchar_t* title, const std::wstring& folder, const wchar_t* fileName)
+{
+    ComApartment com;
+    ComPointer<IFileDialog> dialog;
+    if (FAILED(CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.receive()))))
+        return std::wstring();
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    dialog->SetOptions((options | add | FOS_FORCEFILESYSTEM) & ~remove);
+    dialog->SetTitle(title);
+    if (fileName) {
+        dialog->SetDefaultExtension(L"jsonl");
+        dialog->SetFileName(fileName);
+    }
+    StartIn(*dialog.operator->(), folder);
+    return Chosen(*dialog.operator->(), owner);
+}
+
 }  // namespace
 
 std::wstring PickFolder(HWND owner, const wchar_t* title, const std::wstring& start)
 {
-    ComApartment com;
-    ComPointer<IFileOpenDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.receive()))))
-        return std::wstring();
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
-    dialog->SetTitle(title);
-    StartIn(*dialog.operator->(), start);
-    return Chosen(*dialog.operator->(), owner);
+    return Pick(owner, CLSID_FileOpenDialog, FOS_PICKFOLDERS, 0, title, start, nullptr);
 }
 
+// An existing trail is continued, never replaced: no question about it.
 std::wstring PickAuditFile(HWND owner, const wchar_t* title, const std::wstring& start)
 {
-    ComApartment com;
-    ComPointer<IFileSaveDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.receive()))))
-        return std::wstring();
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    // An existing trail is continued, never replaced: no question about it.
-    dialog->SetOptions((options | FOS_FORCEFILESYSTEM) & ~FOS_OVERWRITEPROMPT);
-    dialog->SetDefaultExtension(L"jsonl");
-    dialog->SetTitle(title);
-    StartIn(*dialog.operator->(), FolderOf(start));
     std::size_t name = start.find_last_of(L"\\/");
-    dialog->SetFileName(name == std::wstring::npos ? L"audit.jsonl" : start.c_str() + name + 1);
-    return Chosen(*dialog.operator->(), owner);
+    return Pick(owner, CLSID_FileSaveDialog, 0, FOS_OVERWRITEPROMPT, title, FolderOf(start),
+                name == std::wstring::npos ? L"audit.jsonl" : start.c_str() + name + 1);
 }
