@@ -1,0 +1,18 @@
+// Where the dock's settings are kept: the operator's in
+// HKCU\Software\Kestrava\OrvaneDock, IT's presets in
+// HKLM\Software\Policies\Kestrava\OrvaneDock (same value names), and the
+// camera password only as DPAPI's protection of it for this user.
+#pragma once
+
+#include <string>
+
+#include "dock/DockSettings.h"
+
+namespace settings_store {
+
+DockSettings Load();
+// Writes every setting that is not preset, and the password protected.
+// False when a value could not be written; `problem` says which.
+bool Save(const DockSettings& settings, std::string& problem);
+
+}  // namespace settings_store

@@ -1,0 +1,52 @@
+// "Verify archive" at the dock on a real folder: what it finds, and that
+// it ends.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "TempFolder.h"
+#include "dock/ArchiveCheck.h"
+
+namespace {
+
+ArchiveCheckState WaitUntilDone(const ArchiveCheck& check)
+{
+    for (;;) {
+        ArchiveCheckState state = check.Snapshot(0);
+        if (state.done)
+            return state;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+TEST(ArchiveCheckTest, AnUnfinishedOffloadAndABrokenBagAreBothReported)
+{
+    TempFolder archive;
+    std::filesystem::path root = std::filesystem::u8path(archive.Path());
+    std::filesystem::create_directories(root / "SN1" / "20261209T080102Z.partial" / "data");
+    std::filesystem::create_directories(root / "SN2" / "20261209T090000Z" / "data");
+    std::ofstream(root / "SN2" / "20261209T090000Z" / "bagit.txt") << "BagIt-Version: 1.0\n";
+
+    ArchiveCheck check(custody::LocalFileSystem(), archive.Path(), 2);
+    ArchiveCheckState state = WaitUntilDone(check);
+    ASSERT_EQ(state.lines.size(), 2u);
+    EXPECT_EQ(state.bagsDone, 2u);
+    EXPECT_EQ(state.lines[0].result, BagCheckLine::Result::Unfinished);
+    EXPECT_EQ(state.lines[1].result, BagCheckLine::Result::Invalid);
+    EXPECT_FALSE(state.lines[1].why.empty());
+    EXPECT_EQ(PathBelow(archive.Path(), state.lines[1].path),
+              (std::filesystem::path("SN2") / "20261209T090000Z").u8string());
+}
+
+TEST(ArchiveCheckTest, PathsAreShownBelowTheArchive)
+{
+    EXPECT_EQ(PathBelow("D:\\A", "D:\\A\\SN1\\bag"), "SN1\\bag");
+    EXPECT_EQ(PathBelow("D:\\A\\", "D:\\A\\SN1\\bag"), "SN1\\bag");
+    EXPECT_EQ(PathBelow("D:\\A", "D:\\AB\\SN1\\bag"), "D:\\AB\\SN1\\bag");
+    EXPECT_EQ(PathBelow("D:\\A", "D:\\A"), "D:\\A");
+}
+
+}  // namespace
