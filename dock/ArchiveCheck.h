@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 struct BagCheckLine {
     enum class Result { Valid, Invalid, Unfinished, Unlisted, Stopped };

@@ -4,11 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#if __has_include("audit/AuditChain.h")
 #include "audit/AuditChain.h"
-#else
-#include "cli/AuditChain.h"
-#endif
 
 AuditView ReadAuditView(const custody::FileSystem& fs, const std::string& path, std::size_t keepLines)
 {

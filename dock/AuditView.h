@@ -8,7 +8,7 @@
 #include <deque>
 #include <string>
 
-#include "custody/FileSystem.h"
+#include "platform/FileSystem.h"
 
 struct AuditView {
     enum class Chain { Whole, AwaitsChain, Broken, Unreadable };
