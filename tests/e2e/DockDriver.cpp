@@ -4,7 +4,6 @@
 #include <psapi.h>
 
 #include <cwctype>
-#include <set>
 #include <stdexcept>
 
 namespace e2e {
@@ -259,29 +258,39 @@ DockRow DockWindow::WaitForState(const std::wstring& serial, const std::wstring&
     return found;
 }
 
-void DockWindow::Close(DWORD timeoutMs) const
+void DockWindow::AskToClose(DWORD timeoutMs) const
 {
     HWND main = MainWindow();
     if (!main)
         throw std::runtime_error("the dock's window is not shown");
     PostMessageW(main, WM_CLOSE, 0, 0);
-    std::set<HWND> answered;
+    // Without copies running the dock may close without asking.
+    HWND question = nullptr;
     WaitUntil(
         [&] {
             if (!Running())
                 return true;
             for (HWND box : TopLevelWindows(m_processId)) {
-                if (ClassOf(box) != L"#32770" || answered.count(box))
-                    continue;
                 HWND yes = GetDlgItem(box, IDYES) ? GetDlgItem(box, IDYES) : GetDlgItem(box, IDOK);
-                if (!yes)
-                    continue;
-                PostMessageW(yes, BM_CLICK, 0, 0);
-                answered.insert(box);
+                if (ClassOf(box) == L"#32770" && yes) {
+                    question = box;
+                    PostMessageW(yes, BM_CLICK, 0, 0);
+                    return true;
+                }
             }
             return false;
         },
-        "the dock to end", timeoutMs);
+        "the dock to ask or end", timeoutMs);
+    if (question)
+        WaitUntil([&] { return !IsWindow(question) || !IsWindowVisible(question); }, "the dock to take the answer",
+                  timeoutMs);
+}
+
+void DockWindow::Close(DWORD timeoutMs) const
+{
+    AskToClose(timeoutMs);
+    if (WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0)
+        throw WaitTimedOut("the dock did not end within " + std::to_string(timeoutMs) + " ms");
 }
 
 double DockWindow::RoundTripMs(DWORD timeoutMs) const

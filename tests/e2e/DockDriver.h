@@ -39,8 +39,11 @@ public:
     std::vector<DockRow> WaitForStates(const std::wstring& text, size_t count, DWORD timeoutMs) const;
     // Waits until the row of `serial` has a state holding `text`.
     DockRow WaitForState(const std::wstring& serial, const std::wstring& text, DWORD timeoutMs) const;
-    // Closes the main window, answers the dock's question (stop the copies?)
-    // with yes, and waits until the process has ended.
+    // Closes the main window and answers the dock's question (stop the
+    // copies?) with yes; returns once the answer is taken (the question
+    // gone) or the dock has ended.
+    void AskToClose(DWORD timeoutMs) const;
+    // AskToClose, then waits until the dock has ended.
     void Close(DWORD timeoutMs) const;
 
     // One round trip of a message to the main window, in milliseconds;

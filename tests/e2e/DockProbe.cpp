@@ -13,8 +13,9 @@
 //   wait-count N T        wait until N rows have a state holding T; prints
 //                         every row
 //   rows                  prints every row: "row serial|camera ID|user|state|progress|bag"
-//   close                 close the window, answer its question with yes,
-//                         wait until the dock has ended
+//   ask-close             close the window, answer its question with yes;
+//                         returns once the answer is taken
+//   close                 ask-close, then wait until the dock has ended
 //   ping-until FILE       a round trip of a message to the window every 10 ms
 //                         until FILE exists; prints "ping <count> <median ms>
 //                         <p99 ms> <max ms> <unanswered within 1 s>"
@@ -147,6 +148,8 @@ int wmain(int argc, wchar_t** argv)
             } else if (step == L"rows") {
                 for (const auto& row : attached().Rows())
                     Print(stdout, RowLine(row));
+            } else if (step == L"ask-close") {
+                attached().AskToClose(timeoutMs);
             } else if (step == L"close") {
                 attached().Close(timeoutMs);
             } else if (step == L"ping-until") {
