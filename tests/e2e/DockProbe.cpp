@@ -26,6 +26,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
@@ -44,8 +45,8 @@ void Print(FILE* stream, const std::wstring& line)
                                    nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), stream);
-    fflush(stream);
+    (void)fwrite(bytes.data(), 1, bytes.size(), stream);
+    (void)fflush(stream);
 }
 
 std::wstring Widen(const std::string& text)
@@ -80,7 +81,7 @@ double Percentile(std::vector<double> values, double share)
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    size_t index = static_cast<size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    auto index = static_cast<size_t>(std::lround(share * static_cast<double>(values.size() - 1)));
     return values[std::min(index, values.size() - 1)];
 }
 
@@ -98,7 +99,7 @@ void PingUntil(const e2e::DockWindow& dock, const std::wstring& stopFile)
         Sleep(10);
     }
     wchar_t line[160];
-    swprintf(line, 160, L"ping %u %.2f %.2f %.2f %d", static_cast<unsigned>(times.size()), Percentile(times, 0.5),
+    (void)swprintf(line, 160, L"ping %u %.2f %.2f %.2f %d", static_cast<unsigned>(times.size()), Percentile(times, 0.5),
              Percentile(times, 0.99), times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()),
              unanswered);
     Print(stdout, line);
