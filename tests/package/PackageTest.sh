@@ -9,8 +9,8 @@
 #   run       under Wine: the unpacked zip starts and signs in to the
 #             simulated camera; the installer installs silently into a
 #             scratch copy of the Wine prefix, the installed program signs
-#             in, the silent uninstaller leaves nothing of ours behind; the
-#             MSI, installed silently over an older version's with the dock's
+#             in, the installed dock starts, the silent uninstaller
+#             leaves nothing of ours behind; the MSI, installed silently over an older version's with the dock's
 #             presets given as properties, upgrades it in place, writes the
 #             presets as the dock's policy, its program signs in, and its
 #             silent removal leaves nothing of ours behind
@@ -188,6 +188,17 @@ settle_prefix() {
   "$WINESERVER" -k  # writes out the registry before it goes
 }
 
+# dock_starts DIR: the dock installed in DIR starts: its window or its
+# first-start settings show (it finds every DLL it needs); then it is ended.
+dock_starts() {
+  "$WINE" "$1\\OrvaneDock.exe" </dev/null >"$T/dock.log" 2>&1 &
+  local dock=$!
+  "$WINE" "$BIN/DockProbe.exe" --timeout 120000 attach >>"$T/dock.log" 2>&1 \
+    || bad "the installed dock showed neither its window nor its settings: $(tail -3 "$T/dock.log" | tr '\n' ' ')"
+  kill "$dock" 2>/dev/null
+  wait "$dock" 2>/dev/null
+}
+
 run() {
   [ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || die "needs DISPLAY and WINEPREFIX"
   # No menu entries for the shortcut in the host's home.
@@ -238,6 +249,7 @@ run() {
   out=$(WINEPATH="$dir\\camera-sim" sign_in_and_out "$dir\\Orvane.exe") \
     || bad "the installed program did not sign in and end: $(grep probe: <<<"$out")"
   [ -f "$unixdir/camera-sim/nvusb-sim-log.txt" ] || bad "the installed simulated camera wrote no log"
+  [ "$SHIPPED_DOCK" = 1 ] && dock_starts "$dir"
 
   # The uninstaller copies itself away and returns at once; its copy removes
   # the folder before the registry key, so it has finished only when the
