@@ -133,6 +133,12 @@ contents() {
       || bad "the MSI writes the dock's presets unconditionally"
     grep -q ';ARCHIVE;AUDITFILE$' <<<"$(msi_value Property SecureCustomProperties)" \
       || bad "ARCHIVE and AUDITFILE are not secure properties of the MSI"
+    # Registry values, in the view the package's programs read (a 64-bit
+    # component: 256).
+    local view=4
+    [ "$ARCH" = win64 ] && view=260
+    [ "$(awk -F'\t' '$1 ~ /^Dock(Archive|Audit)Preset$/ { print $4 }' <<<"$components" | sort -u)" = "$view" ] \
+      || bad "the MSI writes the dock's presets outside the registry view of its programs"
   fi
 
   # Signed with a throwaway certificate whose key has a password, from a
