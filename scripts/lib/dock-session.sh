@@ -9,10 +9,26 @@ DOCK_POLICY_KEY='HKLM\Software\Policies\Kestrava\OrvaneDock'
 
 dock_winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
-# dock_reset: the dock as on a new PC: no operator's settings, no presets.
+# dock_reset: the dock as on a new PC: no operator's settings, no presets,
+# nor the product's keys above them when nothing else is left there (other
+# tests find the prefix as it was).
 dock_reset() {
-  "$DOCK_WINE" reg delete "$DOCK_SETTINGS_KEY" /f >/dev/null 2>&1
-  "$DOCK_WINE" reg delete "$DOCK_POLICY_KEY" /f >/dev/null 2>&1
+  local key
+  for key in "$DOCK_SETTINGS_KEY" "$DOCK_POLICY_KEY"; do
+    "$DOCK_WINE" reg delete "$key" /f >/dev/null 2>&1
+    dock_delete_if_empty "${key%\\*}"
+  done
+  return 0
+}
+
+# dock_delete_if_empty KEY: KEY goes when it holds no value and no key
+# (reg query lists a value indented, a key by its full name below KEY's).
+dock_delete_if_empty() {
+  local listing
+  listing=$("$DOCK_WINE" reg query "$1" 2>/dev/null) || return 0
+  grep -q '^[[:space:]]\+[^[:space:]]' <<<"$listing" && return 0
+  grep -q -F "${1##*\\}\\" <<<"$listing" && return 0
+  "$DOCK_WINE" reg delete "$1" /f >/dev/null 2>&1
   return 0
 }
 
