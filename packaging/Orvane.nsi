@@ -2,7 +2,9 @@
 ;   PRODUCT  display name (ProductName of the version resource)
 ;   VERSION  four-part version (1.0.0.1)
 ;   SOURCE   folder holding Orvane.exe, orvanectl.exe (the command-line
-;            tool), Telvix.dll, README.txt, camera-sim\
+;            tool), Telvix.dll, README.txt, camera-sim\ and, with DOCK,
+;            OrvaneDock.exe
+;   DOCK     defined when the dock window ships
 ;   SIGNER   defined to sign the uninstaller: a command taking the file and
 ;            a description
 ;   OUTFILE  the installer to write
@@ -23,6 +25,7 @@ Unicode true
 ; The simulated camera writes these beside itself when it is run from here.
 !define SIM_STATE "nvusb-sim-state.txt"
 !define SIM_LOG "nvusb-sim-log.txt"
+!define DOCK_SHORTCUT "${PRODUCT} Dock"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -60,6 +63,9 @@ Section
   File "${SOURCE}\Telvix.dll"
   File "${SOURCE}\README.txt"
   File "${SOURCE}\orvanectl.exe"
+!ifdef DOCK
+  File "${SOURCE}\OrvaneDock.exe"
+!endif
   ; Never beside the program: a real camera's library goes there.
   SetOutPath "$INSTDIR\camera-sim"
   File "${SOURCE}\camera-sim\NvUSB.dll"
@@ -67,6 +73,9 @@ Section
 
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Orvane.exe" "" "$INSTDIR\Orvane.exe" 0
+!ifdef DOCK
+  CreateShortcut "$SMPROGRAMS\${DOCK_SHORTCUT}.lnk" "$INSTDIR\OrvaneDock.exe" "" "$INSTDIR\OrvaneDock.exe" 0
+!endif
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -85,6 +94,7 @@ Section Uninstall
   SetRegView 64
 !endif
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${DOCK_SHORTCUT}.lnk"
   Delete "$INSTDIR\camera-sim\NvUSB.dll"
   Delete "$INSTDIR\camera-sim\${SIM_STATE}"
   Delete "$INSTDIR\camera-sim\${SIM_LOG}"
@@ -92,6 +102,7 @@ Section Uninstall
   Delete "$INSTDIR\Orvane.exe"
   Delete "$INSTDIR\Telvix.dll"
   Delete "$INSTDIR\orvanectl.exe"
+  Delete "$INSTDIR\OrvaneDock.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Not /r: whatever the operator added (a vendor NvUSB.dll) stays, and so

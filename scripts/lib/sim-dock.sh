@@ -62,15 +62,51 @@ sim_dock_plug() { sim_dock_set "$1" "$2" present 1; }
 # mode, so plugged again it is a vendor device, and under Wine its card's
 # drive goes (a file already open on it keeps reading).
 sim_dock_unplug() {
-  local file card link
+  local file letter
   file=$(sim_dock_file "$1" "$2") || return 1
   [ -f "$file" ] || { echo "sim_dock_unplug: no camera $2 in $1" >&2; return 1; }
   sim_dock_rewrite "$file" 'present|storage_mode' "present = 0" || return 1
+  for letter in $(sim_dock_card_letters "$1" "$2"); do card_drive_unplug "$letter" || return 1; done
+  return 0
+}
+
+# sim_dock_card_letters DOCK NAME: the drive letters the camera's card is
+# plugged as under Wine, one a line; nothing when none.
+sim_dock_card_letters() {
+  local card link
   card=$(sim_dock_card_folder "$1" "$2") || return 1
   [ -d "$card" ] || return 0
   card=$(cd "$card" && pwd -P)
   for link in "$(dirname "$(card_drive_link d)")"/?:; do
-    [ -L "$link" ] && [ "$(readlink "$link")" = "$card" ] && { card_drive_unplug "$(basename "$link" :)" || return 1; }
+    [ -L "$link" ] && [ "$(readlink "$link")" = "$card" ] && basename "$link" :
+  done
+  return 0
+}
+
+# sim_dock_follow_drives DOCK: under Wine, plays the cards of the dock's
+# cameras until it is ended: a camera that has entered storage mode shows its
+# card as a drive (sim_dock_card_drive), as a real one does a moment later;
+# sim_dock_unplug takes it away. Run it in the background, and afterwards
+# sim_dock_unplug_drives.
+sim_dock_follow_drives() {
+  local file name
+  while :; do
+    for file in "$1"/*.txt; do
+      [ -f "$file" ] || continue
+      name=$(basename "$file" .txt)
+      grep -Eq '^[[:space:]]*storage_mode[[:space:]]*=[[:space:]]*1[[:space:]]*$' "$file" 2>/dev/null || continue
+      [ -n "$(sim_dock_card_letters "$1" "$name")" ] || sim_dock_card_drive "$1" "$name" >/dev/null 2>&1
+    done
+    sleep 0.1
+  done
+}
+
+# sim_dock_unplug_drives DOCK: every drive of the dock's cards goes.
+sim_dock_unplug_drives() {
+  local file letter
+  for file in "$1"/*.txt; do
+    [ -f "$file" ] || continue
+    for letter in $(sim_dock_card_letters "$1" "$(basename "$file" .txt)"); do card_drive_unplug "$letter"; done
   done
   return 0
 }

@@ -9,10 +9,11 @@
 #   run       under Wine: the unpacked zip starts and signs in to the
 #             simulated camera; the installer installs silently into a
 #             scratch copy of the Wine prefix, the installed program signs
-#             in, the silent uninstaller leaves nothing of ours behind; the
-#             MSI, installed silently over an older version's, upgrades it in
-#             place, its program signs in, and its silent removal leaves
-#             nothing of ours behind
+#             in, the installed dock starts, the silent uninstaller
+#             leaves nothing of ours behind; the MSI, installed silently over an older version's with the dock's
+#             presets given as properties, upgrades it in place, writes the
+#             presets as the dock's policy, its program signs in, and its
+#             silent removal leaves nothing of ours behind
 # usage: PackageTest.sh contents|run ARCH BIN_DIR OBJDUMP WINE_LOADER
 # "run" expects DISPLAY and WINEPREFIX (an initialised prefix) as scripts/test
 # sets them.
@@ -20,6 +21,7 @@ set -uo pipefail
 MODE=$1 ARCH=$2 BIN=$3 OBJDUMP=$4 WINE=$5
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
+source "$ROOT/scripts/lib/shipped.sh"
 
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
@@ -36,7 +38,12 @@ cleanup() {
 trap cleanup EXIT
 
 # The files every package holds, as paths inside it.
-WANT=$'README.txt\nOrvane.exe\norvanectl.exe\nTelvix.dll\ncamera-sim/NvUSB.dll'
+WANT=$(printf '%s\n' README.txt "${SHIPPED_PROGRAMS[@]}" camera-sim/NvUSB.dll)
+# The Start-menu shortcuts of the programs, by name.
+SHORTCUTS=(Kestrava)
+[ "$SHIPPED_DOCK" = 1 ] && SHORTCUTS+=("Kestrava Dock")
+# Where the dock reads IT's presets.
+POLICY_KEY='HKLM\Software\Policies\Kestrava\OrvaneDock'
 rc_value() { sed -n "s/^[[:space:]]*VALUE \"$1\", \"\\(.*\\)\".*/\\1/p" "$ROOT/app/res/Orvane.rc" | head -1; }
 VERSION=$(rc_value ProductVersion) PRODUCT=$(rc_value ProductName)
 # The one UpgradeCode of the product: changing it breaks every upgrade in the field.
@@ -118,6 +125,21 @@ contents() {
   grep -q "^Template: $template;" <<<"$(msiinfo suminfo "$MSI")" || bad "the MSI is not for $template"
   local product_code
   product_code=$(msi_value Property ProductCode)
+  # The dock's presets: written only when given, passed on by a managed install.
+  if [ "$SHIPPED_DOCK" = 1 ]; then
+    local components
+    components=$(msiinfo export "$MSI" Component | tr -d '\r')
+    grep -q $'^DockArchivePreset\t.*\tARCHIVE OR REMOVE~="ALL"\t' <<<"$components" && grep -q $'^DockAuditPreset\t.*\tAUDITFILE OR REMOVE~="ALL"\t' <<<"$components" \
+      || bad "the MSI writes the dock's presets unconditionally"
+    grep -q ';ARCHIVE;AUDITFILE$' <<<"$(msi_value Property SecureCustomProperties)" \
+      || bad "ARCHIVE and AUDITFILE are not secure properties of the MSI"
+    # Registry values, in the view the package's programs read (a 64-bit
+    # component: 256).
+    local view=4
+    [ "$ARCH" = win64 ] && view=260
+    [ "$(awk -F'\t' '$1 ~ /^Dock(Archive|Audit)Preset$/ { print $4 }' <<<"$components" | sort -u)" = "$view" ] \
+      || bad "the MSI writes the dock's presets outside the registry view of its programs"
+  fi
 
   # Signed with a throwaway certificate whose key has a password, from a
   # folder that has the command-line tool (a stand-in where none was built).
@@ -128,7 +150,7 @@ contents() {
   openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Orvane package test" -addext extendedKeyUsage=codeSigning \
     -keyout "$keys/key.pem" -passout "file:$keys/password" -out "$keys/cert.pem" >"$keys/log" 2>&1 \
     || die "openssl cannot make a certificate: $(tail -3 "$keys/log")"
-  cp "$BIN/Orvane.exe" "$BIN/orvanectl.exe" "$BIN/Telvix.dll" "$T/signbin/" \
+  (cd "$BIN" && cp "${SHIPPED_PROGRAMS[@]}" "$T/signbin/") \
     && cp "$BIN/camera-sim/NvUSB.dll" "$T/signbin/camera-sim/" || die "cannot copy the binaries"
   ORVANE_SIGN_CERT=$keys/cert.pem ORVANE_SIGN_KEY=$keys/key.pem ORVANE_SIGN_PASSWORD_FILE=$keys/password \
     pack "$T/signbin" "$T/signed" "$VERSION"
@@ -172,6 +194,17 @@ settle_prefix() {
   "$WINESERVER" -k  # writes out the registry before it goes
 }
 
+# dock_starts DIR: the dock installed in DIR starts: its window or its
+# first-start settings show (it finds every DLL it needs); then it is ended.
+dock_starts() {
+  "$WINE" "$1\\OrvaneDock.exe" </dev/null >"$T/dock.log" 2>&1 &
+  local dock=$!
+  "$WINE" "$BIN/DockProbe.exe" --timeout 120000 attach >>"$T/dock.log" 2>&1 \
+    || bad "the installed dock showed neither its window nor its settings: $(tail -3 "$T/dock.log" | tr '\n' ' ')"
+  kill "$dock" 2>/dev/null
+  wait "$dock" 2>/dev/null
+}
+
 run() {
   [ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || die "needs DISPLAY and WINEPREFIX"
   # No menu entries for the shortcut in the host's home.
@@ -207,8 +240,10 @@ run() {
     [ -f "$unixdir/$f" ] || bad "not installed: $dir\\$f"
   done
   [ -e "$unixdir/NvUSB.dll" ] && bad "the simulated camera was installed beside the program"
-  local shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrava.lnk"
-  [ -f "$shortcut" ] || bad "no Start-menu shortcut for all users"
+  local menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs" name
+  for name in "${SHORTCUTS[@]}"; do
+    [ -f "$menu/$name.lnk" ] || bad "no Start-menu shortcut $name for all users"
+  done
   key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrava'
   out=$("$WINE" reg query "$key" 2>/dev/null | tr -d '\r')
   grep -Eq 'DisplayName +REG_SZ +Kestrava$' <<<"$out" || bad "Add/Remove Programs: no DisplayName Kestrava"
@@ -220,6 +255,7 @@ run() {
   out=$(WINEPATH="$dir\\camera-sim" sign_in_and_out "$dir\\Orvane.exe") \
     || bad "the installed program did not sign in and end: $(grep probe: <<<"$out")"
   [ -f "$unixdir/camera-sim/nvusb-sim-log.txt" ] || bad "the installed simulated camera wrote no log"
+  [ "$SHIPPED_DOCK" = 1 ] && dock_starts "$dir"
 
   # The uninstaller copies itself away and returns at once; its copy removes
   # the folder before the registry key, so it has finished only when the
@@ -227,7 +263,9 @@ run() {
   "$WINE" "$dir\\Uninstall.exe" /S >"$T/uninstall.log" 2>&1 || bad "the silent uninstaller failed"
   settle_prefix
   [ -e "$unixdir" ] && bad "left behind: $(cd "$drive" && find "${unixdir#$drive/}" | tr '\n' ' ')"
-  [ -e "$shortcut" ] && bad "left behind: the Start-menu shortcut"
+  for name in "${SHORTCUTS[@]}"; do
+    [ -e "$menu/$name.lnk" ] && bad "left behind: the Start-menu shortcut $name"
+  done
   "$WINE" reg query "$key" >/dev/null 2>&1 && bad "left behind: $key"
 
   msi
@@ -273,7 +311,14 @@ msi() {
 
   "$WINE" msiexec /i "Z:${old_msi//\//\\}" /qn >"$T/msi-old.log" 2>&1 || bad "msiexec /i of the older MSI failed"
   [ "$(arp_versions)" = "$old_version" ] || bad "after installing $old_version, Add/Remove Programs has: $(arp_versions | tr '\n' ' ')"
-  "$WINE" msiexec /i "Z:${new_msi//\//\\}" /qn >"$T/msi-new.log" 2>&1 || bad "msiexec /i of the MSI failed"
+  local presets=()
+  [ "$SHIPPED_DOCK" = 1 ] && presets=('ARCHIVE=D:\Evidence dock' 'AUDITFILE=D:\Audit\dock.jsonl')
+  "$WINE" msiexec /i "Z:${new_msi//\//\\}" "${presets[@]}" /qn >"$T/msi-new.log" 2>&1 || bad "msiexec /i of the MSI failed"
+  if [ "$SHIPPED_DOCK" = 1 ]; then
+    out=$("$WINE" reg query "$POLICY_KEY" 2>/dev/null | tr -d '\r')
+    grep -Eq '^ +Archive +REG_SZ +D:\\Evidence dock$' <<<"$out" && grep -Eq '^ +AuditFile +REG_SZ +D:\\Audit\\dock\.jsonl$' <<<"$out" \
+      || bad "the MSI did not write the dock's presets: $(echo $out)"
+  fi
   [ "$(arp_versions)" = "$VERSION" ] || bad "after the upgrade, Add/Remove Programs has: $(arp_versions | tr '\n' ' ')"
   "$WINE" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code" /v InstallLocation \
     2>/dev/null | tr -d '\r' | grep -qF "$dir\\" || bad "Add/Remove Programs does not show the install location"
@@ -285,8 +330,8 @@ msi() {
   [ -e "$unixdir/NvUSB.dll" ] && bad "the MSI installed the simulated camera beside the program"
   # Windows puts a per-machine package's shortcut in the all-users menu; Wine
   # in the installing user's.
-  shortcuts() { find "$drive/ProgramData" "$drive/users" -path "*/Start Menu/Programs/$PRODUCT.lnk"; }
-  [ -n "$(shortcuts)" ] || bad "the MSI made no Start-menu shortcut"
+  shortcuts() { find "$drive/ProgramData" "$drive/users" -path "*/Start Menu/Programs/*" -name "$PRODUCT*.lnk"; }
+  [ "$(shortcuts | wc -l)" = "${#SHORTCUTS[@]}" ] || bad "the MSI made the Start-menu shortcuts: $(shortcuts | tr '\n' ' ')"
 
   out=$(WINEPATH="$dir\\camera-sim" sign_in_and_out "$dir\\Orvane.exe") \
     || bad "the program installed by the MSI did not sign in and end: $(grep probe: <<<"$out")"
@@ -299,8 +344,13 @@ msi() {
   # The registry as Wine keeps it, once written out: no name, path or code of ours.
   settle_prefix
   local ours
+  # Wine keeps the dock's policy key once its values are gone (Windows drops
+  # an empty key): the key alone, without a value, is no leftover.
   ours=$(grep -i -E "$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}" \
-    "$SCRATCH_PREFIX"/*.reg)
+    "$SCRATCH_PREFIX"/*.reg | grep -v -F '\\Policies\\Kestrava\\OrvaneDock] ')
+  local presets_left
+  presets_left=$("$WINE" reg query "$POLICY_KEY" 2>/dev/null | tr -d '\r' | grep REG_)
+  [ -z "$presets_left" ] || bad "left behind by the MSI: the dock's presets: $(echo $presets_left)"
   [ -z "$ours" ] || bad "left behind by the MSI in the registry: $(head -3 <<<"$ours" | tr '\n' ' ')"
 }
 

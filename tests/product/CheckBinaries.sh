@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks the shipped Windows binaries as a Windows loader would see them:
 # plain export names, and no DLL beyond Windows' own (and Telvix.dll).
+# orvanectl.exe has its own check (tests/cli/CheckOrvanectl.sh).
 # usage: CheckBinaries.sh OBJDUMP BIN_DIR
 set -u
 OBJDUMP=$1 BIN=$2
+source "$(dirname "$0")/../../scripts/lib/shipped.sh"
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
@@ -62,5 +64,18 @@ if [ -f "$BIN/Orvane.exe" ]; then
   [ "$n" = 26 ] || bad "Orvane.exe imports $n functions of Telvix.dll, not 26: $(imports_from "$BIN/Orvane.exe" Telvix.dll | tr '\n' ' ')"
 else
   bad "Orvane.exe was not built"
+fi
+# The dock window: a window program (subsystem 2), Telvix.dll by name, and
+# beyond Windows' own DLLs only those every Windows since Vista has: DPAPI
+# (crypt32) for the password, the platform's hashing (bcrypt) and Unicode
+# normalization for names in bags (Normaliz).
+if [ -f "$BIN/OrvaneDock.exe" ]; then
+  subsystem=$("$OBJDUMP" -p "$BIN/OrvaneDock.exe" | awk '/^Subsystem/ {print $2}')
+  [ "$subsystem" = 00000002 ] || bad "OrvaneDock.exe has subsystem $subsystem, not 2 (a window program)"
+  check_imports "$BIN/OrvaneDock.exe" "$SYSTEM|^(CRYPT32|bcrypt|Normaliz|Telvix)\.dll$"
+  dlls "$BIN/OrvaneDock.exe" | grep -qx 'Telvix.dll' || bad "OrvaneDock.exe does not import Telvix.dll"
+  echo "OrvaneDock.exe imports $(dlls "$BIN/OrvaneDock.exe" | tr '\n' ' ')"
+elif [ "$SHIPPED_DOCK" = 1 ]; then
+  bad "OrvaneDock.exe was not built"
 fi
 exit $fail

@@ -14,7 +14,8 @@ case $ARCH in
   win64) TOOLCHAIN=mingw-x86_64 OBJDUMP=x86_64-w64-mingw32-objdump ;;
   *) die "the architecture is win32 or win64, not '$ARCH'" ;;
 esac
-SHIPPED=(Orvane.exe orvanectl.exe Telvix.dll camera-sim/NvUSB.dll)
+source "$ROOT/scripts/lib/shipped.sh"
+SHIPPED=("${SHIPPED_PROGRAMS[@]}" camera-sim/NvUSB.dll)
 
 T=$(mktemp -d /tmp/orvane-reproducible.XXXXXX)
 trap 'rm -rf "$T"' EXIT
@@ -26,7 +27,7 @@ copy_sources() {
 }
 
 build() {
-  local src=$1 dir=$1/build/$ARCH targets=(Orvane orvanectl Telvix NvUSB)
+  local src=$1 dir=$1/build/$ARCH targets=("${SHIPPED_TARGETS[@]}")
   cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$TOOLCHAIN.cmake" \
     -DORVANE_TESTS=OFF >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; die "configure failed in $src"; }
   cmake --build "$dir" -j "$JOBS" --target "${targets[@]}" >"$dir.build.log" 2>&1 \
