@@ -89,9 +89,9 @@ custody::OffloadResult StoreArchive::Offload(const custody::FileSystem& cardFs, 
     store.clock = request.clock;
     store.interrupted = request.interrupted;
     store.progress = request.progress;
-    const objectstore::StoreBagResult result = objectstore::OffloadCardToStore(*client_, cardFs, store);
+    objectstore::StoreBagResult result = objectstore::OffloadCardToStore(*client_, cardFs, store);
     lock = LockDetails(result, lock_.retainDays);
-    return result;
+    return std::move(result);  // what a folder's offload tells too
 }
 
 const custody::FileSystem& StoreArchive::Files() const
