@@ -37,6 +37,11 @@ std::shared_ptr<station::Archive> OpenArchive(platform::Host& host, const std::s
                                               const StoreOptions& options, const StoreVariables& variables,
                                               std::string& error)
 {
+    if (!objectstore::IsS3Url(given) && options.retainDays > 0) {
+        error = "--retain-days locks objects in an object store; the folder " + given
+                + " cannot keep them from being changed or deleted";
+        return nullptr;
+    }
     if (!objectstore::IsS3Url(given)) {
         return std::make_shared<station::FolderArchive>(host.Files(), fullPath ? host.FullPath(given) : given, &host);
     }

@@ -29,7 +29,8 @@ void TakeStoreVariables(StoreVariables& variables);
 
 // The archive `given` names (a folder made a full path when `fullPath`).
 // Null, with `error` for the operator, when an s3:// URL or the store's
-// settings are wrong; nothing is sent to the store yet.
+// settings are wrong, or a folder is to be locked; nothing is sent to the
+// store yet.
 std::shared_ptr<station::Archive> OpenArchive(platform::Host& host, const std::string& given, bool fullPath,
                                               const StoreOptions& options, const StoreVariables& variables,
                                               std::string& error);
