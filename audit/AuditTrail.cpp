@@ -29,7 +29,7 @@ bool AuditTrail::Open(platform::Host& host, const platform::StopSignal& stop, co
 }
 
 bool AuditTrail::Record(const std::string& serial, const std::string& action, const std::string& outcome,
-                        const nlohmann::ordered_json& details) const
+                        const nlohmann::ordered_json& details, WrittenLine* written) const
 {
     if (path_.empty()) {
         return true;
@@ -52,7 +52,14 @@ bool AuditTrail::Record(const std::string& serial, const std::string& action, co
                                        {"action", action},
                                        {"outcome", outcome}});
     line.update(details);
-    return file_->Append(JsonLine(line)) || Fail("the line could not be written");
+    const std::string text = JsonLine(line);
+    if (!file_->Append(text)) {
+        return Fail("the line could not be written");
+    }
+    if (written) {
+        *written = {next.seq, text.substr(0, text.size() - 1)};
+    }
+    return true;
 }
 
 // Reads back from the end until the tail holds the whole last line: never

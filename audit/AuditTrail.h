@@ -5,6 +5,7 @@
 // holds is waited for a bounded time (kLockWaitMs), which an interrupt ends.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +15,13 @@
 
 #include "audit/AuditChain.h"
 #include "platform/Host.h"
+
+// A line as it went into the file: its seq and its text without the line
+// ending.
+struct WrittenLine {
+    std::uint64_t seq = 0;
+    std::string text;
+};
 
 class AuditTrail {
 public:
@@ -31,8 +39,10 @@ public:
     // `details` adds keys such as before and after. False when the line could
     // not be written; Problem() says why. Several threads may record at once
     // (the dock's copies each record their own outcome): one line at a time.
+    // `written` (may be null) gets the line as the file holds it.
     bool Record(const std::string& serial, const std::string& action, const std::string& outcome,
-                const nlohmann::ordered_json& details = nlohmann::ordered_json::object()) const;
+                const nlohmann::ordered_json& details = nlohmann::ordered_json::object(),
+                WrittenLine* written = nullptr) const;
 
     const std::string& Path() const { return path_; }
     // Why the last Open or Record failed, such as "it cannot be locked".

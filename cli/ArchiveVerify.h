@@ -5,12 +5,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Output.h"
 #include "custody/Bag.h"
 #include "platform/FileSystem.h"
+#include "station/Archive.h"
+#include "station/Archive.h"
 
 // A further check of each bag after its own: may make the verdict invalid
 // or add warnings.
@@ -22,12 +25,13 @@ using BagVerdictCheck = std::function<void(const std::string& bag, custody::BagV
 // listed, or Ctrl+C stopped the check (its bag's line says "not checked in
 // full", and no bag after it is checked); 2 when a PATH does not exist
 // (then nothing is checked).
-int RunArchiveVerify(const custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
+int RunArchiveVerify(custody::FileSystem& fs, const std::vector<std::string>& paths, const Output& output,
                      const platform::StopSignal& stop, const BagVerdictCheck& check = nullptr);
-// The same on the local file system. With `auditTrail`, each bag this tool
-// made must also be tied to its offload's line there (BagAudit.h); a trail
-// whose chain is broken is 1 and one that cannot be read 2, before any bag
-// is checked.
+// The same for archives opened and found readable (Archive::Problem). With
+// `auditTrail`, each bag this tool made must also be tied to its offload's
+// line there (BagAudit.h); a trail whose chain is broken is 1 and one that
+// cannot be read 2, before any bag is checked.
 // Ctrl+C requests `stop`.
-int RunArchiveVerify(platform::Host& host, platform::StopSignal& stop, const std::vector<std::string>& paths,
-                     const std::string& auditTrail, const Output& output);
+int RunArchiveVerify(platform::Host& host, platform::StopSignal& stop,
+                     const std::vector<std::shared_ptr<station::Archive>>& archives, const std::string& auditTrail,
+                     const Output& output);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/ArchiveAccess.h"
 #include "cli/ArchiveVerify.h"
 #include "cli/AuditVerify.h"
 #include "cli/Commands.h"
@@ -47,6 +48,11 @@ struct Arguments {
     station::CardOptions formatCard;                // format --offloaded-to: --from, --card-wait
     std::vector<std::string> verifyPaths;  // archive verify's PATHs
     std::string verifyAuditTrail;          // archive verify --audit-trail FILE
+    std::string anchors;                   // audit verify --anchors ARCHIVE
+    StoreOptions store;                    // how an s3:// archive is reached and locked
+    StoreVariables storeVariables;         // the AWS_* variables, taken at the start
+    // The archives named, opened by the command's Prepare.
+    std::vector<std::shared_ptr<station::Archive>> archives;
 
     IdentityChanges changes;
     Fleet fleet;
@@ -153,6 +159,55 @@ void CardFinding(CLI::App& command, station::CardOptions& card, CLI::Option* nee
     }
 }
 
+// How an s3:// ARCHIVE is reached; with `locks`, how what goes there is
+// locked.
+void StoreReaching(CLI::App& command, StoreOptions& store, bool locks)
+{
+    command.add_option("--s3-endpoint", store.endpoint,
+                       "the object store of an s3:// archive (default AWS_ENDPOINT_URL, else AWS of AWS_REGION)")
+        ->type_name("URL");
+    command.add_option("--s3-profile", store.profile,
+                       "its keys from this profile of the shared credentials file (default: AWS_ACCESS_KEY_ID and "
+                       "AWS_SECRET_ACCESS_KEY, else AWS_PROFILE or default)")
+        ->type_name("NAME");
+    if (!locks) {
+        return;
+    }
+    auto* retain = command
+                       .add_option("--retain-days", store.retainDays,
+                                   "lock every object of an s3:// archive for N days (Object Lock); a bucket "
+                                   "without Object Lock is refused (default: the bucket's own retention)")
+                       ->type_name("N")
+                       ->check(CLI::Range(1, 36500));
+    command.add_option("--lock-mode", store.lockMode, "with --retain-days: compliance (default) or governance")
+        ->type_name("MODE")
+        ->check(CLI::IsMember({"compliance", "governance"}))
+        ->needs(retain);
+}
+
+// Each of `given` opened (`writing`: bags are made there, and a folder is
+// named by its full path); an archive that cannot be used is an input
+// error.
+int OpenArchives(Arguments& a, platform::Host& host, const std::vector<std::string>& given, bool writing)
+{
+    a.archives.clear();
+    for (const std::string& name : given) {
+        std::string error;
+        std::shared_ptr<station::Archive> archive = OpenArchive(host, name, writing, a.store, a.storeVariables, error);
+        if (!archive) {
+            return UsageError(error);
+        }
+        a.archives.push_back(std::move(archive));
+    }
+    for (const auto& archive : a.archives) {
+        const std::string problem = archive->Problem(writing);
+        if (!problem.empty()) {
+            return UsageError(problem);
+        }
+    }
+    return kExitOk;
+}
+
 // A card is only erased with the erasure recorded.
 int RefuseNoAudit(const Arguments& a, const char* what)
 {
@@ -169,6 +224,7 @@ void FormatOptions(CLI::App& command, Arguments& a)
                                         "the card's files")
                             ->type_name("ARCHIVE");
     CardFinding(command, a.formatCard, offloadedTo);
+    StoreReaching(command, a.store, true);
 }
 
 int PrepareFormat(Arguments& a, platform::Host& host)
@@ -180,14 +236,21 @@ int PrepareFormat(Arguments& a, platform::Host& host)
     if (audited != kExitOk) {
         return audited;
     }
-    return a.offloadedTo.empty() ? kExitOk : CheckOffloadedTo(host, a.offloadedTo, a.formatCard);
+    if (a.offloadedTo.empty()) {
+        return kExitOk;
+    }
+    const int checked = CheckOffloadedTo(host, a.formatCard);
+    return checked != kExitOk ? checked : OpenArchives(a, host, {a.offloadedTo}, true);
 }
 
 void OffloadCommandOptions(CLI::App& command, Arguments& a)
 {
     OffloadOptions& o = a.offload;
-    command.add_option("--to", o.archive, "the archive folder")->type_name("ARCHIVE")->required();
+    command.add_option("--to", o.archive, "the archive: a folder, or s3://BUCKET/PREFIX in an object store")
+        ->type_name("ARCHIVE")
+        ->required();
     CardFinding(command, o.card, nullptr);
+    StoreReaching(command, a.store, true);
     command.add_flag("--format-after", o.formatAfter,
                      "format the card once the bag is complete and the card holds exactly its files");
     auto* watch = command.add_flag("--watch", o.station.watch, "offload every camera plugged in until Ctrl+C");
@@ -201,15 +264,34 @@ void OffloadCommandOptions(CLI::App& command, Arguments& a)
 int PrepareOffload(Arguments& a, platform::Host& host)
 {
     const int audited = a.offload.formatAfter ? RefuseNoAudit(a, "offload --format-after") : kExitOk;
-    return audited != kExitOk ? audited : CheckOffloadInput(host, a.offload);
+    if (audited != kExitOk) {
+        return audited;
+    }
+    const int checked = CheckOffloadInput(host, a.offload);
+    if (checked != kExitOk) {
+        return checked;
+    }
+    const int opened = OpenArchives(a, host, {a.offload.archive}, true);
+    if (opened == kExitOk) {
+        a.offload.place = a.archives.front();
+        a.offload.archive = a.offload.place->Name();
+    }
+    return opened;
 }
 
 void ArchiveVerifyOptions(CLI::App& command, Arguments& a)
 {
-    command.add_option("PATH", a.verifyPaths, "a bag, or a folder searched for bags")->required();
+    command.add_option("PATH", a.verifyPaths, "a bag, a folder searched for bags, or s3://BUCKET/PREFIX")
+        ->required();
     command.add_option("--audit-trail", a.verifyAuditTrail,
                        "also check each bag orvanectl made against its offload's line in this audit file")
         ->type_name("FILE");
+    StoreReaching(command, a.store, false);
+}
+
+int PrepareArchiveVerify(Arguments& a, platform::Host& host)
+{
+    return OpenArchives(a, host, a.verifyPaths, false);
 }
 
 void ProvisionOptions(CLI::App& command, Arguments& a)
@@ -242,11 +324,22 @@ void AuditVerifyOptions(CLI::App& command, Arguments& a)
 {
     command.add_option("FILE", a.auditFile, "the audit file (default: --audit, else the default one)")
         ->type_name("FILE");
+    command.add_option("--anchors", a.anchors,
+                       "also check that every line anchored in this s3:// archive stands unchanged in the file")
+        ->type_name("ARCHIVE");
+    StoreReaching(command, a.store, false);
+}
+
+int PrepareAuditVerify(Arguments& a, platform::Host& host)
+{
+    return a.anchors.empty() ? kExitOk : OpenArchives(a, host, {a.anchors}, false);
 }
 
 int AuditVerify(Invocation& invocation, Arguments& a)
 {
-    return RunAuditVerify(invocation.host, invocation.stop, invocation.output, a.auditFile.empty() ? a.global.auditPath : a.auditFile);
+    return RunAuditVerify(invocation.host, invocation.stop, invocation.output,
+                          a.auditFile.empty() ? a.global.auditPath : a.auditFile,
+                          a.archives.empty() ? nullptr : a.archives.front().get());
 }
 
 int Status(Invocation& invocation, Arguments&) { return RunStatus(invocation); }
@@ -258,12 +351,13 @@ int SerialSet(Invocation& invocation, Arguments& a) { return RunSerialSet(invoca
 int UsbStorage(Invocation& invocation, Arguments&) { return RunUsbStorage(invocation); }
 int Format(Invocation& invocation, Arguments& a)
 {
-    return a.offloadedTo.empty() ? RunFormat(invocation) : RunFormatOffloaded(invocation, a.offloadedTo, a.formatCard);
+    return a.offloadedTo.empty() ? RunFormat(invocation)
+                                 : RunFormatOffloaded(invocation, *a.archives.front(), a.formatCard);
 }
 int Offload(Invocation& invocation, Arguments& a) { return RunOffload(invocation, a.offload); }
 int ArchiveVerify(Invocation& invocation, Arguments& a)
 {
-    return RunArchiveVerify(invocation.host, invocation.stop, a.verifyPaths, a.verifyAuditTrail, invocation.output);
+    return RunArchiveVerify(invocation.host, invocation.stop, a.archives, a.verifyAuditTrail, invocation.output);
 }
 int Provision(Invocation& invocation, Arguments& a) { return RunProvision(invocation, a.fleet, a.provision); }
 
@@ -294,9 +388,9 @@ const Command kCommands[] = {
      OffloadCommandOptions, PrepareOffload, Offload},
     {"archive verify", "check every bag in each PATH in full, and against --audit-trail FILE (no camera)",
      Reach::Nothing, ArchiveVerifyOptions,
-     nullptr, ArchiveVerify},
+     PrepareArchiveVerify, ArchiveVerify},
     {"audit verify", "check that no line of the audit file was changed, removed, inserted or moved",
-     Reach::Nothing, AuditVerifyOptions, nullptr, AuditVerify},
+     Reach::Nothing, AuditVerifyOptions, PrepareAuditVerify, AuditVerify},
 };
 
 // ---- the dispatcher
@@ -315,6 +409,10 @@ std::string Help()
              "Every change is audited: a line with \"outcome\":\"started\" before the camera is changed,\n"
              "and a line with the outcome after. Each line carries seq (1, 2, ...) and prev, the SHA-256\n"
              "of the line before; orvanectl audit verify [FILE] checks the chain.\n"
+             "An ARCHIVE is a folder or s3://BUCKET/PREFIX in an object store: its endpoint from\n"
+             "--s3-endpoint or AWS_ENDPOINT_URL, its keys from AWS_ACCESS_KEY_ID and AWS_SECRET_ACCESS_KEY\n"
+             "or the shared credentials file (--s3-profile), never from an argument. With an s3:// archive\n"
+             "each outcome line is also stored there (its _audit/), and audit verify --anchors checks them.\n"
              "Exit codes: 0 done; 1 the camera refused or an operation failed; 2 usage or input\n"
              "error (no camera touched); 3 no vendor library, no camera, or the camera refused the\n"
              "connection; 4 sign-in refused; 5 the camera's serial number is not in the fleet file;\n"
@@ -431,6 +529,7 @@ int Run(int argc, const char* const* argv, platform::Host& host)
     TakePasswordVariables(variables);
     CLI::App app("Scriptable camera tool and provisioning station.", "orvanectl");
     Arguments a;
+    TakeStoreVariables(a.storeVariables);
     const std::map<const CLI::App*, const Command*> commands = Define(app, a);
     try {
         app.parse(argc, argv);

@@ -44,6 +44,10 @@ void ReadyToEnd();
 // wiped there (it may hold a secret). False when it is unset or empty.
 bool TakeEnvironment(const char* name, std::string& value);
 
+// The shared credentials file of S3 tools: %USERPROFILE%\.aws\credentials
+// (elsewhere ~/.aws/credentials); empty when the home folder is unknown.
+std::string SharedCredentialsPath();
+
 // True when standard error is a console (not a file or a pipe).
 bool ErrorIsConsole();
 

@@ -176,6 +176,12 @@ bool TakeEnvironment(const char* name, std::string& value)
     return !value.empty();
 }
 
+std::string SharedCredentialsPath()
+{
+    const char* home = std::getenv("HOME");
+    return home == nullptr || *home == '\0' ? "" : std::string(home) + "/.aws/credentials";
+}
+
 bool ErrorIsConsole()
 {
     return isatty(STDERR_FILENO) == 1;

@@ -175,6 +175,12 @@ bool TakeEnvironment(const char* name, std::string& value)
     return !value.empty();
 }
 
+std::string SharedCredentialsPath()
+{
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    return profile == nullptr || *profile == L'\0' ? "" : Narrow(profile) + "\\.aws\\credentials";
+}
+
 bool ErrorIsConsole()
 {
     DWORD mode = 0;

@@ -9,7 +9,6 @@
 #include "cli/Output.h"
 #include "cli/Tally.h"
 #include "platform/FileSystem.h"
-#include "station/ArchiveCheck.h"
 #include "station/CardFormat.h"
 #include "station/SignIn.h"
 
@@ -148,22 +147,16 @@ bool CardFindable(platform::Host& host, const CardOptions& card)
 
 int CheckOffloadInput(platform::Host& host, const OffloadOptions& options)
 {
-    if (!CardFindable(host, options.card)) {
-        return kExitUsage;
-    }
-    const std::string problem = ArchiveProblem(host.Files(), options.archive, host.SteadyMilliseconds(),
-                                               [&host](const std::string& folder) { return host.RemoveEmptyFolder(folder); });
-    if (!problem.empty()) {
-        WriteErrorLine(problem);
-        return kExitUsage;
-    }
-    return kExitOk;
+    return CardFindable(host, options.card) ? kExitOk : kExitUsage;
 }
 
 int RunOffload(Invocation& invocation, const OffloadOptions& given)
 {
     OffloadOptions options = given;
-    options.archive = invocation.host.FullPath(given.archive);
+    if (!options.place) {
+        options.archive = invocation.host.FullPath(given.archive);
+    }
+    invocation.run.anchors = options.place.get();
     if (options.station.watch) {
         return RunDock(invocation, options);
     }
@@ -175,22 +168,14 @@ int RunOffload(Invocation& invocation, const OffloadOptions& given)
     return OffloadConnected(invocation, options, events, 1);
 }
 
-int CheckOffloadedTo(platform::Host& host, const std::string& archive, const CardOptions& card)
+int CheckOffloadedTo(platform::Host& host, const CardOptions& card)
 {
-    if (!CardFindable(host, card)) {
-        return kExitUsage;
-    }
-    const std::string problem = ArchiveFolderProblem(host.Files(), archive);
-    if (!problem.empty()) {
-        WriteErrorLine(problem);
-        return kExitUsage;
-    }
-    return kExitOk;
+    return CardFindable(host, card) ? kExitOk : kExitUsage;
 }
 
-int RunFormatOffloaded(Invocation& invocation, const std::string& given, const CardOptions& cardOptions)
+int RunFormatOffloaded(Invocation& invocation, const station::Archive& archive, const CardOptions& cardOptions)
 {
-    const std::string archive = invocation.host.FullPath(given);
+    invocation.run.anchors = &archive;
     const int opened = OpenCamera(invocation);
     if (opened != kExitOk) {
         return opened;
@@ -200,7 +185,7 @@ int RunFormatOffloaded(Invocation& invocation, const std::string& given, const C
         invocation.output.Error("could not read the serial number");
         return kExitFailed;
     }
-    const nlohmann::ordered_json details = {{"archive", archive}};
+    const nlohmann::ordered_json details = {{"archive", archive.Name()}};
     const int started = BeginChange(invocation, serial, "format", details);
     if (started != kExitOk) {
         return started;

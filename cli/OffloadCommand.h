@@ -14,17 +14,17 @@ struct OffloadOptions : station::OffloadSettings {
     station::StationOptions station;
 };
 
-// Before any camera is touched: the archive must take bags, and the card
-// must be findable. Returns an ExitCode.
+// Before any camera is touched: the card must be findable (the archive is
+// asked apart, Archive::Problem). Returns an ExitCode.
 int CheckOffloadInput(platform::Host& host, const OffloadOptions& options);
 // Returns an ExitCode: for one camera its own; with watch 0 only when none
 // failed, 6 as soon as an audit line cannot be written.
 int RunOffload(Invocation& invocation, const OffloadOptions& options);
 
-// Before any camera is touched: the archive must exist and the card be
-// findable. Returns an ExitCode.
-int CheckOffloadedTo(platform::Host& host, const std::string& archive, const station::CardOptions& card);
+// Before any camera is touched: the card must be findable. Returns an
+// ExitCode.
+int CheckOffloadedTo(platform::Host& host, const station::CardOptions& card);
 // Switches the camera to USB storage, finds its card and formats it only
 // when a bag of the camera in `archive` holds exactly its files (see
 // FormatCheck.h). Returns an ExitCode.
-int RunFormatOffloaded(Invocation& invocation, const std::string& archive, const station::CardOptions& card);
+int RunFormatOffloaded(Invocation& invocation, const station::Archive& archive, const station::CardOptions& card);

@@ -55,7 +55,8 @@ AnchorCheck CheckAnchors(S3Client& client, const S3Location& archive, const std:
 {
     AnchorCheck check;
     const std::string folder = AnchorFolder(archive, computer);
-    std::map<std::uint64_t, std::string> anchored;
+    // A seq anchored twice holds two lines, of which the file holds one.
+    std::multimap<std::uint64_t, std::string> anchored;
     std::string token;
     do {
         ObjectListing page;

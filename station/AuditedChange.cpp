@@ -26,12 +26,18 @@ bool EndChange(const RunContext& run, const std::string& serial, const std::stri
                const std::string& outcome, const nlohmann::ordered_json& details, bool succeeded,
                std::string& error)
 {
-    if (run.audit.Record(serial, action, outcome, details)) {
-        return true;
+    const std::string lost = succeeded ? "the change was made but not recorded" : "the outcome was not recorded";
+    WrittenLine written;
+    if (!run.audit.Record(serial, action, outcome, details, &written)) {
+        error = lost + ": " + AuditProblem(run);
+        return false;
     }
-    error = std::string(succeeded ? "the change was made but not recorded" : "the outcome was not recorded") + ": "
-            + AuditProblem(run);
-    return false;
+    std::string why;
+    if (run.anchors && written.seq != 0 && !run.anchors->Anchor(written.seq, written.text, why)) {
+        error = lost + " where it cannot be rewritten: " + why;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace station

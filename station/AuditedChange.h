@@ -16,8 +16,8 @@ namespace station {
 // nothing may be changed.
 bool BeginChange(const RunContext& run, const std::string& serial, const std::string& action,
                  const nlohmann::ordered_json& details, std::string& error);
-// The outcome line of a change that `succeeded` or not. False when it could
-// not be written.
+// The outcome line of a change that `succeeded` or not, also anchored where
+// the run says. False when it could not be written or anchored.
 bool EndChange(const RunContext& run, const std::string& serial, const std::string& action,
                const std::string& outcome, const nlohmann::ordered_json& details, bool succeeded,
                std::string& error);

@@ -28,6 +28,7 @@ nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload)
         details = {{"bag", offload.copy.bag},
                    {"payload_oxum", offload.copy.payloadOxum},
                    {"tagmanifest_sha256", offload.copy.tagManifestSha256}};
+        details.update(offload.lock);
     }
     if (!offload.copy.setAside.empty()) {
         details["set_aside"] = SetAsideJson(offload.copy);

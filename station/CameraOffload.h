@@ -22,6 +22,7 @@ struct CameraOffload {
     std::string why;
     Outcome outcome = Outcome::Ok;
     custody::OffloadResult copy;  // the bag, or the .partial folder left behind
+    nlohmann::ordered_json lock = nlohmann::ordered_json::object();  // the lock its objects got, where the archive gives one
     FormatAfter format = FormatAfter::NotAsked;
     std::string formatWhy;   // NotFormatted: why not
     bool formatLater = false;  // NotFormatted, the camera silent: the card can be formatted once it is back
@@ -36,8 +37,8 @@ bool Offloaded(const CameraOffload& offload);
 nlohmann::ordered_json SetAsideJson(const custody::OffloadResult& copy);
 
 // The audit line's outcome ("ok" or "failed at STEP: WHY") and its keys:
-// bag, payload_oxum and tagmanifest_sha256 of a complete bag, or the
-// .partial folder that stays.
+// bag, payload_oxum and tagmanifest_sha256 of a complete bag (and its lock
+// where it has one), or the .partial folder that stays.
 std::string OffloadAuditOutcome(const CameraOffload& offload);
 nlohmann::ordered_json OffloadAuditDetails(const CameraOffload& offload);
 // The line of an earlier attempt sealed as a bag of its own: the outcome

@@ -4,6 +4,7 @@
 #include "platform/Host.h"
 #include "station/AuditedChange.h"
 #include "station/BagAudit.h"
+#include "station/FolderArchive.h"
 #include "station/FormatCheck.h"
 #include "station/HashThreads.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 // The card checked against the archive, with the bags of the run's audit
 // trail vouched for by it.
-FormatVerdict CheckAgainstArchive(const RunContext& run, const std::string& serial, const std::string& archive,
+FormatVerdict CheckAgainstArchive(const RunContext& run, const std::string& serial, const Archive& archive,
                                   const std::string& card)
 {
     OffloadRecords records;
@@ -29,8 +30,14 @@ FormatVerdict CheckAgainstArchive(const RunContext& run, const std::string& seri
 FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const std::string& archive,
                                 const std::string& card)
 {
+    return FormatCheckedCard(run, serial, FolderArchive(run.host.Files(), archive), card);
+}
+
+FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const Archive& archive,
+                                const std::string& card)
+{
     FormatOutcome outcome;
-    nlohmann::ordered_json details = {{"archive", archive}};
+    nlohmann::ordered_json details = {{"archive", archive.Name()}};
     std::string audited;
     const FormatVerdict verdict = CheckAgainstArchive(run, serial, archive, card);
     if (!verdict.ok) {
@@ -62,8 +69,14 @@ FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial
 void FormatAfterOffload(const RunContext& run, const std::string& archive, const std::string& card,
                         CameraOffload& offload)
 {
+    FormatAfterOffload(run, FolderArchive(run.host.Files(), archive), card, offload);
+}
+
+void FormatAfterOffload(const RunContext& run, const Archive& archive, const std::string& card,
+                        CameraOffload& offload)
+{
     offload.format = FormatAfter::NotFormatted;
-    if (!BeginChange(run, offload.serial, "format", {{"archive", archive}}, offload.auditError)) {
+    if (!BeginChange(run, offload.serial, "format", {{"archive", archive.Name()}}, offload.auditError)) {
         offload.formatWhy = "the audit file could not be written";
         offload.outcome = Outcome::AuditFailed;
         return;

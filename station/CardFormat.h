@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "station/Archive.h"
 #include "station/CameraOffload.h"
 #include "station/RunContext.h"
 
@@ -23,12 +24,17 @@ struct FormatOutcome {
 // After the format's started line: the card is listed and checked against
 // the archive right before the format command, which is sent only when the
 // check passed and no stop came; then the outcome line.
+FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const Archive& archive,
+                                const std::string& card);
+// The same against the folder `archive` of the host.
 FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const std::string& archive,
                                 const std::string& card);
 
 // After an offload whose outcome line is written: the format's started
 // line, the check and the format; what came of it goes into `offload`
 // (format, formatWhy; outcome Failed or AuditFailed when not formatted).
+void FormatAfterOffload(const RunContext& run, const Archive& archive, const std::string& card,
+                        CameraOffload& offload);
 void FormatAfterOffload(const RunContext& run, const std::string& archive, const std::string& card,
                         CameraOffload& offload);
 

@@ -10,35 +10,15 @@
 
 namespace {
 
-// The bags of the serial's folder, newest first; empty when it cannot be
-// listed or holds none.
-std::vector<std::string> BagsNewestFirst(const custody::FileSystem& fs, const std::string& serialFolder)
-{
-    std::vector<std::string> names;
-    std::vector<custody::OffloadFolderName> bags;
-    if (fs.ListFolders(serialFolder, names)) {
-        for (const std::string& name : names) {
-            const auto parsed = custody::ParseOffloadFolderName(name);
-            if (parsed && !parsed->partial) {
-                bags.push_back(*parsed);
-            }
-        }
-    }
-    std::sort(bags.begin(), bags.end(), [](const auto& a, const auto& b) { return a.NewerThan(b); });
-    std::vector<std::string> paths;
-    paths.reserve(bags.size());
-    for (const auto& bag : bags) {
-        paths.push_back(fs.Join(serialFolder, bag.BagName()));
-    }
-    return paths;
-}
-
 // Empty when `bag`, which holds the card's files, may stand for them;
 // otherwise why not.
-std::string BagProblem(const custody::FileSystem& fs, const std::string& bag, const std::string& serial,
+std::string BagProblem(const station::Archive& archive, const std::string& bag, const std::string& serial,
                        const OffloadRecords& records, unsigned threads)
 {
-    const custody::BagVerdict verdict = custody::VerifyBag(fs, bag, threads);
+    const custody::FileSystem& fs = archive.Files();
+    custody::BagCheckRequest request;
+    request.threads = threads;
+    const custody::BagVerdict verdict = archive.VerifyBag(bag, request);
     if (!verdict.valid) {
         return "is invalid: " + verdict.why;
     }
@@ -132,38 +112,40 @@ std::string FilesNoBagHolds(const std::vector<custody::FileEntry>& card,
     return count > shown ? names + " and " + std::to_string(count - shown) + " more" : names;
 }
 
-FormatVerdict CheckCardHeld(const custody::FileSystem& fs, const std::string& card, const std::string& archive,
+FormatVerdict CheckCardHeld(const custody::FileSystem& cardFs, const std::string& card, const station::Archive& archive,
                             const std::string& serial, const OffloadRecords& records, unsigned threads)
 {
     FormatVerdict verdict;
     std::vector<custody::FileEntry> cardFiles;
-    if (!custody::ListCard(fs, card, cardFiles, verdict.why)) {
+    if (!custody::ListCard(cardFs, card, cardFiles, verdict.why)) {
         return verdict;
     }
     if (cardFiles.empty()) {
         verdict.why = "the card is empty: nothing to format";
         return verdict;
     }
-    const std::string bagsOf = "bag of " + serial + " in " + archive;
+    const std::string bagsOf = "bag of " + serial + " in " + archive.Name();
     if (!custody::SerialNamesAFolder(serial)) {
         verdict.why = "no " + bagsOf + " (the serial number cannot name a folder)";
         return verdict;
     }
-    const std::vector<std::string> bags = BagsNewestFirst(fs, fs.Join(archive, serial));
+    const custody::FileSystem& fs = archive.Files();
+    const std::vector<std::string> bags = archive.BagsOf(serial);
     BagSearch search;
     for (const std::string& bag : bags) {
+        const std::string shown = archive.Shown(bag);
         std::vector<custody::FileEntry> bagFiles;
         std::string why;
         if (!fs.ListFiles(fs.Join(bag, "data"), bagFiles, why)) {
-            KeepFirst(search.problem, bag, ": data cannot be listed: " + why);
+            KeepFirst(search.problem, shown, ": data cannot be listed: " + why);
         } else if (!custody::HoldsExactly(cardFiles, bagFiles, why)) {
-            KeepFirst(search.difference, bag, ": " + why);
+            KeepFirst(search.difference, shown, ": " + why);
             search.listed.push_back(std::move(bagFiles));
-        } else if (const std::string problem = BagProblem(fs, bag, serial, records, threads); !problem.empty()) {
-            KeepFirst(search.problem, bag, " holds the card's files but " + problem);
+        } else if (const std::string problem = BagProblem(archive, bag, serial, records, threads); !problem.empty()) {
+            KeepFirst(search.problem, shown, " holds the card's files but " + problem);
         } else {
             verdict.ok = true;
-            verdict.bag = bag;
+            verdict.bag = shown;
             return verdict;
         }
     }

@@ -2,12 +2,14 @@
 // camera in the archive holds exactly the card's files, checks valid in
 // full, names the camera's serial number as its External-Identifier and,
 // when this tool made it, is tied to the audit trail by a complete offload.
-// Portable: the card and the archive come through the file system seam.
+// Portable: the card comes through the file system seam, the archive
+// through its own (Archive.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "station/Archive.h"
 #include "station/BagAudit.h"
 #include "platform/FileSystem.h"
 
@@ -17,11 +19,12 @@ struct FormatVerdict {
     std::string why;  // not ok: for the operator ("the card is empty: nothing to format", ...)
 };
 
-// Lists `card` now and looks for its bag among the bags of `serial` in
-// `archive`, newest first by their names (which only sets the order: a
-// station whose clock ran ahead names a bag in the future). Bags are
-// checked on `threads` threads.
-FormatVerdict CheckCardHeld(const custody::FileSystem& fs, const std::string& card, const std::string& archive,
+// Lists `card` (through `cardFs`) now and looks for its bag among the bags
+// of `serial` in `archive`, newest first by their names (which only sets the
+// order: a station whose clock ran ahead names a bag in the future). Bags
+// are checked on `threads` threads. The verdict's bag is as the operator
+// reads it.
+FormatVerdict CheckCardHeld(const custody::FileSystem& cardFs, const std::string& card, const station::Archive& archive,
                             const std::string& serial, const OffloadRecords& records, unsigned threads);
 
 // The files of `card` that no bag of `bags` holds with their size, at most

@@ -7,6 +7,7 @@
 #include "station/AuditedChange.h"
 #include "station/CardFormat.h"
 #include "station/CardWait.h"
+#include "station/FolderArchive.h"
 #include "station/SignIn.h"
 
 namespace station {
@@ -128,6 +129,13 @@ custody::BagInfo BagInfoFor(const RunContext& run, const std::string& serial, co
 bool CopyCardToBag(const RunContext& run, const std::string& card, const IdentityTexts& texts,
                    const ProgressReport& progress, CameraOffload& offload)
 {
+    FolderArchive archive(run.host.Files(), offload.archive);
+    return CopyCardToBag(run, archive, card, texts, progress, offload);
+}
+
+bool CopyCardToBag(const RunContext& run, Archive& archive, const std::string& card, const IdentityTexts& texts,
+                   const ProgressReport& progress, CameraOffload& offload)
+{
     custody::OffloadRequest request;
     request.card = card;
     request.archive = offload.archive;
@@ -136,7 +144,7 @@ bool CopyCardToBag(const RunContext& run, const std::string& card, const Identit
     request.clock = [&run] { return run.host.UtcSeconds(); };
     request.interrupted = [&run] { return run.stop.Requested(); };
     request.progress = progress;
-    offload.copy = custody::OffloadCard(run.host.Files(), request);
+    offload.copy = archive.Offload(run.host.Files(), request, offload.lock);
     if (offload.copy.ok) {
         return true;
     }
@@ -170,6 +178,8 @@ CameraOffload OffloadCamera(const RunContext& run, const OffloadSettings& settin
 {
     CameraOffload offload;
     offload.archive = settings.archive;
+    const std::shared_ptr<Archive> archive =
+        settings.place ? settings.place : std::make_shared<FolderArchive>(run.host.Files(), settings.archive);
     IdentityTexts texts;
     std::string card;
     events.StepStarted(turn, Step::SigningIn);
@@ -179,7 +189,7 @@ CameraOffload OffloadCamera(const RunContext& run, const OffloadSettings& settin
         if (SwitchToCard(run, settings, offload, card)) {
             Step step = Step::Copying;
             events.StepStarted(turn, step);
-            CopyCardToBag(run, card, texts, [&](const custody::OffloadProgress& progress) {
+            CopyCardToBag(run, *archive, card, texts, [&](const custody::OffloadProgress& progress) {
                 if (StepOf(progress.phase) != step) {
                     step = StepOf(progress.phase);
                     events.StepStarted(turn, step);
@@ -193,7 +203,7 @@ CameraOffload OffloadCamera(const RunContext& run, const OffloadSettings& settin
     // A format needs its bag recorded first.
     if (recorded && settings.formatAfter) {
         events.StepStarted(turn, Step::Formatting);
-        FormatAfterOffload(run, settings.archive, card, offload);
+        FormatAfterOffload(run, *archive, card, offload);
         if (offload.format == FormatAfter::Formatted) {
             events.CardFormatted(turn);
         }

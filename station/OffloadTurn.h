@@ -5,10 +5,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/IdentityCodec.h"
 #include "custody/Offload.h"
+#include "station/Archive.h"
 #include "station/CameraOffload.h"
 #include "station/CardWait.h"
 #include "station/RunContext.h"
@@ -17,7 +19,9 @@
 namespace station {
 
 struct OffloadSettings {
-    std::string archive;  // full path
+    std::string archive;  // full path, or the name of `place`
+    // Where the bags go; null: the folder `archive` of the host.
+    std::shared_ptr<Archive> place;
     CardOptions card;
     bool formatAfter = false;
 };
@@ -38,6 +42,9 @@ bool SwitchToCard(const RunContext& run, const OffloadSettings& settings, Camera
 // goes into offload.copy; false when it failed (CardLost when the card
 // could not be read, Stopped when interrupted).
 bool CopyCardToBag(const RunContext& run, const std::string& card, const IdentityTexts& texts,
+                   const ProgressReport& progress, CameraOffload& offload);
+// The same into `archive` (offload.archive names it).
+bool CopyCardToBag(const RunContext& run, Archive& archive, const std::string& card, const IdentityTexts& texts,
                    const ProgressReport& progress, CameraOffload& offload);
 
 // After any step but a failed audit line: the line of an earlier attempt

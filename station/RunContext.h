@@ -8,6 +8,7 @@
 
 #include "audit/AuditTrail.h"
 #include "platform/Host.h"
+#include "station/Archive.h"
 #include "station/Camera.h"
 #include "station/Secret.h"
 #include "station/StopSignal.h"
@@ -26,6 +27,9 @@ struct RunContext {
     Secret password;    // as the camera takes it
     AuditTrail audit;   // not opened: nothing is recorded
     std::string agent;  // "orvanectl 1.0.0.1"
+    // Where each outcome line is also anchored; null: nowhere. Must
+    // outlive the run.
+    const Archive* anchors = nullptr;
 };
 
 }  // namespace station

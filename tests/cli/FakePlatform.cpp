@@ -65,6 +65,11 @@ bool TakeEnvironment(const char* name, std::string& value)
     return !value.empty();
 }
 
+std::string SharedCredentialsPath()
+{
+    return "";
+}
+
 bool ErrorIsConsole()
 {
     return false;

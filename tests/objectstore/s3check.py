@@ -63,6 +63,10 @@ def objects(s3, bucket, prefix):
         yield from page.get("Contents", [])
 
 
+def version(s3, args):
+    print(s3.head_object(Bucket=args.bucket, Key=args.key).get("VersionId", ""))
+
+
 def list_objects(s3, args):
     for entry in objects(s3, args.bucket, args.prefix):
         print(f"{entry['Key']}\t{entry['Size']}")
@@ -125,6 +129,11 @@ def parser():
     c.add_argument("bucket")
     c.add_argument("--prefix", default="")
     c.set_defaults(run=list_objects)
+
+    c = sub.add_parser("version", help="the current version id of one object")
+    c.add_argument("bucket")
+    c.add_argument("key")
+    c.set_defaults(run=version)
 
     c = sub.add_parser("get-sha256", help="download and hash every object under a prefix, as sha256sum prints")
     c.add_argument("bucket")
