@@ -54,6 +54,7 @@ public:
     {
         if (!camera.serial.empty()) {
             Locked([&] { serials[turn] = camera.serial; });
+            Log("identified " + camera.serial);
         }
     }
     void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
@@ -288,6 +289,13 @@ TEST_F(DockTest, FormatsThroughTheWorkerWhileOtherCopiesRun)
     EXPECT_EQ(fake.Count("format A off the worker") + fake.Count("format B off the worker"), 0);
 }
 
+// Each copy goes on only once the last camera is identified: by the time of
+// the formats, the link has moved on from the first two cameras.
+class CopiesAfterTheLastSignIn : public LoggedEvents {
+public:
+    void Progress(TurnId, const custody::OffloadProgress&) override { Await("identified SIM-C"); }
+};
+
 // The dock on the station's own steps, with three cameras in the dock at
 // once, each a drive once switched (Init_Device then finds the next): every
 // card copied into its bag and formatted on its own camera, though the link
@@ -314,13 +322,16 @@ TEST(LocalDock, FormatsEachCardOnItsOwnCameraThroughItsLink)
     settings.password = "888888";
     settings.maxCopies = 3;
     settings.intervalMs = 1;
-    LoggedEvents events;
+    CopiesAfterTheLastSignIn events;
     {
         Dock dock(settings, events, NewLocalDockCameras(settings, host, cameras.Links(), "OrvaneDock test"));
         dock.Start();
         for (const std::string& serial : serials) {
-            events.Await("finished " + serial + " Ok");
+            events.Await("safe " + serial);
         }
+    }
+    for (const std::string& serial : serials) {
+        EXPECT_EQ(events.Count("finished " + serial + " Ok"), 1) << serial;
     }
     std::map<int, int> formatsByCamera;
     for (const FakeCall& call : cameras.calls) {
