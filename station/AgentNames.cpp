@@ -1,5 +1,7 @@
 #include "station/AgentNames.h"
 
+#include <cstring>
+
 namespace station {
 
 const char* const kCliProgram = "orvanectl";
@@ -13,9 +15,9 @@ std::string AgentOf(const char* program)
 std::string OurProgramIn(const std::string& agent)
 {
     for (const char* program : {kCliProgram, kDockProgram}) {
-        const std::string name = program;
-        if (agent == name || agent.compare(0, name.size() + 1, name + " ") == 0) {
-            return name;
+        const std::size_t length = std::strlen(program);
+        if (agent.compare(0, length, program) == 0 && (agent.size() == length || agent[length] == ' ')) {
+            return program;
         }
     }
     return "";

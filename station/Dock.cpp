@@ -443,8 +443,8 @@ private:
 
     DockSettings settings_;
     StationEvents& events_;
+    StopSignal stop_;  // before the cameras, whose steps hold it
     const std::unique_ptr<DockCameras> cameras_;
-    StopSignal stop_;
 
     // The worker's own.
     TurnId lastTurn_ = 0;
