@@ -1,6 +1,7 @@
 #include "cli/Invocation.h"
 
 #include "cli/ExitCodes.h"
+#include "station/AgentNames.h"
 #include "station/AuditedChange.h"
 #include "station/SignIn.h"
 
@@ -8,7 +9,7 @@ Invocation::Invocation(platform::Host& host, const GlobalOptions& options, Passw
     : host(host), options(options), output(options.json), variables(variables), run(host, stop)
 {
     run.account = options.user ? Account::User : Account::Administrator;
-    run.agent = "orvanectl " ORVANE_VERSION;
+    run.agent = station::AgentOf(station::kCliProgram);
 }
 
 int ConnectCamera(const Invocation& invocation)

@@ -208,6 +208,7 @@ int RunFormatOffloaded(Invocation& invocation, const station::Archive& archive, 
             "card formatted; its recordings are in " + outcome.bag);
         break;
     case station::FormatEnd::Refused:
+    case station::FormatEnd::NotSent:
         invocation.output.Error("card not formatted: " + outcome.why);
         break;
     case station::FormatEnd::CameraRefused:

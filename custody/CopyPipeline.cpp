@@ -157,7 +157,7 @@ private:
             const std::lock_guard<std::mutex> lock(mutex_);
             if (!failed_) {
                 failed_ = true;
-                failure_ = {step, why};
+                failure_ = {step, why, step == "copy" && fs_.LastErrorWasNoSpace()};
             }
         }
         stopped_ = true;

@@ -25,6 +25,7 @@ namespace custody {
 struct CopyFailure {
     std::string step;  // "card", "copy" or "verify"
     std::string why;
+    bool noSpace = false;  // the archive's disk is full
 };
 
 // How far a copy has come; the counts only grow.

@@ -513,7 +513,7 @@ bool MakeBag(FileSystem& fs, const Destination& destination, std::vector<Payload
         return false;
     }
     if (!WriteBagTags(fs, destination.partial, payload, info, made.tagManifestSha256, why)) {
-        failure = {"tags", why};
+        failure = {"tags", why, fs.LastErrorWasNoSpace()};
         return false;
     }
     const std::string journal = fs.Join(destination.partial, kVerifiedJournalName);
@@ -565,6 +565,12 @@ OffloadResult Failed(OffloadResult result, const std::string& step, const std::s
     return result;
 }
 
+OffloadResult Failed(OffloadResult result, const CopyFailure& failure)
+{
+    result.noSpace = failure.noSpace;
+    return Failed(std::move(result), failure.step, failure.why);
+}
+
 }  // namespace
 
 OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
@@ -591,11 +597,11 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
         plan.toCopy = cardFiles;
     } else if (!PlanResume(fs, request, report, destination.partial, cardFiles, plan, failure)
                || !RemoveTemps(fs, data, plan.temps, failure) || !SetAside(fs, destination, plan.setAside, result, failure)) {
-        return Failed(result, failure.step, failure.why);
+        return Failed(result, failure);
     }
     if (!plan.differs.empty()) {
         if (!SealEarlier(fs, request, destination, plan, now(), result, failure)) {
-            return Failed(result, failure.step, failure.why);
+            return Failed(result, failure);
         }
         if (!StartAnew(fs, now(), destination, why)) {
             return Failed(result, "archive", why);
@@ -619,12 +625,12 @@ OffloadResult OffloadCard(FileSystem& fs, const OffloadRequest& request)
     std::vector<PayloadFile> payload = plan.kept;
     const std::string journal = fs.Join(destination.partial, kVerifiedJournalName);
     if (!CopyVerified(fs, request.card, data, journal, plan.toCopy, TempNames(cardFiles), hooks, payload, failure)) {
-        return Failed(result, failure.step, failure.why);
+        return Failed(result, failure);
     }
     report.Sealing();
     MadeBag made;
     if (!MakeBag(fs, destination, payload, InfoFor(request, destination, now(), ""), made, failure)) {
-        return Failed(result, failure.step, failure.why);
+        return Failed(result, failure);
     }
     result.ok = true;
     result.bag = made.bag;

@@ -95,6 +95,7 @@ struct OffloadResult {
     //   "rename"   the folder cannot lose its ".partial"
     std::string step;
     std::string why;   // which file and what, for the operator
+    bool noSpace = false;  // "copy" or "tags": the archive's disk is full
     std::string bag;   // full path: the bag, or the .partial folder left behind
     bool resumed = false;         // an earlier attempt finished (false when it was sealed instead)
     std::uint64_t filesKept = 0;  // resumed: files of the earlier attempt found good again

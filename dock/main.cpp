@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "camera/CameraLibrary.h"
 #include "camera/DllSearch.h"
 #include "dock/DockWindow.h"
 #include "dock/SettingsStore.h"
@@ -33,6 +34,8 @@ void BringFirstToFront()
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     LeaveTheCurrentFolderOffTheDllSearch();
+    // The dock reads each camera's serial number before its sign-in.
+    g_cameraLibrary = &TelvixLibraryWithSerialNumbers();
     // Another user's dock holds the mutex where this one may not open it.
     OwnedMutex instance(CreateMutexW(nullptr, FALSE, kInstanceMutex));
     if (!instance.get() || GetLastError() == ERROR_ALREADY_EXISTS) {

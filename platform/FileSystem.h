@@ -95,6 +95,8 @@ public:
     // Why the last call that failed on this thread failed, with its path
     // ("cannot create PATH: No space left on device"). Empty when unknown.
     virtual std::string LastError() const { return {}; }
+    // That call failed for want of room on the disk.
+    virtual bool LastErrorWasNoSpace() const { return false; }
 };
 
 // The operating system's file system.

@@ -18,9 +18,11 @@ namespace custody {
 namespace {
 
 thread_local std::string t_lastError;
+thread_local bool t_noSpace = false;
 
 bool Fail(const char* what, const std::string& path)
 {
+    t_noSpace = errno == ENOSPC || errno == EDQUOT;
     t_lastError = std::string(what) + " " + path + ": " + std::strerror(errno);
     return false;
 }
@@ -161,6 +163,7 @@ std::string NotPlain(mode_t mode)
 
 bool Refuse(std::string& error, const std::string& why)
 {
+    t_noSpace = false;
     error = t_lastError = why;
     return false;
 }
@@ -336,6 +339,7 @@ public:
     }
 
     std::string LastError() const override { return t_lastError; }
+    bool LastErrorWasNoSpace() const override { return t_noSpace; }
 
 private:
     // File systems without RENAME_NOREPLACE: a file gets a second name

@@ -22,6 +22,7 @@ using platform::RootLength;
 using platform::Wide;
 
 thread_local std::string t_lastError;
+thread_local bool t_noSpace = false;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -48,6 +49,7 @@ std::string SystemMessage(DWORD code)
 bool Fail(const char* what, const std::string& path)
 {
     const DWORD code = GetLastError();
+    t_noSpace = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
     t_lastError = std::string(what) + " " + path + ": " + SystemMessage(code);
     SetLastError(code);
     return false;
@@ -102,6 +104,7 @@ std::string Because(const std::string& what)
 
 bool Refuse(std::string& error, const std::string& why)
 {
+    t_noSpace = false;
     error = t_lastError = why;
     return false;
 }
@@ -340,6 +343,7 @@ public:
     }
 
     std::string LastError() const override { return t_lastError; }
+    bool LastErrorWasNoSpace() const override { return t_noSpace; }
 };
 
 }  // namespace

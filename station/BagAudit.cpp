@@ -9,6 +9,7 @@
 #include "core/Hash.h"
 #include "platform/NameKey.h"
 #include "custody/TagFileIo.h"
+#include "station/AgentNames.h"
 
 namespace {
 
@@ -59,12 +60,13 @@ bool ReadDeclaration(const custody::FileSystem& fs, const std::string& bag, cust
 
 // The tag manifest's bytes, and why it does not cover the tag files of a
 // bag this tool made; empty when it does.
-std::string TagManifestProblem(const custody::FileSystem& fs, const std::string& bag, std::string& bytes)
+std::string TagManifestProblem(const custody::FileSystem& fs, const std::string& bag, const std::string& madeBy,
+                               std::string& bytes)
 {
     custody::BagDeclaration declaration;
     std::string why;
     if (!fs.Exists(fs.Join(bag, kTagManifest))) {
-        return std::string("made by orvanectl, but ") + kTagManifest + " is missing";
+        return madeBy + kTagManifest + " is missing";
     }
     std::string text;
     std::vector<custody::ManifestEntry> entries;
@@ -79,7 +81,7 @@ std::string TagManifestProblem(const custody::FileSystem& fs, const std::string&
             return custody::NameKey(entry.path) == custody::NameKey(tag);
         });
         if (!covered) {
-            return std::string("made by orvanectl, but ") + kTagManifest + " does not cover " + tag;
+            return madeBy + kTagManifest + " does not cover " + tag;
         }
     }
     return "";
@@ -149,18 +151,20 @@ BagTie TieToAuditTrail(const custody::FileSystem& fs, const std::string& bag, co
     const std::string agent = BagInfoValue(info, "Bag-Software-Agent");
     // A bag the trail names is this tool's even when its bag-info.txt no
     // longer says so.
-    tie.ours = record || agent == "orvanectl" || agent.compare(0, 10, "orvanectl ") == 0;
+    const std::string program = station::OurProgramIn(agent);
+    tie.ours = record || !program.empty();
     if (!tie.ours) {
         return tie;
     }
+    const std::string madeBy = "made by " + (program.empty() ? std::string(station::kCliProgram) : program) + ", but ";
     std::string tagManifest;
-    tie.problem = TagManifestProblem(fs, bag, tagManifest);
+    tie.problem = TagManifestProblem(fs, bag, madeBy, tagManifest);
     if (!tie.problem.empty()) {
         return tie;
     }
     const std::string where = records.File() + (record ? " line " + std::to_string(record->line) : "");
     if (!record) {
-        tie.problem = "made by orvanectl, but no offload line of the audit trail " + where + " names it";
+        tie.problem = madeBy + "no offload line of the audit trail " + where + " names it";
     } else if (record->tagManifestSha256 != HashHex(HashAlgorithm::Sha256, tagManifest)) {
         tie.problem = std::string(kTagManifest) + ": differs from the one recorded at its offload (" + where
                       + "): the bag was changed and sealed again";

@@ -27,6 +27,80 @@ FormatVerdict CheckAgainstArchive(const RunContext& run, const std::string& seri
 
 }  // namespace
 
+bool BeginFormat(const RunContext& run, const std::string& serial, const Archive& archive, std::string& error)
+{
+    return BeginChange(run, serial, "format", {{"archive", archive.Name()}}, error);
+}
+
+FormatOutcome CheckCardBeforeFormat(const RunContext& run, const std::string& serial, const Archive& archive,
+                                    const std::string& card)
+{
+    FormatOutcome outcome;
+    const FormatVerdict verdict = CheckAgainstArchive(run, serial, archive, card);
+    outcome.why = verdict.why;
+    outcome.bag = verdict.bag;
+    outcome.end = verdict.ok ? FormatEnd::Formatted : FormatEnd::Refused;
+    if (verdict.ok && run.stop.Requested()) {
+        outcome.end = FormatEnd::NotSent;
+        outcome.why = "interrupted before the format";
+    }
+    return outcome;
+}
+
+FormatEnd SendFormat()
+{
+    if (camera::Format()) {
+        return FormatEnd::Formatted;
+    }
+    std::string answered;
+    return camera::ReadSerial(answered) ? FormatEnd::CameraRefused : FormatEnd::CameraSilent;
+}
+
+void RecordFormatOutcome(const RunContext& run, const std::string& serial, const Archive& archive,
+                         FormatOutcome& outcome)
+{
+    nlohmann::ordered_json details = {{"archive", archive.Name()}};
+    std::string audited;
+    switch (outcome.end) {
+    case FormatEnd::Refused:
+        audited = "failed at check: " + outcome.why;
+        break;
+    case FormatEnd::NotSent:
+        audited = "failed at format: " + outcome.why;
+        break;
+    case FormatEnd::Formatted:
+        audited = "ok";
+        break;
+    case FormatEnd::CameraRefused:
+        audited = "failed";
+        break;
+    case FormatEnd::CameraSilent:
+        audited = "failed: the camera did not answer";
+        break;
+    }
+    if (outcome.end != FormatEnd::Refused && outcome.end != FormatEnd::NotSent) {
+        details = {{"offloaded_to", outcome.bag}};
+    }
+    outcome.recorded = EndChange(run, serial, "format", audited, details, outcome.end == FormatEnd::Formatted,
+                                 outcome.auditError);
+}
+
+std::string NotFormattedWhy(const FormatOutcome& outcome)
+{
+    switch (outcome.end) {
+    case FormatEnd::Formatted:
+        break;
+    case FormatEnd::Refused:
+    case FormatEnd::NotSent:
+        return outcome.why;
+    case FormatEnd::CameraRefused:
+        return "the camera refused the format";
+    case FormatEnd::CameraSilent:
+        return "the camera does not answer in USB storage mode; the recordings are safe in the bag " + outcome.bag;
+    }
+    return "";
+}
+
 FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const std::string& archive,
                                 const std::string& card)
 {
@@ -36,33 +110,11 @@ FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial
 FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const Archive& archive,
                                 const std::string& card)
 {
-    FormatOutcome outcome;
-    nlohmann::ordered_json details = {{"archive", archive.Name()}};
-    std::string audited;
-    const FormatVerdict verdict = CheckAgainstArchive(run, serial, archive, card);
-    if (!verdict.ok) {
-        outcome.why = verdict.why;
-        audited = "failed at check: " + verdict.why;
-    } else if (run.stop.Requested()) {
-        outcome.why = "interrupted before the format";
-        audited = "failed at format: " + outcome.why;
-    } else {
-        outcome.bag = verdict.bag;
-        details = {{"offloaded_to", verdict.bag}};
-        std::string answered;
-        if (camera::Format()) {
-            outcome.end = FormatEnd::Formatted;
-            audited = "ok";
-        } else if (camera::ReadSerial(answered)) {
-            outcome.end = FormatEnd::CameraRefused;
-            audited = "failed";
-        } else {
-            outcome.end = FormatEnd::CameraSilent;
-            audited = "failed: the camera did not answer";
-        }
+    FormatOutcome outcome = CheckCardBeforeFormat(run, serial, archive, card);
+    if (outcome.end == FormatEnd::Formatted) {
+        outcome.end = SendFormat();
     }
-    outcome.recorded = EndChange(run, serial, "format", audited, details, outcome.end == FormatEnd::Formatted,
-                                 outcome.auditError);
+    RecordFormatOutcome(run, serial, archive, outcome);
     return outcome;
 }
 
@@ -76,7 +128,7 @@ void FormatAfterOffload(const RunContext& run, const Archive& archive, const std
                         CameraOffload& offload)
 {
     offload.format = FormatAfter::NotFormatted;
-    if (!BeginChange(run, offload.serial, "format", {{"archive", archive.Name()}}, offload.auditError)) {
+    if (!BeginFormat(run, offload.serial, archive, offload.auditError)) {
         offload.formatWhy = "the audit file could not be written";
         offload.outcome = Outcome::AuditFailed;
         return;
@@ -86,22 +138,9 @@ void FormatAfterOffload(const RunContext& run, const Archive& archive, const std
                       : outcome.end == FormatEnd::Formatted ? Outcome::Ok
                                                             : Outcome::Failed;
     offload.auditError = outcome.auditError;
-    switch (outcome.end) {
-    case FormatEnd::Formatted:
-        offload.format = FormatAfter::Formatted;
-        break;
-    case FormatEnd::Refused:
-        offload.formatWhy = outcome.why;
-        break;
-    case FormatEnd::CameraRefused:
-        offload.formatWhy = "the camera refused the format";
-        break;
-    case FormatEnd::CameraSilent:
-        offload.formatWhy = "the camera does not answer in USB storage mode; the recordings are safe in the bag "
-                            + outcome.bag;
-        offload.formatLater = true;
-        break;
-    }
+    offload.format = outcome.end == FormatEnd::Formatted ? FormatAfter::Formatted : FormatAfter::NotFormatted;
+    offload.formatWhy = NotFormattedWhy(outcome);
+    offload.formatLater = outcome.end == FormatEnd::CameraSilent;
 }
 
 }  // namespace station

@@ -11,12 +11,18 @@
 
 namespace station {
 
-enum class FormatEnd { Formatted, Refused, CameraRefused, CameraSilent };
+enum class FormatEnd {
+    Formatted,
+    Refused,        // by the check
+    NotSent,        // checked, but the command was not sent (a stop, the camera not reached)
+    CameraRefused,
+    CameraSilent,
+};
 
 struct FormatOutcome {
     FormatEnd end = FormatEnd::Refused;
     std::string bag;  // the bag that holds the card's files, once checked
-    std::string why;  // Refused: why
+    std::string why;  // Refused, NotSent: why
     bool recorded = true;     // the outcome line was written
     std::string auditError;   // not recorded: why
 };
@@ -29,6 +35,23 @@ FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial
 // The same against the folder `archive` of the host.
 FormatOutcome FormatCheckedCard(const RunContext& run, const std::string& serial, const std::string& archive,
                                 const std::string& card);
+
+// The format's started line; false, with `error`, when it cannot be written.
+bool BeginFormat(const RunContext& run, const std::string& serial, const Archive& archive, std::string& error);
+
+// The steps of FormatCheckedCard, for a runner that gives them to different
+// threads. The check: Refused with why, NotSent when a stop came, or
+// Formatted with the bag: the command may be sent.
+FormatOutcome CheckCardBeforeFormat(const RunContext& run, const std::string& serial, const Archive& archive,
+                                    const std::string& card);
+// The format command to the linked camera: Formatted, CameraRefused, or
+// CameraSilent when it does not answer afterwards.
+FormatEnd SendFormat();
+// The format's outcome line for `outcome`; sets recorded and auditError.
+void RecordFormatOutcome(const RunContext& run, const std::string& serial, const Archive& archive,
+                         FormatOutcome& outcome);
+// Why the card was not formatted, for the operator; empty when it was.
+std::string NotFormattedWhy(const FormatOutcome& outcome);
 
 // After an offload whose outcome line is written: the format's started
 // line, the check and the format; what came of it goes into `offload`

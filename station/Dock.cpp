@@ -94,9 +94,8 @@ private:
         bool done = false;
     };
 
-    // A copy's format, sent by the worker while the link names its camera.
+    // A copy's format, sent by the worker between turns.
     struct FormatRequest {
-        TurnId turn = 0;
         OffloadTurn* steps = nullptr;
         std::optional<StepResult> answer;
     };
@@ -131,7 +130,14 @@ private:
 
     void Work()
     {
-        Guarded([this] { Watch(); });
+        Guarded([this] {
+            const StepResult opened = cameras_->Open(stop_);
+            if (!opened.Ok()) {
+                End(opened.outcome, opened.why);
+                return;
+            }
+            Watch();
+        });
         std::list<CopyThread> copies;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -168,7 +174,6 @@ private:
         while (WaitForTurn(next)) {
             next = Clock::now() + std::chrono::milliseconds(settings_.intervalMs);
             const Link link = cameras_->Connect();
-            linkedTurn_ = 0;
             if (link == Link::NoVendorLibrary) {
                 End(Outcome::NoCamera, "the camera's USB library (NvUSB) was not found");
                 return;
@@ -205,9 +210,8 @@ private:
         }
     }
 
-    // Waits until the worker may call Init_Device: the interval passed, a
-    // copy slot free, and no copy waiting to format its card through the
-    // link. Meanwhile sends the formats asked for. False on a stop.
+    // Waits until the worker may call Init_Device: the interval passed and a
+    // copy slot free. Meanwhile sends the formats asked for. False on a stop.
     bool WaitForTurn(Clock::time_point next)
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -217,7 +221,7 @@ private:
             if (stop_.Requested()) {
                 return false;
             }
-            const bool blocked = holdingLinkFor_ != 0 || copies_.size() >= settings_.maxCopies;
+            const bool blocked = copies_.size() >= settings_.maxCopies;
             if (!blocked && Clock::now() >= next) {
                 return true;
             }
@@ -238,15 +242,10 @@ private:
             StepResult answer = Stopped("stopped before the format");
             if (!stop_.Requested()) {
                 lock.unlock();
-                answer = request->turn == linkedTurn_
-                    ? request->steps->FormatCard()
-                    : StepResult{Outcome::Failed, "the camera could no longer be reached"};
+                answer = request->steps->FormatCard();
                 lock.lock();
             }
             request->answer = std::move(answer);
-            if (holdingLinkFor_ == request->turn) {
-                holdingLinkFor_ = 0;
-            }
             changed_.notify_all();
         }
     }
@@ -307,7 +306,6 @@ private:
             }
             return false;
         }
-        linkedTurn_ = turn;
         if (!HandOver(turn, steps)) {
             const StepResult failed{Outcome::Failed, "no thread could be started for the copy"};
             if (Recorded(turn, Audited([&] { return steps->RecordOffload(failed); }))) {
@@ -338,9 +336,6 @@ private:
             copies_.pop_back();
             return false;
         }
-        if (settings_.formatAfter) {
-            holdingLinkFor_ = turn;
-        }
         return true;
     }
 
@@ -352,9 +347,6 @@ private:
             std::lock_guard<std::mutex> lock(mutex_);
             for (CopyThread& copy : copies_) {
                 copy.done = copy.done || copy.turn == turn;
-            }
-            if (holdingLinkFor_ == turn) {
-                holdingLinkFor_ = 0;
             }
         }
         changed_.notify_all();
@@ -404,7 +396,7 @@ private:
             return begun;
         }
         const StepResult checked = steps.CheckCard(stop_);
-        StepResult formatted = checked.Ok() ? FormatThroughWorker(turn, steps) : checked;
+        StepResult formatted = checked.Ok() ? FormatThroughWorker(steps) : checked;
         StepResult recorded = Audited([&] { return steps.RecordFormat(formatted); });
         if (!Recorded(turn, recorded)) {
             return recorded;
@@ -415,10 +407,9 @@ private:
         return formatted;
     }
 
-    StepResult FormatThroughWorker(TurnId turn, OffloadTurn& steps)
+    StepResult FormatThroughWorker(OffloadTurn& steps)
     {
         const auto request = std::make_shared<FormatRequest>();
-        request->turn = turn;
         request->steps = &steps;
         std::unique_lock<std::mutex> lock(mutex_);
         if (workerDone_) {
@@ -452,19 +443,17 @@ private:
 
     DockSettings settings_;
     StationEvents& events_;
+    StopSignal stop_;  // before the cameras, whose steps hold it
     const std::unique_ptr<DockCameras> cameras_;
-    StopSignal stop_;
 
     // The worker's own.
     TurnId lastTurn_ = 0;
-    TurnId linkedTurn_ = 0;  // the turn whose camera the link names, once a drive
 
     std::mutex auditMutex_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::list<CopyThread> copies_;
     std::deque<std::shared_ptr<FormatRequest>> formats_;
-    TurnId holdingLinkFor_ = 0;  // a copy that will format through the link
     bool workerDone_ = false;
     bool ended_ = false;
     Outcome endOutcome_ = Outcome::Stopped;

@@ -55,10 +55,11 @@ public:
     // drive, at most the dock's card wait, looking at `stop` while it waits
     // (Stopped within one poll).
     virtual StepResult SwitchToCard(const StopSignal& stop) = 0;
-    // The format command, sent only when the camera still answers with this
-    // turn's serial (checked right before it). The engine calls it only
-    // while the link still names this turn's camera: no Init_Device since
-    // SwitchToCard. Ok once the camera formatted the card.
+    // The format command, over the link this turn's connect made (other
+    // cameras may have been linked since), sent only when the camera, signed
+    // in again, answers with this turn's serial. The engine calls it between
+    // turns, where the next Init_Device links a camera anew. Ok once the
+    // camera formatted the card.
     virtual StepResult FormatCard() = 0;
 
     // Copy thread. The card copied into a bag (custody::OffloadCard with
@@ -89,6 +90,10 @@ class DockCameras {
 public:
     virtual ~DockCameras() = default;
 
+    // Before anything else: opens what the steps need (the audit trail),
+    // looking at `stop`, the run's stop signal, which the steps are given
+    // too. Ok, or the outcome that ends the run and why.
+    virtual StepResult Open(const StopSignal& /*stop*/) { return {}; }
     // Init_Device: the link then names the camera found, or none.
     virtual Link Connect() = 0;
     // The linked camera's serial number, read before any sign-in; empty when

@@ -90,11 +90,21 @@ bool IdentifyCamera(const RunContext& run, CameraOffload& offload, IdentityTexts
     return true;
 }
 
-bool SwitchToCard(const RunContext& run, const OffloadSettings& settings, CameraOffload& offload, std::string& card)
+CameraIdentity IdentityOf(const CameraOffload& offload, const IdentityTexts& texts)
+{
+    return {offload.serial, offload.cameraId, Utf8(texts.userName)};
+}
+
+bool BeginOffload(const RunContext& run, const OffloadSettings& settings, CameraOffload& offload)
 {
     if (!BeginChange(run, offload.serial, kAction, {{"archive", settings.archive}}, offload.auditError)) {
         return Fail(offload, "audit", "nothing was changed", Outcome::AuditFailed);
     }
+    return true;
+}
+
+bool SwitchToCard(const RunContext& run, const OffloadSettings& settings, CameraOffload& offload, std::string& card)
+{
     std::string step;
     std::string why;
     if (!SwitchToStorage(run, settings.card, card, step, why)) {
@@ -150,6 +160,7 @@ bool CopyCardToBag(const RunContext& run, Archive& archive, const std::string& c
     }
     const Outcome outcome = run.stop.Requested()          ? Outcome::Stopped
                             : offload.copy.step == "card" ? Outcome::CardLost
+                            : offload.copy.noSpace        ? Outcome::ArchiveFull
                                                           : Outcome::Failed;
     return Fail(offload, offload.copy.step, offload.copy.why, outcome);
 }
@@ -184,9 +195,9 @@ CameraOffload OffloadCamera(const RunContext& run, const OffloadSettings& settin
     std::string card;
     events.StepStarted(turn, Step::SigningIn);
     if (IdentifyCamera(run, offload, texts)) {
-        events.Identified(turn, {offload.serial, offload.cameraId, Utf8(texts.userName)});
+        events.Identified(turn, IdentityOf(offload, texts));
         events.StepStarted(turn, Step::WaitingForCard);
-        if (SwitchToCard(run, settings, offload, card)) {
+        if (BeginOffload(run, settings, offload) && SwitchToCard(run, settings, offload, card)) {
             Step step = Step::Copying;
             events.StepStarted(turn, step);
             CopyCardToBag(run, *archive, card, texts, [&](const custody::OffloadProgress& progress) {

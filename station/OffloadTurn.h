@@ -31,9 +31,12 @@ using ProgressReport = std::function<void(const custody::OffloadProgress&)>;
 // Sign-in, serial number and identity record of the connected camera.
 // False when one failed (offload's failedStep, why and outcome say which).
 bool IdentifyCamera(const RunContext& run, CameraOffload& offload, IdentityTexts& texts);
+// What the front end shows of the camera once identified.
+CameraIdentity IdentityOf(const CameraOffload& offload, const IdentityTexts& texts);
 
-// The started line (nothing is changed when it cannot be written), then
-// SwitchToStorage. False when a step failed.
+// The started line; false when it cannot be written (nothing is changed).
+bool BeginOffload(const RunContext& run, const OffloadSettings& settings, CameraOffload& offload);
+// After BeginOffload: SwitchToStorage. False when a step failed.
 bool SwitchToCard(const RunContext& run, const OffloadSettings& settings, CameraOffload& offload, std::string& card);
 
 // The card copied into a verified bag of offload.archive; `progress` (may

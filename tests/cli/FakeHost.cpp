@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 
 #include <filesystem>
+#include <mutex>
 #include <nlohmann/json.hpp>
 
 FakeSystem g_system;
@@ -52,6 +53,14 @@ std::vector<std::string> FakeSystem::Audited(const std::string& path) const
 
 namespace {
 
+// The dock's threads share the host: one call at a time.
+std::recursive_mutex& HostLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+using HostGuard = std::lock_guard<std::recursive_mutex>;
 
 // The lock is free but while another program holds it (locksBeforeBusy);
 // the file lives in g_system.files.
@@ -60,6 +69,7 @@ public:
     explicit FakeSharedFile(std::string path) : path_(std::move(path)) {}
     platform::LockAttempt TryLock() override
     {
+        const HostGuard guard(HostLock());
         if (g_system.locksBeforeBusy == 0 && g_system.now < g_system.lockFreeAt) {
             return platform::LockAttempt::Busy;
         }
@@ -71,17 +81,20 @@ public:
     void Unlock() override {}
     bool Size(std::uint64_t& size) override
     {
+        const HostGuard guard(HostLock());
         size = g_system.files[path_].size();
         return true;
     }
     bool ReadAt(std::uint64_t offset, std::uint32_t count, std::string& bytes) override
     {
+        const HostGuard guard(HostLock());
         const std::string& file = g_system.files[path_];
         bytes = offset < file.size() ? file.substr(static_cast<std::size_t>(offset), count) : std::string();
         return true;
     }
     bool Append(const std::string& line) override
     {
+        const HostGuard guard(HostLock());
         if (g_system.appendsBeforeFailure == 0) {
             return false;
         }
@@ -103,16 +116,19 @@ private:
 
 std::int64_t FakeHost::UtcSeconds()
 {
+    const HostGuard guard(HostLock());
     return 1796688000 + static_cast<std::int64_t>(g_system.now / 1000);  // from 2026-12-08 00:00 UTC
 }
 
 std::uint64_t FakeHost::SteadyMilliseconds()
 {
+    const HostGuard guard(HostLock());
     return g_system.now;
 }
 
 bool FakeHost::Pause(const platform::StopSignal& stop, std::uint64_t ms)
 {
+    const HostGuard guard(HostLock());
     if (stop.Requested()) {
         return false;
     }
@@ -138,6 +154,7 @@ std::string FakeHost::DefaultAuditPath()
 
 std::vector<std::string> FakeHost::DriveRoots()
 {
+    const HostGuard guard(HostLock());
     std::vector<std::string> roots;
     for (const auto& drive : g_system.drives) {
         if (g_system.now >= drive.second) {
@@ -170,6 +187,7 @@ bool FakeHost::RemoveEmptyFolder(const std::string& path)
 
 platform::FileRead FakeHost::ReadFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes)
 {
+    const HostGuard guard(HostLock());
     bytes.clear();
     const auto problem = g_system.unreadable.find(path);
     if (problem != g_system.unreadable.end()) {
@@ -188,6 +206,7 @@ platform::FileRead FakeHost::ReadFile(const std::string& path, std::uint64_t max
 
 std::unique_ptr<platform::SharedFile> FakeHost::OpenSharedFile(const std::string& path, platform::FileAccess access)
 {
+    const HostGuard guard(HostLock());
     if (access == platform::FileAccess::Append && !g_system.opensForAppending) {
         return nullptr;
     }

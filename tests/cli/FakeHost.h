@@ -65,7 +65,8 @@ struct FakeSystem {
 extern FakeSystem g_system;
 void ResetFakeSystem();
 
-// The host on g_system; the card and the archive are real folders.
+// The host on g_system; the card and the archive are real folders. Its
+// calls may come from several threads.
 class FakeHost final : public platform::Host {
 public:
     std::int64_t UtcSeconds() override;

@@ -184,7 +184,7 @@ DockSetup OnCard(const std::string& name, const std::string& bytes)
 
 // A valid bag as another tool writes it, of these files.
 DockSetup OthersBag(const std::string& name, const std::string& identifier,
-                    const std::map<std::string, std::string>& files)
+                    const std::map<std::string, std::string>& files, const std::string& agent = "")
 {
     return [=](Dock& dock) {
         std::vector<custody::PayloadFile> payload;
@@ -192,10 +192,14 @@ DockSetup OthersBag(const std::string& name, const std::string& identifier,
             WriteAll(dock.Bag(name) + "/data/" + path, bytes);
             payload.push_back({path, bytes.size(), HashHex(HashAlgorithm::Sha256, bytes)});
         }
+        custody::BagInfo info = {{"External-Identifier", identifier}};
+        if (!agent.empty()) {
+            info.emplace_back("Bag-Software-Agent", agent);
+        }
         std::string tagManifest;
         std::string error;
-        ASSERT_TRUE(custody::WriteBagTags(custody::LocalFileSystem(), dock.Bag(name), payload,
-                                          {{"External-Identifier", identifier}}, tagManifest, error))
+        ASSERT_TRUE(custody::WriteBagTags(custody::LocalFileSystem(), dock.Bag(name), payload, info, tagManifest,
+                                          error))
             << error;
     };
 }
@@ -247,6 +251,9 @@ TEST(FormatCommand, FormatsOnlyACardThatOneVouchedForBagHoldsExactly)
          "holds the card's files but is invalid: data/VID_0001.MP4: sha256 differs", kRefused},
         {"no audit line names the bag", {"FROM"}, Then(Offloaded, [](Dock&) { g_system.files.erase(kAudit); }), 1,
          "is not vouched for by the audit trail: made by orvanectl, but no offload line", kRefused},
+        {"the dock window's bag that no audit line names", {"FROM"},
+         OthersBag(kBagName, kSerial, {{"VID_0001.MP4", "recording"}}, "OrvaneDock 1.0.0.1"), 1,
+         "made by OrvaneDock, but no offload line", kRefused},
         {"the bag's tag manifest removed", {"FROM"}, Then(Offloaded, Removed("tagmanifest-sha256.txt")), 1,
          "made by orvanectl, but tagmanifest-sha256.txt is missing", kRefused},
         {"and its agent: the trail still names it", {"FROM"},

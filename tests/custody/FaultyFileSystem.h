@@ -143,6 +143,7 @@ public:
     // An injected fault's own text, so that no earlier failure of the real
     // file system is reported for it.
     std::string LastError() const override { return injected().empty() ? real_.LastError() : injected(); }
+    bool LastErrorWasNoSpace() const override { return injected().empty() ? real_.LastErrorWasNoSpace() : noSpace(); }
 
 private:
     static std::string& injected()
@@ -150,8 +151,14 @@ private:
         thread_local std::string text;
         return text;
     }
-    static bool Injected(const std::string& what)
+    static bool& noSpace()
     {
+        thread_local bool full = false;
+        return full;
+    }
+    static bool Injected(const std::string& what, bool full = false)
+    {
+        noSpace() = full;
         injected() = what + ": injected fault";
         return false;
     }
@@ -232,7 +239,7 @@ private:
                 return Injected("cannot append");
             }
             if (fs_.archiveWritten_.fetch_add(count) + count > fs_.faults.archiveCapacity) {
-                return Injected("cannot write: the archive is full");
+                return Injected("cannot write: the archive is full", true);
             }
             return file_->Write(bytes, count);
         }

@@ -330,6 +330,7 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
         std::string step;
         std::string why;
         bool partialLeft = true;  // the unfinished folder stays, to be resumed
+        bool noSpace = false;
     } cases[] = {
         {"a card file that cannot be opened", [](Faults& f) { f.unopenable = "VID_0002.MP4"; }, "card",
          "DCIM/100MEDIA/VID_0002.MP4: cannot be opened on the card"},
@@ -339,7 +340,7 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
          "card", "DCIM/100MEDIA/VID_0003.MP4: 1048576 bytes read where the card listed 1572864"},
         {"the card pulled out mid-copy", [](Faults& f) { f.cardPulledAfterOpens = 2; }, "card", "DCIM/100MEDIA/"},
         {"the archive full", [](Faults& f) { f.archiveCapacity = 5 * kMiB; }, "copy",
-         "DCIM/100MEDIA/VID_0002.MP4: cannot be written to the archive after 1048576 bytes"},
+         "DCIM/100MEDIA/VID_0002.MP4: cannot be written to the archive after 1048576 bytes", true, true},
         // Copies are read back side by side: any one may fail first.
         {"a flush that fails", [](Faults& f) { f.flushFails = true; }, "copy",
          ": cannot be flushed to the archive's disk (cannot flush: injected fault)"},
@@ -371,6 +372,7 @@ TEST_F(OffloadTest, AFailedOffloadLeavesOnlyVerifiedCopiesAndResumesIntoAValidBa
         EXPECT_FALSE(failed.ok) << c.name;
         EXPECT_EQ(failed.step, c.step) << c.name << ": " << failed.why;
         EXPECT_NE(failed.why.find(c.why), std::string::npos) << c.name << ": " << failed.why;
+        EXPECT_EQ(failed.noSpace, c.noSpace);
         EXPECT_EQ(failed.bag, c.partialLeft ? real_.Join(archive.Path(), "SIM-7/20261208T091502Z.partial") : "")
             << c.name;
         ExpectNothingFalse(failed, archive.Path());

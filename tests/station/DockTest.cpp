@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -11,6 +12,10 @@
 
 #include "station/Dock.h"
 #include "station/DockSteps.h"
+#include "station/LocalDockCameras.h"
+#include "tests/cli/FakeCameras.h"
+#include "tests/cli/FakeHost.h"
+#include "tests/custody/TempFolder.h"
 
 namespace station {
 namespace {
@@ -18,12 +23,9 @@ namespace {
 const char* const kOutcomes[] = {"Ok",            "Failed",   "CardLost",    "ArchiveFull",
                                  "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
 
-// Cameras as serial and fault, in Init_Device's order. A fault fails the
-// connection (refused, novendor) or one step (signin, begin, copy: the card
-// is lost, record, format), or holds one until the dock stops (cardwait) or
-// the test releases the copy (hold, verifyhold). Each step and event is
-// logged as "<what> <serial>[ <outcome>]".
-class FakeDock : public StationEvents, public DockCameras {
+// What the dock tells its front end, logged as "<what> <serial>[ <outcome>]"
+// for the tests to wait for.
+class LoggedEvents : public StationEvents {
 public:
     template <typename Body>
     auto Locked(Body body)
@@ -48,6 +50,46 @@ public:
         return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); });
     }
 
+    void Identified(TurnId turn, const CameraIdentity& camera) override
+    {
+        if (!camera.serial.empty()) {
+            Locked([&] { serials[turn] = camera.serial; });
+            Log("identified " + camera.serial);
+        }
+    }
+    void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
+    void CardFormatted(TurnId turn) override { Event("formatted", turn); }
+    void StepStarted(TurnId turn, Step step) override { Event(step == Step::Verifying ? "verifying" : "step", turn); }
+    void Finished(TurnId turn, Outcome outcome, const std::string&) override
+    {
+        Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
+    }
+    void RunEnded(Outcome outcome, const std::string&) override
+    {
+        Log(std::string("ended ") + kOutcomes[int(outcome)]);
+    }
+
+    const std::thread::id caller = std::this_thread::get_id();
+    std::map<TurnId, std::string> serials;
+
+private:
+    void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
+    {
+        EXPECT_NE(std::this_thread::get_id(), caller) << what;
+        Log(what + " " + Locked([&] { return serials[turn]; }) + outcome);
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> log_;
+};
+
+// Cameras as serial and fault, in Init_Device's order. A fault fails the
+// connection (refused, novendor) or one step (signin, begin, copy: the card
+// is lost, record, format), or holds one until the dock stops (cardwait) or
+// the test releases the copy (hold, verifyhold).
+class FakeDock : public LoggedEvents, public DockCameras {
+public:
     Link Connect() override
     {
         Log("connect");
@@ -65,38 +107,13 @@ public:
     }
     std::string ReadSerial() override { return linked; }
     std::unique_ptr<OffloadTurn> NewTurn(TurnId turn, const std::string& serial) override;
-
-    void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
-    void CardFormatted(TurnId turn) override { Event("formatted", turn); }
-    void StepStarted(TurnId turn, Step step) override { Event(step == Step::Verifying ? "verifying" : "step", turn); }
-    void Finished(TurnId turn, Outcome outcome, const std::string&) override
-    {
-        Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
-    }
-    void RunEnded(Outcome outcome, const std::string&) override
-    {
-        Log(std::string("ended ") + kOutcomes[int(outcome)]);
-    }
     void Release(const std::string& serial) { Locked([&] { released.insert(serial); }); }
 
-    const std::thread::id caller = std::this_thread::get_id();
     std::thread::id worker;
     std::string linked;                                      // the worker's
     std::vector<std::pair<std::string, std::string>> cameras;  // set before the start
     std::set<std::string> drives;                            // cameras switched to storage
     std::set<std::string> released;                          // copies that may end
-    std::map<TurnId, std::string> serials;
-
-private:
-    void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
-    {
-        EXPECT_NE(std::this_thread::get_id(), caller) << what;
-        Log(what + " " + Locked([&] { return serials[turn]; }) + outcome);
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<std::string> log_;
 };
 
 class FakeTurn : public OffloadTurn {
@@ -116,8 +133,7 @@ public:
     }
     StepResult FormatCard() override
     {
-        const bool linked = std::this_thread::get_id() == dock_.worker && dock_.linked == serial_;
-        return Step("format", Outcome::Failed, linked ? "" : " misdirected");
+        return Step("format", Outcome::Failed, std::this_thread::get_id() == dock_.worker ? "" : " off the worker");
     }
     StepResult Copy(const StopSignal& stop, const ProgressSink& progress, std::string& bag) override
     {
@@ -259,18 +275,74 @@ TEST_F(DockTest, AnAuditLineThatCannotBeWrittenStopsTheOtherCopiesWithTheirLines
     EXPECT_EQ(fake.Count("safe B"), 0);
 }
 
-TEST_F(DockTest, FormatsThroughTheWorkerWhileTheLinkStillNamesTheCamera)
+// With the format on too, the copies run side by side (B is offloaded while
+// A's copy holds) and each format is sent by the worker.
+TEST_F(DockTest, FormatsThroughTheWorkerWhileOtherCopiesRun)
 {
     FakeDock& fake = Start({{"A", "hold"}, {"B", ""}}, true, 4);
-    fake.Await("switch A");
+    fake.Await("safe B");
     fake.Release("A");
     fake.Await("safe A");
-    fake.Await("safe B");
     Stop();
-    EXPECT_LT(fake.At("format A"), fake.At("signin B")) << "no other camera is linked before A's format";
     EXPECT_LT(fake.At("formatted A"), fake.At("safe A"));
     EXPECT_LT(fake.At("formatted B"), fake.At("safe B"));
-    EXPECT_EQ(fake.Count("format A misdirected") + fake.Count("format B misdirected"), 0);
+    EXPECT_EQ(fake.Count("format A off the worker") + fake.Count("format B off the worker"), 0);
+}
+
+// Each copy goes on only once the last camera is identified: by the time of
+// the formats, the link has moved on from the first two cameras.
+class CopiesAfterTheLastSignIn : public LoggedEvents {
+public:
+    void Progress(TurnId, const custody::OffloadProgress&) override { Await("identified SIM-C"); }
+};
+
+// The dock on the station's own steps, with three cameras in the dock at
+// once, each a drive once switched (Init_Device then finds the next): every
+// card copied into its bag and formatted on its own camera, though the link
+// named another camera by the time of the format.
+TEST(LocalDock, FormatsEachCardOnItsOwnCameraThroughItsLink)
+{
+    ResetFakeSystem();
+    FakeHost host;
+    FakeCameras cameras;
+    cameras.storageModeHides = true;
+    TempFolder archive;
+    std::vector<std::unique_ptr<TempFolder>> cards;
+    const std::vector<std::string> serials = {"SIM-A", "SIM-B", "SIM-C"};
+    for (const std::string& serial : serials) {
+        cards.push_back(std::make_unique<TempFolder>());
+        std::ofstream(cards.back()->Path() + "/VID_0001.MP4", std::ios::binary) << "recording of " << serial;
+        FakeCamera& camera = cameras.Plug();
+        camera.serial = serial;
+        camera.cardDrive = cards.back()->Path();
+    }
+    DockSettings settings;
+    settings.archive = archive.Path();
+    settings.auditPath = "audit.jsonl";
+    settings.password = "888888";
+    settings.maxCopies = 3;
+    settings.intervalMs = 1;
+    CopiesAfterTheLastSignIn events;
+    {
+        Dock dock(settings, events, NewLocalDockCameras(settings, host, cameras.Links(), "OrvaneDock test"));
+        dock.Start();
+        for (const std::string& serial : serials) {
+            events.Await("safe " + serial);
+        }
+    }
+    for (const std::string& serial : serials) {
+        EXPECT_EQ(events.Count("finished " + serial + " Ok"), 1) << serial;
+    }
+    std::map<int, int> formatsByCamera;
+    for (const FakeCall& call : cameras.calls) {
+        if (call.function == "FormatDecTF") {
+            ++formatsByCamera[call.camera];
+        }
+    }
+    EXPECT_EQ(formatsByCamera, (std::map<int, int>{{0, 1}, {1, 1}, {2, 1}}));
+    const std::vector<std::string> audited = g_system.Audited("audit.jsonl");
+    EXPECT_EQ(std::count(audited.begin(), audited.end(), "offload:ok"), 3);
+    EXPECT_EQ(std::count(audited.begin(), audited.end(), "format:ok"), 3);
 }
 
 }  // namespace
