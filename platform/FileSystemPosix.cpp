@@ -2,6 +2,7 @@
 // posix_fadvise to read past the cache.
 #include "platform/FileSystem.h"
 #include "platform/NameKey.h"
+#include "platform/ThreadErrorText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,11 +18,11 @@
 namespace custody {
 namespace {
 
-thread_local std::string t_lastError;
+thread_local platform::ThreadErrorText t_lastError;
 
 bool Fail(const char* what, const std::string& path)
 {
-    t_lastError = std::string(what) + " " + path + ": " + std::strerror(errno);
+    t_lastError.Set(std::string(what) + " " + path + ": " + std::strerror(errno));
     return false;
 }
 
@@ -161,7 +162,8 @@ std::string NotPlain(mode_t mode)
 
 bool Refuse(std::string& error, const std::string& why)
 {
-    error = t_lastError = why;
+    error = why;
+    t_lastError.Set(why);
     return false;
 }
 
@@ -335,7 +337,7 @@ public:
         return unlink(path.c_str()) == 0 || Fail("cannot remove", path);
     }
 
-    std::string LastError() const override { return t_lastError; }
+    std::string LastError() const override { return t_lastError.Text(); }
 
 private:
     // File systems without RENAME_NOREPLACE: a file gets a second name

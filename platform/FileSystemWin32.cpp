@@ -4,6 +4,7 @@
 // read past the cache.
 #include "platform/FileSystem.h"
 #include "platform/NameKey.h"
+#include "platform/ThreadErrorText.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ using platform::Narrow;
 using platform::RootLength;
 using platform::Wide;
 
-thread_local std::string t_lastError;
+thread_local platform::ThreadErrorText t_lastError;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -48,7 +49,7 @@ std::string SystemMessage(DWORD code)
 bool Fail(const char* what, const std::string& path)
 {
     const DWORD code = GetLastError();
-    t_lastError = std::string(what) + " " + path + ": " + SystemMessage(code);
+    t_lastError.Set(std::string(what) + " " + path + ": " + SystemMessage(code));
     SetLastError(code);
     return false;
 }
@@ -102,7 +103,8 @@ std::string Because(const std::string& what)
 
 bool Refuse(std::string& error, const std::string& why)
 {
-    error = t_lastError = why;
+    error = why;
+    t_lastError.Set(why);
     return false;
 }
 
@@ -339,7 +341,7 @@ public:
         return DeleteFileW(LongPath(path).c_str()) || Fail("cannot remove", path);
     }
 
-    std::string LastError() const override { return t_lastError; }
+    std::string LastError() const override { return t_lastError.Text(); }
 };
 
 }  // namespace
