@@ -2,6 +2,7 @@
 // posix_fadvise to read past the cache.
 #include "platform/FileSystem.h"
 #include "platform/NameKey.h"
+#include "platform/ThreadErrorText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,13 +18,13 @@
 namespace custody {
 namespace {
 
-thread_local std::string t_lastError;
+thread_local platform::ThreadErrorText t_lastError;
 thread_local bool t_noSpace = false;
 
 bool Fail(const char* what, const std::string& path)
 {
     t_noSpace = errno == ENOSPC || errno == EDQUOT;
-    t_lastError = std::string(what) + " " + path + ": " + std::strerror(errno);
+    t_lastError.Set(std::string(what) + " " + path + ": " + std::strerror(errno));
     return false;
 }
 
@@ -164,7 +165,8 @@ std::string NotPlain(mode_t mode)
 bool Refuse(std::string& error, const std::string& why)
 {
     t_noSpace = false;
-    error = t_lastError = why;
+    error = why;
+    t_lastError.Set(why);
     return false;
 }
 
@@ -338,7 +340,7 @@ public:
         return unlink(path.c_str()) == 0 || Fail("cannot remove", path);
     }
 
-    std::string LastError() const override { return t_lastError; }
+    std::string LastError() const override { return t_lastError.Text(); }
     bool LastErrorWasNoSpace() const override { return t_noSpace; }
 
 private:

@@ -4,6 +4,7 @@
 // read past the cache.
 #include "platform/FileSystem.h"
 #include "platform/NameKey.h"
+#include "platform/ThreadErrorText.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ using platform::Narrow;
 using platform::RootLength;
 using platform::Wide;
 
-thread_local std::string t_lastError;
+thread_local platform::ThreadErrorText t_lastError;
 thread_local bool t_noSpace = false;
 
 struct HandleCloser {
@@ -50,7 +51,7 @@ bool Fail(const char* what, const std::string& path)
 {
     const DWORD code = GetLastError();
     t_noSpace = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
-    t_lastError = std::string(what) + " " + path + ": " + SystemMessage(code);
+    t_lastError.Set(std::string(what) + " " + path + ": " + SystemMessage(code));
     SetLastError(code);
     return false;
 }
@@ -105,7 +106,8 @@ std::string Because(const std::string& what)
 bool Refuse(std::string& error, const std::string& why)
 {
     t_noSpace = false;
-    error = t_lastError = why;
+    error = why;
+    t_lastError.Set(why);
     return false;
 }
 
@@ -342,7 +344,7 @@ public:
         return DeleteFileW(LongPath(path).c_str()) || Fail("cannot remove", path);
     }
 
-    std::string LastError() const override { return t_lastError; }
+    std::string LastError() const override { return t_lastError.Text(); }
     bool LastErrorWasNoSpace() const override { return t_noSpace; }
 };
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ThreadErrorText.h"
 
 struct Faults {
     std::string unopenable;            // a card file (path ending) that cannot be opened
@@ -68,7 +69,7 @@ public:
     }
     bool ListFolders(const std::string& path, std::vector<std::string>& names) const override
     {
-        injected().clear();
+        injected().Clear();
         if (EndsWith(path, faults.unlistable)) {
             return Injected("cannot list " + path);
         }
@@ -77,7 +78,7 @@ public:
 
     std::unique_ptr<custody::ReadStream> OpenRead(const std::string& path) const override
     {
-        injected().clear();
+        injected().Clear();
         if (!OnCard(path)) {
             auto file = real_.OpenRead(path);
             return file && faults.archiveReadsDiffer ? std::make_unique<ChangedRead>(std::move(file)) : std::move(file);
@@ -100,7 +101,7 @@ public:
     }
     std::unique_ptr<custody::WriteStream> CreateNew(const std::string& path) override
     {
-        injected().clear();
+        injected().Clear();
         if (Changes(path, "create") || EndsWith(path, faults.uncreatable)) {
             Injected("cannot create " + path);
             return nullptr;
@@ -110,7 +111,7 @@ public:
     }
     std::unique_ptr<custody::WriteStream> OpenAppend(const std::string& path) override
     {
-        injected().clear();
+        injected().Clear();
         if (Changes(path, "append to")) {
             Injected("cannot open for appending " + path);
             return nullptr;
@@ -121,7 +122,7 @@ public:
     }
     bool CreateFolders(const std::string& path) override
     {
-        injected().clear();
+        injected().Clear();
         if (Changes(path, "create folders")) {
             return Injected("cannot create the folder " + path);
         }
@@ -129,7 +130,7 @@ public:
     }
     bool Rename(const std::string& from, const std::string& to) override
     {
-        injected().clear();
+        injected().Clear();
         if (Changes(from, "rename") || EndsWith(to, faults.unrenamable)) {
             return Injected("cannot rename " + from);
         }
@@ -137,18 +138,18 @@ public:
     }
     bool RemoveFile(const std::string& path) override
     {
-        injected().clear();
+        injected().Clear();
         return Changes(path, "remove") ? Injected("cannot remove " + path) : real_.RemoveFile(path);
     }
     // An injected fault's own text, so that no earlier failure of the real
     // file system is reported for it.
-    std::string LastError() const override { return injected().empty() ? real_.LastError() : injected(); }
-    bool LastErrorWasNoSpace() const override { return injected().empty() ? real_.LastErrorWasNoSpace() : noSpace(); }
+    std::string LastError() const override { return injected().Empty() ? real_.LastError() : injected().Text(); }
+    bool LastErrorWasNoSpace() const override { return injected().Empty() ? real_.LastErrorWasNoSpace() : noSpace(); }
 
 private:
-    static std::string& injected()
+    static platform::ThreadErrorText& injected()
     {
-        thread_local std::string text;
+        thread_local platform::ThreadErrorText text;
         return text;
     }
     static bool& noSpace()
@@ -159,7 +160,7 @@ private:
     static bool Injected(const std::string& what, bool full = false)
     {
         noSpace() = full;
-        injected() = what + ": injected fault";
+        injected().Set(what + ": injected fault");
         return false;
     }
     static bool EndsWith(const std::string& text, const std::string& end)

@@ -5,15 +5,15 @@
 #include <functional>
 #include <map>
 
+#include "core/CodePages.h"
 #include "core/Hash.h"
 #include "custody/FileDigest.h"
 #include "platform/FileSystem.h"
+#include "platform/ThreadErrorText.h"
 #include "tests/custody/TempFolder.h"
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include "core/CodePages.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -273,6 +273,34 @@ TEST(LocalFileSystemTest, ReadsFromTheDiskWhatWasWritten)
             << size << ": " << fs.LastError();
         EXPECT_EQ(size, digest.size);
         EXPECT_EQ(HashHex(HashAlgorithm::Sha256, bytes), digest.sha256) << size;
+    }
+}
+
+// A failure's text too long for its buffer keeps what it is about and the
+// system's reason, and stays valid UTF-8 wherever the cut falls.
+TEST(LocalFileSystemTest, KeepsTheStartAndReasonOfAnOverlongErrorOnWholeCharacters)
+{
+    const std::string reason = ": There is not enough space on the disk.";
+    platform::ThreadErrorText error;
+    error.Set("cannot create short: Access is denied.");
+    EXPECT_EQ("cannot create short: Access is denied.", error.Text());
+
+    for (const std::string character : {"a", "\xC3\xA9", "\xE8\xA7\x86", "\xF0\x9F\x8E\xA5"}) {
+        for (std::size_t shift = 0; shift < 4; ++shift) {
+            std::string text = "cannot create " + std::string(shift, 'x');
+            while (text.size() < 3 * platform::ThreadErrorText::kCapacity) {
+                text += character;
+            }
+            error.Set(text + reason);
+            const std::string kept = error.Text();
+            SCOPED_TRACE(character.size() * 10 + shift);
+            EXPECT_LE(kept.size(), platform::ThreadErrorText::kCapacity);
+            EXPECT_EQ(0u, kept.rfind("cannot create " + std::string(shift, 'x') + character, 0));
+            EXPECT_NE(std::string::npos, kept.find(character + "\xE2\x80\xA6" + character));
+            EXPECT_EQ(kept.size() - reason.size(), kept.rfind(reason));
+            const WideString decoded = DecodeUtf8(kept.data(), kept.size());
+            EXPECT_EQ(WideString::npos, decoded.find(static_cast<WideChar>(0xFFFD)));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the shipped Windows binaries as a Windows loader would see them:
-# plain export names, and no DLL beyond Windows' own (and Telvix.dll).
+# plain export names, and no DLL beyond Windows' own (and Telvix.dll);
+# and, as built, no thread_local object with a destructor in any binary.
 # orvanectl.exe has its own check (tests/cli/CheckOrvanectl.sh).
 # usage: CheckBinaries.sh OBJDUMP BIN_DIR
 set -u
@@ -78,4 +79,14 @@ if [ -f "$BIN/OrvaneDock.exe" ]; then
 elif [ "$SHIPPED_DOCK" = 1 ]; then
   bad "OrvaneDock.exe was not built"
 fi
+# The static MinGW runtime frees a thread's thread_local storage before it
+# runs their destructors: a thread_local std::string was destroyed in freed
+# memory at each thread's end. Registering such a destructor links this in.
+NM=${OBJDUMP%objdump}nm
+for f in "$BIN"/*.exe "$BIN"/*.dll "$BIN"/camera-sim/*.dll; do
+  [ -f "$f" ] || continue
+  "$NM" "$f" 2>/dev/null | grep -Eq ' _{2,3}cxa_thread_atexit$' \
+    && bad "$(basename "$f") has a thread_local object with a destructor (platform/ThreadErrorText.h says why)"
+done
+
 exit $fail
