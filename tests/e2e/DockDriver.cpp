@@ -187,6 +187,20 @@ HWND DockWindow::MainWindow() const
     return nullptr;
 }
 
+HWND DockWindow::WaitForSettings(DWORD timeoutMs) const
+{
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = SettingsDialog(m_processId)) != nullptr; }, "the dock's settings", timeoutMs);
+    return dialog;
+}
+
+HWND DockWindow::WaitForMainWindow(DWORD timeoutMs) const
+{
+    HWND main = nullptr;
+    WaitUntil([&] { return (main = MainWindow()) != nullptr; }, "the dock's window", timeoutMs);
+    return main;
+}
+
 std::vector<DockRow> DockWindow::Rows() const
 {
     HWND main = MainWindow();
@@ -210,8 +224,7 @@ std::vector<DockRow> DockWindow::Rows() const
 
 void DockWindow::FillFirstStart(const std::wstring& password, DWORD timeoutMs) const
 {
-    HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = SettingsDialog(m_processId)) != nullptr; }, "the dock's settings", timeoutMs);
+    HWND dialog = WaitForSettings(timeoutMs);
     ExternalWindow settings(dialog);
     HWND field = PasswordField(dialog);
     DWORD_PTR ignored = 0;

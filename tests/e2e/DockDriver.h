@@ -29,6 +29,10 @@ public:
     bool Running() const;
     // The main window; null while the first-start settings are open.
     HWND MainWindow() const;
+    // Waits until the first-start settings show; returns the dialog.
+    HWND WaitForSettings(DWORD timeoutMs) const;
+    // Waits until the main window shows; returns it.
+    HWND WaitForMainWindow(DWORD timeoutMs) const;
     std::vector<DockRow> Rows() const;
 
     // The settings dialog the dock opens before its first start: its

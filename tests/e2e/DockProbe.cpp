@@ -13,6 +13,8 @@
 //   wait-count N T        wait until N rows have a state holding T; prints
 //                         every row
 //   rows                  prints every row: "row serial|camera ID|user|state|progress|bag"
+//   rect settings|window  waits for the first-start settings or the main
+//                         window to show; prints "rect left top width height"
 //   ask-close             close the window, answer its question with yes;
 //                         returns once the answer is taken
 //   close                 ask-close, then wait until the dock has ended
@@ -105,6 +107,15 @@ void PingUntil(const e2e::DockWindow& dock, const std::wstring& stopFile)
     Print(stdout, line);
 }
 
+void PrintRect(HWND window)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        throw std::runtime_error("cannot read the place of the dock's window");
+    Print(stdout, L"rect " + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+                      std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+}
+
 struct Steps {
     std::vector<std::wstring> words;
     size_t next = 0;
@@ -149,6 +160,12 @@ int wmain(int argc, wchar_t** argv)
             } else if (step == L"rows") {
                 for (const auto& row : attached().Rows())
                     Print(stdout, RowLine(row));
+            } else if (step == L"rect") {
+                const std::wstring which = steps.Take(L"settings or window");
+                if (which != L"settings" && which != L"window")
+                    throw std::runtime_error("rect of settings or window");
+                PrintRect(which == L"settings" ? attached().WaitForSettings(timeoutMs)
+                                               : attached().WaitForMainWindow(timeoutMs));
             } else if (step == L"ask-close") {
                 attached().AskToClose(timeoutMs);
             } else if (step == L"close") {
