@@ -35,7 +35,7 @@ constexpr ControlText kTexts[] = {
 };
 
 constexpr ListColumn kColumns[] = {
-    {DockText::ColumnSerial, 150}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 100},
+    {DockText::ColumnSerial, 175}, {DockText::ColumnCameraId, 80}, {DockText::ColumnUserName, 100},
     {DockText::ColumnState, 395},  {DockText::ColumnProgress, 280}, {DockText::ColumnBag, 100},
 };
 static_assert(std::size(kColumns) == static_cast<std::size_t>(Column::Count), "a list column per row text");
