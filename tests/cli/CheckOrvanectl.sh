@@ -2,7 +2,8 @@
 # Checks orvanectl.exe as Windows would load it: a console program, the
 # C and C++ runtimes linked in, Telvix.dll imported by name, and otherwise
 # only DLLs every Windows has (bcrypt.dll, the platform's hashing, and
-# Normaliz.dll, Unicode normalization for names in bags, both since Vista).
+# Normaliz.dll, Unicode normalization for names in bags, both since Vista;
+# WINHTTP.dll, the HTTP of an archive on object storage, since XP SP2).
 #   CheckOrvanectl.sh OBJDUMP BIN_DIR
 #   CheckOrvanectl.sh --headers FILE   (a captured `objdump -p` text instead)
 set -u
@@ -19,7 +20,7 @@ fi
 subsystem=$(echo "$headers" | awk '/^Subsystem/ {print $2}')
 [ "$subsystem" = 00000003 ] || bad "subsystem $subsystem, not 3 (console)"
 
-SYSTEM='^(KERNEL32|USER32|ADVAPI32|bcrypt|Normaliz|msvcrt|api-ms-win-.*)\.dll$'
+SYSTEM='^(KERNEL32|USER32|ADVAPI32|bcrypt|Normaliz|WINHTTP|msvcrt|api-ms-win-.*)\.dll$'
 dlls=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p')
 for d in $dlls; do
   [ "$d" = Telvix.dll ] && continue
