@@ -143,9 +143,8 @@ public:
     LocalDockCameras(const DockSettings& settings, std::unique_ptr<platform::Host> ownedHost, platform::Host& host,
                      const DeviceLinks& links, std::string agent)
         : ownedHost_(std::move(ownedHost)), host_(host), links_(links), auditPath_(settings.auditPath),
-          agent_(std::move(agent))
+          agent_(std::move(agent)), account_(settings.userAccount ? Account::User : Account::Administrator)
     {
-        account_ = settings.userAccount ? Account::User : Account::Administrator;
         password_.text() = settings.password;
         offload_.archive = settings.archive;
         offload_.card.waitSeconds = settings.cardWaitSeconds;
