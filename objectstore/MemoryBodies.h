@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -10,9 +11,11 @@
 
 namespace objectstore {
 
+// Gives at most `block` bytes a read (a test's odd-sized blocks, as a file
+// read would give them).
 class StringSource final : public BodySource {
 public:
-    explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    explicit StringSource(std::string bytes, std::size_t block = SIZE_MAX) : bytes_(std::move(bytes)), block_(block) {}
     std::uint64_t Size() const override { return bytes_.size(); }
     bool Rewind() override
     {
@@ -21,7 +24,7 @@ public:
     }
     bool Read(void* buffer, std::size_t capacity, std::size_t& count) override
     {
-        count = std::min(capacity, bytes_.size() - at_);
+        count = std::min({capacity, bytes_.size() - at_, block_});
         std::memcpy(buffer, bytes_.data() + at_, count);
         at_ += count;
         return true;
@@ -29,6 +32,7 @@ public:
 
 private:
     std::string bytes_;
+    std::size_t block_;
     std::size_t at_ = 0;
 };
 

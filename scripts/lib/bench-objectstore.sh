@@ -28,11 +28,11 @@ mibps() { awk -v b="$1" -v ms="$2" -v mib=$MIB 'BEGIN {printf "%.0f", b / mib / 
 # layout and random bytes (the bench of the object store alone needs no
 # build). Prints its folder.
 objectstore_card() {
-  local made=$WORK/offload/card1g dir=$WORK/objectstore/card kind spec n size i
+  local made=$WORK/offload/card1g dir=$WORK/objectstore/card kind layout n size i
   [ -d "$made" ] && { echo "$made"; return 0; }
   for kind in videos photos; do
-    spec=$CARD1G_VIDEOS; [ $kind = photos ] && spec=$CARD1G_PHOTOS
-    read -r n _ size <<<"$spec"
+    layout=$CARD1G_VIDEOS; [ $kind = photos ] && layout=$CARD1G_PHOTOS
+    read -r n _ size <<<"$layout"
     mkdir -p "$dir/$kind"
     for ((i = 0; i < n; i++)); do
       head -c "$size" /dev/urandom >"$dir/$kind/${kind:0:3}$(printf %04d "$i").bin" || return 1
