@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "station/ArchiveOpen.h"
 #include "station/StationEvents.h"
 
 namespace station {
@@ -17,7 +18,8 @@ namespace station {
 class DockCameras;
 
 struct DockSettings {
-    std::string archive;    // full path of the archive folder
+    std::string archive;    // full path of the archive folder, or s3://BUCKET/PREFIX
+    StoreAccess store;      // for an s3:// archive; its secrets wiped when the dock ends
     std::string auditPath;  // the audit trail; never empty at the dock
     bool formatAfter = true;
     bool userAccount = false;  // sign in as User rather than Administrator

@@ -1,0 +1,34 @@
+// The archive a name gives, wherever it is named (the command line, the
+// dock's settings): a folder of this PC, or s3://BUCKET/PREFIX reached with
+// the keys and lock its caller found for it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Host.h"
+#include "station/Archive.h"
+
+namespace station {
+
+// How an archive in an object store is reached and locked; unused for a
+// folder.
+struct StoreAccess {
+    std::string endpoint;         // https://host[:port]; empty: AWS in `region`
+    std::string region;           // empty: us-east-1
+    std::string accessKeyId;
+    std::string secretAccessKey;  // the caller wipes its copy once the archive is open
+    std::string sessionToken;
+    std::int32_t retainDays = 0;  // above 0: every object locked this long
+    bool governance = false;      // the lock's mode; compliance unless set
+};
+
+// Null, with `error` in the operator's words, when `name` is neither a full
+// path nor a valid s3:// URL, when a folder is asked to lock, or when the
+// access is incomplete; nothing is sent to the store yet (Archive::Problem
+// does that). The archive keeps no copy of the secret key but its signer's.
+std::shared_ptr<Archive> OpenArchive(platform::Host& host, const std::string& name, const StoreAccess& access,
+                                     std::string& error);
+
+}  // namespace station
