@@ -14,12 +14,32 @@ namespace {
 constexpr wchar_t kOperatorKey[] = L"Software\\Kestrava\\OrvaneDock";
 constexpr wchar_t kPolicyKey[] = L"Software\\Policies\\Kestrava\\OrvaneDock";
 
+// The product's key above ours goes too when nothing else is in it: the
+// prefix is shared with the package test, which looks for anything of ours
+// left in the registry.
+void DeleteWithEmptyParent(HKEY root, const wchar_t* key)
+{
+    RegDeleteTreeW(root, key);
+    std::wstring parent(key);
+    parent.erase(parent.rfind(L'\\'));
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return;
+    DWORD keys = 1, values = 1;
+    const LONG queried =
+        RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
+    RegCloseKey(handle);
+    if (queried == ERROR_SUCCESS && keys == 0 && values == 0)
+        RegDeleteKeyW(root, parent.c_str());
+}
+
 class SettingsStoreTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kOperatorKey);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        DeleteWithEmptyParent(HKEY_CURRENT_USER, kOperatorKey);
+        DeleteWithEmptyParent(HKEY_LOCAL_MACHINE, kPolicyKey);
     }
 };
 

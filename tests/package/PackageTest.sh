@@ -288,6 +288,13 @@ arp_versions() {
         name == p && version != "" { print version; name = "" }'
 }
 
+# registry_ours PREFIX PATTERN: the lines of PREFIX's registry files that
+# match PATTERN, a key's without its time stamp, once each; what the MSI left
+# is what this holds after its removal and did not before its install.
+registry_ours() {
+  grep -h -i -E "$2" "$1"/*.reg | sed -E 's/^(\[.*\]) [0-9]+$/\1/' | LC_ALL=C sort -u
+}
+
 # The MSI, silently over an older version's package, in a fresh copy of the
 # prefix: one entry and the new files; the program signs in; silent removal
 # leaves no file, shortcut or registry entry of ours.
@@ -304,6 +311,12 @@ msi() {
   SCRATCH_PREFIX=$T/prefix-msi
   copy_prefix "$SCRATCH_PREFIX" || die "cannot copy the Wine prefix"
   export WINEPREFIX=$SCRATCH_PREFIX
+  # Ours in the registry before the install: the shared prefix's tests may
+  # have left the product's empty keys, and its wineserver writes them out
+  # when it will.
+  local pattern before
+  pattern="$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}"
+  before=$(registry_ours "$SCRATCH_PREFIX" "$pattern")
   local drive=$SCRATCH_PREFIX/drive_c dir unixdir
   dir="$("$WINE" cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r')\\$PRODUCT"
   unixdir=$drive/${dir#C:\\}
@@ -346,8 +359,8 @@ msi() {
   local ours
   # Wine keeps the dock's policy key once its values are gone (Windows drops
   # an empty key): the key alone, without a value, is no leftover.
-  ours=$(grep -i -E "$PRODUCT|$(packed_guid "$product_code")|$(packed_guid "$UPGRADE_CODE")|${product_code//[\{\}]/}" \
-    "$SCRATCH_PREFIX"/*.reg | grep -v -F '\\Policies\\Kestrava\\OrvaneDock] ')
+  ours=$(LC_ALL=C comm -13 <(echo "$before") <(registry_ours "$SCRATCH_PREFIX" "$pattern") \
+    | grep -v -F '\\Policies\\Kestrava\\OrvaneDock]')
   local presets_left
   presets_left=$("$WINE" reg query "$POLICY_KEY" 2>/dev/null | tr -d '\r' | grep REG_)
   [ -z "$presets_left" ] || bad "left behind by the MSI: the dock's presets: $(echo $presets_left)"
