@@ -67,6 +67,11 @@ while read -r sha path; do
   grep -qx "$sha  $BAG/$path" "$WORK/read-back" || fail "$path does not read back with the manifest's SHA-256"
 done < <(cd "$CARD" && find . -type f -printf '%P\n' | xargs -d '\n' sha256sum | sed 's|  |  data/|')
 [ "$(wc -l <"$WORK/read-back")" = 5 ] || fail "read back: $(cat "$WORK/read-back")"
+# Each rewrite of an object under Object Lock is a version kept for good:
+# one offload of a card of small recordings writes each object once.
+s3 versions "$LOCKED" --prefix "$BAG/" >"$WORK/versions" || fail "the versions cannot be listed"
+[ "$(wc -l <"$WORK/versions")" = 10 ] && awk '$1 != 1 {exit 1}' "$WORK/versions" \
+  || fail "objects rewritten: $(cat "$WORK/versions")"
 VIDEO=$BAG/data/DCIM/100MEDIA/VID_0001.MP4
 VIDEO_SIZE=$(stat -c %s "$CARD/DCIM/100MEDIA/VID_0001.MP4")
 VERSION=$(s3 version "$LOCKED" "$VIDEO")
