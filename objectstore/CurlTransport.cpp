@@ -2,8 +2,11 @@
 // kept for the next request so that connections are reused.
 #include "objectstore/HttpTransport.h"
 
+#include "platform/Host.h"
+
 #include <curl/curl.h>
 
+#include <cstring>
 #include <mutex>
 
 namespace objectstore {
@@ -15,8 +18,15 @@ struct EasyCleaner {
 };
 using OwnedEasy = std::unique_ptr<CURL, EasyCleaner>;
 
+// The header lines hold a temporary key's token: overwritten before they go.
 struct ListFreer {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const
+    {
+        for (curl_slist* line = list; line; line = line->next) {
+            platform::WipeMemory(line->data, std::strlen(line->data));
+        }
+        curl_slist_free_all(list);
+    }
 };
 using OwnedList = std::unique_ptr<curl_slist, ListFreer>;
 
@@ -191,9 +201,12 @@ private:
         for (const std::string& line : {std::string("Expect:"), std::string("Accept:")}) {
             list.reset(curl_slist_append(list.release(), line.c_str()));
         }
+        std::string line;
         for (const HttpHeader& header : request.headers) {
-            list.reset(curl_slist_append(list.release(), (header.name + ": " + header.value).c_str()));
+            line.assign(header.name).append(": ").append(header.value);
+            list.reset(curl_slist_append(list.release(), line.c_str()));
         }
+        platform::WipeText(line);
         return list;
     }
 

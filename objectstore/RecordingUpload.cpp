@@ -112,8 +112,8 @@ void StoreFailed(TransferState& state, const std::string& step, const std::strin
 bool CheckReadBack(const RecordingTarget& target, const custody::FileEntry& file, const std::string& sha256,
                    TransferState& state)
 {
-    // A read cut off part-way is not repeated by the client (its bytes
-    // went to the hash): the whole read-back is, once.
+    // The client continues a read cut off part-way; when it gave up, the
+    // whole read-back is tried once more.
     StoredDigest stored;
     S3Error error = HashStoredObject(target.client, target.bucket, target.key, state, state.readBack, stored);
     if (!error.Ok() && Retriable(error) && !state.Stopping()) {

@@ -1,5 +1,6 @@
 #include "objectstore/S3Client.h"
 
+#include "platform/Host.h"
 #include "platform/UtcTime.h"
 #include "objectstore/MemoryBodies.h"
 #include "objectstore/XmlText.h"
@@ -12,6 +13,7 @@ namespace objectstore {
 
 namespace {
 
+constexpr const char* kSessionTokenHeader = "x-amz-security-token";
 constexpr const char* kEmptySha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 // A page of 1000 keys is well under 1 MiB of XML.
 constexpr std::size_t kAnswerLimit = 16 * 1024 * 1024;
@@ -125,6 +127,23 @@ ObjectInfo InfoOfHeaders(const std::string& key, const HttpResponse& response)
     return info;
 }
 
+// A ranged answer carrying the object's bytes from `offset` on.
+bool ContinuesAt(const HttpResponse& response, std::uint64_t offset)
+{
+    const std::string expected = "bytes " + std::to_string(offset) + "-";
+    return response.status == 206 && response.Header("Content-Range").compare(0, expected.size(), expected) == 0;
+}
+
+// The request's copy of a temporary key's token.
+void WipeSessionToken(HttpRequest& request)
+{
+    for (HttpHeader& header : request.headers) {
+        if (header.name == kSessionTokenHeader) {
+            platform::WipeText(header.value);
+        }
+    }
+}
+
 }  // namespace
 
 const char* LockModeName(LockMode mode)
@@ -169,7 +188,7 @@ void S3Client::Build(const Call& call, std::int64_t now, Endpoint& endpoint, Htt
     request.headers.push_back({"x-amz-date", amzDate});
     request.headers.push_back({"x-amz-content-sha256", payloadSha256});
     if (!settings_.credentials.sessionToken.empty()) {
-        request.headers.push_back({"x-amz-security-token", settings_.credentials.sessionToken});
+        request.headers.push_back({kSessionTokenHeader, settings_.credentials.sessionToken});
     }
     // Host is the transport's to send; it is signed all the same.
     SignedRequest signedRequest{call.method, path, call.query, request.headers, payloadSha256};
@@ -186,6 +205,7 @@ S3Error S3Client::SendOnce(const Call& call, BodySink& sink, HttpResponse& respo
     HttpRequest request;
     Build(call, options_.clock(), endpoint, request);
     response = transport_.Send(endpoint, request, sink);
+    WipeSessionToken(request);
     return ErrorOf(response);
 }
 
@@ -278,12 +298,36 @@ S3Error S3Client::PutObject(const std::string& bucket, const std::string& key, B
 
 S3Error S3Client::GetObject(const std::string& bucket, const std::string& key, BodySink& sink, ObjectInfo* info)
 {
-    HttpResponse response;
-    S3Error error = Execute({"GET", bucket, key, {}, {}, "", nullptr}, sink, response);
-    if (error.Ok() && info) {
-        *info = InfoOfHeaders(key, response);
+    CountingSink counting(sink);
+    Call call{"GET", bucket, key, {}, {}, "", nullptr};
+    // The answer that began the body: its headers describe the object.
+    HttpResponse opening;
+    for (std::int32_t attempt = 1;; ++attempt) {
+        const std::uint64_t offset = counting.Delivered();
+        HttpResponse response;
+        S3Error error = SendOnce(call, counting, response);
+        if (offset == 0) {
+            opening = response;
+        } else if (error.Ok() && !ContinuesAt(response, offset)) {
+            // The bytes this answer gave are not the ones that followed.
+            return {S3Problem::BadAnswer, response.status, ""};
+        }
+        if (error.Ok()) {
+            if (info) {
+                *info = InfoOfHeaders(key, opening);
+            }
+            return error;
+        }
+        const std::string etag = opening.Header("ETag");
+        if ((counting.Delivered() > 0 && etag.empty()) || !TryAgain(error, attempt)) {
+            return error;
+        }
+        if (counting.Delivered() > 0) {
+            // The rest of the same version: a changed object fails the
+            // condition rather than splice two versions.
+            call.headers = {{"Range", "bytes=" + std::to_string(counting.Delivered()) + "-"}, {"If-Match", etag}};
+        }
     }
-    return error;
 }
 
 S3Error S3Client::HeadObject(const std::string& bucket, const std::string& key, ObjectInfo& info)

@@ -88,9 +88,10 @@ public:
 
     S3Error PutObject(const std::string& bucket, const std::string& key, BodySource& body,
         const PayloadDigests& digests, const ObjectLock& lock, std::string* etag = nullptr);
-    // The body goes to `sink` as it arrives. A try that fails before the
-    // first byte reached the sink is repeated; one that fails later is not
-    // (the sink cannot take its bytes back): the caller starts again.
+    // The body goes to `sink` as it arrives. A try that fails is repeated
+    // as any other; one cut off after bytes reached the sink continues with
+    // the rest of the same version (a range conditional on its ETag), so
+    // that the sink gets every byte once.
     S3Error GetObject(const std::string& bucket, const std::string& key, BodySink& sink, ObjectInfo* info = nullptr);
     S3Error HeadObject(const std::string& bucket, const std::string& key, ObjectInfo& info);
     // One page (up to 1000 keys); pass the page's nextContinuationToken

@@ -1,5 +1,7 @@
 #include "objectstore/S3Settings.h"
 
+#include "platform/Host.h"
+
 #include <cstdint>
 
 namespace objectstore {
@@ -57,12 +59,18 @@ bool IsHost(std::string_view host)
     return !host.empty() && host.find_first_of("/?#@ \t\\") == std::string_view::npos;
 }
 
+// Straight into `value`, so that a secret leaves no copy on the way.
+void EnvironmentInto(const SettingsSources& sources, const char* name, std::string& value)
+{
+    if (!sources.environment || !sources.environment(name, value)) {
+        value.clear();
+    }
+}
+
 std::string Environment(const SettingsSources& sources, const char* name)
 {
     std::string value;
-    if (!sources.environment || !sources.environment(name, value)) {
-        return "";
-    }
+    EnvironmentInto(sources, name, value);
     return value;
 }
 
@@ -73,7 +81,10 @@ bool CredentialsFromFile(const SettingsSources& sources, const std::string& prof
         path = sources.defaultCredentialsPath;
     }
     std::string text;
-    return !path.empty() && sources.readFile && sources.readFile(path, text) && ReadProfile(text, profile, credentials);
+    const bool found
+        = !path.empty() && sources.readFile && sources.readFile(path, text) && ReadProfile(text, profile, credentials);
+    platform::WipeText(text);
+    return found;
 }
 
 SettingsProblem ResolveCredentials(const SettingsSources& sources, Credentials& credentials)
@@ -83,9 +94,9 @@ SettingsProblem ResolveCredentials(const SettingsSources& sources, Credentials& 
                                                                                 : SettingsProblem::NoSuchProfile;
     }
     credentials.accessKeyId = Environment(sources, "AWS_ACCESS_KEY_ID");
-    credentials.secretAccessKey = Environment(sources, "AWS_SECRET_ACCESS_KEY");
+    EnvironmentInto(sources, "AWS_SECRET_ACCESS_KEY", credentials.secretAccessKey);
     if (!credentials.accessKeyId.empty() && !credentials.secretAccessKey.empty()) {
-        credentials.sessionToken = Environment(sources, "AWS_SESSION_TOKEN");
+        EnvironmentInto(sources, "AWS_SESSION_TOKEN", credentials.sessionToken);
         return SettingsProblem::None;
     }
     credentials = {};
@@ -175,13 +186,13 @@ bool ReadProfile(std::string_view fileText, std::string_view profile, Credential
             continue;
         }
         const std::string_view key = Trimmed(line.substr(0, equals));
-        const std::string value(Trimmed(line.substr(equals + 1)));
+        const std::string_view value = Trimmed(line.substr(equals + 1));
         if (key == "aws_access_key_id") {
-            found.accessKeyId = value;
+            found.accessKeyId.assign(value);
         } else if (key == "aws_secret_access_key") {
-            found.secretAccessKey = value;
+            found.secretAccessKey.assign(value);
         } else if (key == "aws_session_token") {
-            found.sessionToken = value;
+            found.sessionToken.assign(value);
         }
     }
     if (found.accessKeyId.empty() || found.secretAccessKey.empty()) {

@@ -1,6 +1,7 @@
 #include "objectstore/SigV4.h"
 
 #include "core/Hash.h"
+#include "platform/Host.h"
 
 #include <algorithm>
 #include <map>
@@ -60,6 +61,26 @@ std::map<std::string, std::string> CanonicalHeaders(const std::vector<HttpHeader
     }
     return canonical;
 }
+
+// A secret's bytes, overwritten when they go: the secret key and each key
+// derived from it.
+class KeyText {
+public:
+    explicit KeyText(std::string text) : text_(std::move(text)) {}
+    ~KeyText() { platform::WipeText(text_); }
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+
+    const std::string& text() const { return text_; }
+    void Replace(std::string next)
+    {
+        platform::WipeText(text_);
+        text_.swap(next);
+    }
+
+private:
+    std::string text_;
+};
 
 std::string CredentialScope(std::string_view amzDate, const SigningScope& scope)
 {
@@ -141,24 +162,35 @@ std::string StringToSign(std::string_view amzDate, const SigningScope& scope, st
     return text;
 }
 
+Credentials::~Credentials()
+{
+    platform::WipeText(secretAccessKey);
+    platform::WipeText(sessionToken);
+}
+
 std::string SigningKey(std::string_view secretAccessKey, std::string_view amzDate, const SigningScope& scope)
 {
-    std::string key = HmacSha256("AWS4" + std::string(secretAccessKey), amzDate.substr(0, 8));
+    std::string prefixed;
+    prefixed.reserve(4 + secretAccessKey.size());
+    prefixed.append("AWS4").append(secretAccessKey);
+    const KeyText secret(std::move(prefixed));
+    KeyText key(HmacSha256(secret.text(), amzDate.substr(0, 8)));
     for (const std::string_view part : {std::string_view(scope.region), std::string_view(scope.service),
                                         std::string_view("aws4_request")}) {
-        if (key.empty()) {
+        if (key.text().empty()) {
             return "";
         }
-        key = HmacSha256(key, part);
+        key.Replace(HmacSha256(key.text(), part));
     }
-    return key;
+    return key.text();
 }
 
 std::string Authorization(const SignedRequest& request, const Credentials& credentials,
     const SigningScope& scope, std::string_view amzDate)
 {
-    const std::string key = SigningKey(credentials.secretAccessKey, amzDate, scope);
-    const std::string signature = key.empty() ? "" : HmacSha256(key, StringToSign(amzDate, scope, CanonicalRequest(request)));
+    const KeyText key(SigningKey(credentials.secretAccessKey, amzDate, scope));
+    const std::string signature
+        = key.text().empty() ? "" : HmacSha256(key.text(), StringToSign(amzDate, scope, CanonicalRequest(request)));
     if (signature.empty()) {
         return "";
     }

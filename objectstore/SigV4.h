@@ -9,7 +9,15 @@
 
 namespace objectstore {
 
+// Every copy overwrites its secret key and token when it goes.
 struct Credentials {
+    Credentials() = default;
+    Credentials(const Credentials&) = default;
+    Credentials(Credentials&&) = default;
+    Credentials& operator=(const Credentials&) = default;
+    Credentials& operator=(Credentials&&) = default;
+    ~Credentials();
+
     std::string accessKeyId;
     std::string secretAccessKey;
     // Empty unless the keys are temporary ones.

@@ -24,6 +24,8 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::size_t kCheckBlock = std::size_t{1} << 20;
+// Verified bytes of small recordings that wait for the journal's next write.
+constexpr std::uint64_t kJournalEvery = std::uint64_t{64} << 20;
 
 using custody::FileEntry;
 using custody::OffloadPhase;
@@ -65,11 +67,12 @@ struct Plan {
     std::map<std::string, UnfinishedUpload> uploads;  // by path below data/
 };
 
-// Rewritten whole after verified copies: an object has no append, and a
-// PUT is whole or not there at all. Copies verified while it is being
-// stored go into the next write, so that many small recordings do not
-// queue for it one by one; the thread that writes it writes until nothing
-// waits, so every line is stored before the last transfer ends.
+// Rewritten whole: an object has no append, and a PUT is whole or not there
+// at all. Under Object Lock each rewrite is a version kept for good, so it
+// is written only where a resume gains from it: after a recording uploaded
+// in parts, once kJournalEvery bytes of smaller ones wait (at most that is
+// copied again after a kill), and when the copying ends, stopped or not.
+// Copies verified while it is being stored go into the next write.
 class StoreJournal {
 public:
     StoreJournal(StoreFileSystem& store, std::string key, const std::vector<PayloadFile>& kept)
@@ -78,25 +81,51 @@ public:
         for (const PayloadFile& file : kept) {
             text_ += custody::VerifiedJournalLine(file);
         }
+        // An earlier attempt's journal holds these already.
+        written_ = text_.size();
     }
 
-    // A new bag's journal is stored before its first upload: a prefix
-    // holding only uploads in parts is not listed, and an interrupted
+    // A new bag's journal is stored before its first upload in parts: a
+    // prefix holding only such uploads is not listed, and an interrupted
     // offload would not find its bag, nor its uploads, again.
-    bool Begin(std::string& why, S3Error& error) { return Store(text_, why, error); }
+    bool Begin(std::string& why, S3Error& error)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        due_ = true;
+        return WriteWhileDue(lock, why, error);
+    }
 
     bool Add(const PayloadFile& file, std::string& why, S3Error& error)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         text_ += custody::VerifiedJournalLine(file);
-        ++pending_;
+        waiting_ += file.size;
+        due_ = due_ || file.size > kMultipartAbove || waiting_ >= kJournalEvery;
+        return WriteWhileDue(lock, why, error);
+    }
+
+    // Once no copy is under way any more: what is verified but not yet
+    // written.
+    bool Finish(std::string& why, S3Error& error)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        due_ = written_ != text_.size();
+        return WriteWhileDue(lock, why, error);
+    }
+
+private:
+    // The thread that writes writes until nothing is due, so that no line
+    // waits for a write that already began.
+    bool WriteWhileDue(std::unique_lock<std::mutex>& lock, std::string& why, S3Error& error)
+    {
         if (writing_) {
             return true;
         }
         writing_ = true;
-        while (pending_ > 0) {
+        while (due_) {
             const std::string text = text_;
-            pending_ = 0;
+            due_ = false;
+            waiting_ = 0;
             lock.unlock();
             const bool stored = Store(text, why, error);
             lock.lock();
@@ -104,12 +133,12 @@ public:
                 writing_ = false;
                 return false;
             }
+            written_ = text.size();
         }
         writing_ = false;
         return true;
     }
 
-private:
     bool Store(const std::string& text, std::string& why, S3Error& error)
     {
         const std::unique_ptr<custody::WriteStream> stream = store_.CreateNew(key_);
@@ -125,7 +154,11 @@ private:
     const std::string key_;
     std::mutex mutex_;
     std::string text_;
-    std::size_t pending_ = 0;
+    // How much of text_ the store holds.
+    std::size_t written_ = 0;
+    // Bytes of the recordings verified since the last write began.
+    std::uint64_t waiting_ = 0;
+    bool due_ = false;
     bool writing_ = false;
 };
 
@@ -532,13 +565,16 @@ private:
         };
         std::string why;
         S3Error error;
-        if (!destination_.resumed && !journal.Begin(why, error)) {
+        if (!destination_.resumed && largeCount > 0 && !journal.Begin(why, error)) {
             Failed("copy", why, error);
             return false;
         }
         Report(OffloadPhase::Copying);
         state_.Watch(copyAll,
             [this] { Watching(state_.sent < toCopyBytes_ ? OffloadPhase::Copying : OffloadPhase::Verifying); });
+        if (!journal.Finish(why, error)) {
+            state_.Fail("copy", why, error);
+        }
         return !Stopped();
     }
 

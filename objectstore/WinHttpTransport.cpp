@@ -3,6 +3,7 @@
 // request handle per request. HTTPS with the system's certificate checks.
 #include "objectstore/HttpTransport.h"
 
+#include "platform/Host.h"
 #include "platform/WindowsPaths.h"
 
 #include <windows.h>
@@ -37,13 +38,16 @@ TransportFailure FailureOf(DWORD error)
     }
 }
 
+// The block holds a temporary key's token: the caller wipes it once sent.
 std::wstring HeaderBlock(const HttpRequest& request)
 {
     std::string block;
     for (const HttpHeader& header : request.headers) {
-        block += header.name + ": " + header.value + "\r\n";
+        block.append(header.name).append(": ").append(header.value).append("\r\n");
     }
-    return platform::Wide(block);
+    std::wstring wide = platform::Wide(block);
+    platform::WipeText(block);
+    return wide;
 }
 
 // Splits "Name: value\r\n" lines after the status line.
@@ -193,9 +197,11 @@ private:
         if (!handle) {
             return outcome.Fail();
         }
-        const std::wstring headers = HeaderBlock(request);
-        if (!WinHttpSendRequest(handle.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(length), 0)) {
+        std::wstring headers = HeaderBlock(request);
+        const BOOL sent = WinHttpSendRequest(handle.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+            WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(length), 0);
+        platform::WipeText(headers);
+        if (!sent) {
             return outcome.Fail();
         }
         if (request.body && !SendBody(handle.get(), *request.body, outcome.localFailure)) {

@@ -94,6 +94,15 @@ public:
 // Overwrites `size` bytes in a way the compiler keeps.
 void WipeMemory(void* bytes, std::size_t size);
 
+// Overwrites all of `text`'s room, then empties it.
+template <typename Text>
+void WipeText(Text& text)
+{
+    text.resize(text.capacity());
+    WipeMemory(&text[0], text.size() * sizeof text[0]);
+    text.clear();
+}
+
 // How long FileLock waits for a lock another process holds, and how often
 // it tries again meanwhile.
 constexpr std::uint64_t kLockWaitMs = 30000;

@@ -11,14 +11,7 @@
 // The largest secret read whole, such as a password file.
 constexpr std::size_t kSecretFileBytes = 4096;
 
-// Overwrites all of `text`'s room, then empties it.
-template <typename Text>
-void WipeText(Text& text)
-{
-    text.resize(text.capacity());
-    platform::WipeMemory(&text[0], text.size() * sizeof text[0]);
-    text.clear();
-}
+using platform::WipeText;
 
 class Secret {
 public:

@@ -72,6 +72,15 @@ def list_objects(s3, args):
         print(f"{entry['Key']}\t{entry['Size']}")
 
 
+def versions(s3, args):
+    counts = {}
+    for page in s3.get_paginator("list_object_versions").paginate(Bucket=args.bucket, Prefix=args.prefix):
+        for entry in page.get("Versions", []):
+            counts[entry["Key"]] = counts.get(entry["Key"], 0) + 1
+    for key in sorted(counts):
+        print(f"{counts[key]}\t{key}")
+
+
 class HashSink:
     """Write-only, so that the transfer manager hands it the ranges it
     fetches in parallel in their order."""
@@ -134,6 +143,11 @@ def parser():
     c.add_argument("bucket")
     c.add_argument("key")
     c.set_defaults(run=version)
+
+    c = sub.add_parser("versions", help="every key under a prefix with its number of versions: count, tab, key")
+    c.add_argument("bucket")
+    c.add_argument("--prefix", default="")
+    c.set_defaults(run=versions)
 
     c = sub.add_parser("get-sha256", help="download and hash every object under a prefix, as sha256sum prints")
     c.add_argument("bucket")
