@@ -155,9 +155,9 @@ bool IsArchiveName(const std::string& name)
     return IsFullWindowsPath(name) || objectstore::ParseS3Url(name, location);
 }
 
-bool IsStoreArchive(const DockSettings& settings)
+bool IsStoreArchive(const std::string& archive)
 {
-    return objectstore::IsS3Url(settings.archive);
+    return objectstore::IsS3Url(archive);
 }
 
 DockSettings::~DockSettings()
@@ -267,13 +267,13 @@ SettingsProblem CheckSettings(const DockSettings& settings)
         return SettingsProblem::Password;
     if (settings.maxCopies < kMinCopies || settings.maxCopies > kMaxCopies)
         return SettingsProblem::MaxCopies;
-    return IsStoreArchive(settings) ? CheckStore(settings) : SettingsProblem::None;
+    return IsStoreArchive(settings.archive) ? CheckStore(settings) : SettingsProblem::None;
 }
 
 station::StoreAccess StoreAccessOf(const DockSettings& settings)
 {
     station::StoreAccess access;
-    if (!IsStoreArchive(settings))
+    if (!IsStoreArchive(settings.archive))
         return access;
     access.endpoint = settings.endpoint;
     access.region = settings.region;

@@ -105,7 +105,7 @@ SettingsProblem CheckSettings(const DockSettings& settings);
 bool IsFullWindowsPath(const std::string& path);
 // Such a path, or s3://BUCKET/PREFIX.
 bool IsArchiveName(const std::string& name);
-bool IsStoreArchive(const DockSettings& settings);
+bool IsStoreArchive(const std::string& archive);
 
 const char* LanguageName(Language language);
 std::optional<Language> LanguageNamed(const std::string& name);

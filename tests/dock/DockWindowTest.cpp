@@ -160,4 +160,107 @@ TEST(DockWindowTest, TryItSignsInToThePluggedCameraWithTheChosenAccount)
     CloseScratchCamera(state, log);
 }
 
+// In place of what a field holds, as an operator retypes it.
+void Retype(WindowDriver& driver, HWND edit, const std::wstring& text)
+{
+    PostMessageW(edit, EM_SETSEL, 0, -1);
+    driver.Type(edit, text);
+}
+
+LONG Height(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+bool IsBelow(HWND dialog, int lower, int upper)
+{
+    RECT low{}, up{};
+    GetWindowRect(GetDlgItem(dialog, lower), &low);
+    GetWindowRect(GetDlgItem(dialog, upper), &up);
+    return low.top > up.bottom;
+}
+
+TEST(DockWindowTest, TheStoreFieldsFollowTheArchiveKindAndItsKeysAndLockAreAskedFor)
+{
+    InitControls();
+    DockSettings settings;
+    settings.archive = "D:\\Evidence";
+    settings.auditFile = "D:\\audit.jsonl";
+    settings.password = "123456";
+    settings.endpoint = "https://ceph.local";
+    settings.secretKey = "s3cr3t";
+    settings.presets = 1u << static_cast<unsigned>(Setting::Endpoint);
+    SettingsDialog dialog(settings, false);
+    WindowDriver::Run([&] { return dialog.DoModal(); }, [&](WindowDriver& driver) {
+        HWND window = driver.WaitForWindow(L"Dock settings");
+        HWND archive = GetDlgItem(window, IDC_ARCHIVE);
+        HWND endpoint = GetDlgItem(window, IDC_ENDPOINT);
+        LONG folderHeight = Height(window);
+        EXPECT_FALSE(IsWindowVisible(endpoint)) << "a folder has no store";
+
+        Retype(driver, archive, L"s3://evidence/cams");
+        // Shown and laid out happen one after the other on the dialog's thread.
+        driver.WaitUntil([&] { return IsWindowVisible(endpoint) && IsBelow(window, IDOK, IDC_LOCK_MODE); },
+                         "the store's fields, the buttons below them");
+        EXPECT_FALSE(IsWindowEnabled(endpoint)) << "IT's endpoint";
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_ACCESS_KEY_ID)));
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(window, IDC_SECRET_KEY), GWL_STYLE) & ES_PASSWORD)
+            << "the secret key is never shown";
+
+        driver.Click(window, IDOK);
+        driver.WaitUntil([&] { return driver.Text(window, IDC_SETTINGS_PROBLEM) == L"Enter the access key ID."; },
+                         "the missing key named");
+        driver.Type(GetDlgItem(window, IDC_ACCESS_KEY_ID), L"AKIDEXAMPLE");
+        Retype(driver, GetDlgItem(window, IDC_RETAIN_DAYS), L"365000");  // a slipped digit
+        driver.Click(window, IDOK);
+        driver.WaitUntil([&] { return driver.Text(window, IDC_SETTINGS_PROBLEM) == L"Lock for days: 0 to 36500."; },
+                         "the lock's bound named");
+
+        Retype(driver, archive, L"D:\\Evidence");
+        driver.WaitUntil([&] { return !IsWindowVisible(endpoint) && Height(window) == folderHeight; },
+                         "the store's fields gone, the dialog closed up over them");
+        driver.Click(window, IDCANCEL);
+        driver.WaitUntilGone(window);
+    });
+}
+
+std::wstring StatusPartText(HWND bar, int part)
+{
+    wchar_t text[512] = L"";
+    if (LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, part, 0)) < 512)
+        SendMessageW(bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(DockWindowTest, AnUnreachableStoreShowsItsProblemWhereAFolderShowsItsFreeSpace)
+{
+    InitControls();
+    TempFolder folder;
+    DockSettings settings = ReadySettings(folder);
+    settings.archive = "s3://evidence/cams";
+    settings.endpoint = "http://127.0.0.1:9";  // nothing listens there
+    settings.accessKeyId = "AKIDEXAMPLE";
+    settings.secretKey = "s3cr3t";
+    DockWindow window(settings);
+    WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
+        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
+        HWND bar = GetDlgItem(dock, IDC_DOCK_STATUS);
+        std::wstring shown;
+        driver.WaitUntil(
+            [&] {
+                shown = StatusPartText(bar, 0);
+                return shown.rfind(L"Archive: ", 0) == 0;
+            },
+            "the archive's status");
+        EXPECT_EQ(shown.find(L"free"), std::wstring::npos) << "a store has no free space to show";
+        EXPECT_NE(shown, L"Archive: reachable");
+        EXPECT_NE(shown, L"Archive: not reachable") << "the store's own words";
+        EXPECT_EQ(shown.find(L"s3cr3t"), std::wstring::npos);
+        driver.CloseBox(dock);
+        driver.WaitUntilGone(dock);
+    });
+}
+
 }  // namespace

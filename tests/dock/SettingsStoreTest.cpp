@@ -23,17 +23,39 @@ protected:
     }
 };
 
-std::vector<BYTE> RawValue(const wchar_t* name)
+// Every value of the operator's key, its bytes as they are stored.
+std::vector<std::string> RawValues()
 {
-    std::vector<BYTE> bytes(4096);
-    DWORD size = static_cast<DWORD>(bytes.size());
-    if (RegGetValueW(HKEY_CURRENT_USER, kOperatorKey, name, RRF_RT_ANY, nullptr, bytes.data(), &size) != ERROR_SUCCESS)
-        size = 0;
-    bytes.resize(size);
-    return bytes;
+    std::vector<std::string> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kOperatorKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        std::vector<BYTE> bytes(4096);
+        auto size = static_cast<DWORD>(bytes.size());
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        values.emplace_back(bytes.begin(), bytes.begin() + size);
+    }
+    RegCloseKey(key);
+    return values;
 }
 
-TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
+bool HoldsInPlainText(const std::vector<std::string>& values, const std::string& secret)
+{
+    std::string wide;
+    for (char c : secret)
+        wide += {c, '\0'};
+    for (const std::string& value : values) {
+        if (value.find(secret) != std::string::npos || value.find(wide) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(SettingsStoreTest, TheSecretsAreKeptOnlyProtectedAndAPolicyValueWins)
 {
     DockSettings settings;
     settings.archive = "D:\\Evidence";
@@ -43,13 +65,18 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     settings.language = kUkrainian;
     settings.maxCopies = 3;
     settings.password = "pa55word";
+    settings.endpoint = "https://ceph.local:7480";
+    settings.accessKeyId = "AKIDEXAMPLE";
+    settings.secretKey = "wJalrXUtnFEMI/K7MDENG";
+    settings.retainDays = 2555;
     std::string problem;
     ASSERT_TRUE(settings_store::Save(settings, problem)) << problem;
 
-    std::vector<BYTE> blob = RawValue(L"PasswordBlob");
-    ASSERT_FALSE(blob.empty());
-    std::string raw(blob.begin(), blob.end());
-    EXPECT_EQ(raw.find("pa55word"), std::string::npos) << "the password is stored in plain text";
+    std::vector<std::string> raw = RawValues();
+    ASSERT_FALSE(raw.empty());
+    EXPECT_FALSE(HoldsInPlainText(raw, "pa55word")) << "the password is stored in plain text";
+    EXPECT_FALSE(HoldsInPlainText(raw, "wJalrXUtnFEMI/K7MDENG")) << "the secret key is stored in plain text";
+    EXPECT_TRUE(HoldsInPlainText(raw, "AKIDEXAMPLE")) << "the check above reads every value";
 
     DockSettings loaded = settings_store::Load();
     EXPECT_EQ(loaded.archive, "D:\\Evidence");
@@ -58,6 +85,10 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     EXPECT_TRUE(loaded.userAccount);
     EXPECT_EQ(loaded.language, kUkrainian);
     EXPECT_EQ(loaded.maxCopies, 3u);
+    EXPECT_EQ(loaded.secretKey, "wJalrXUtnFEMI/K7MDENG");
+    EXPECT_EQ(loaded.endpoint, "https://ceph.local:7480");
+    EXPECT_EQ(loaded.retainDays, 2555u);
+    EXPECT_FALSE(loaded.governance);
 
     // What the MSI's ARCHIVE property writes.
     const wchar_t preset[] = L"\\\\it\\evidence";
@@ -67,6 +98,18 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     EXPECT_EQ(loaded.archive, "\\\\it\\evidence");
     EXPECT_TRUE(loaded.IsPreset(Setting::Archive));
     EXPECT_FALSE(loaded.IsPreset(Setting::AuditFile));
+
+    // IT's lock, as a department's policy writes it.
+    const DWORD days = 3650;
+    const wchar_t governance[] = L"governance";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RetainDays", REG_DWORD, &days, sizeof days),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"LockMode", REG_SZ, governance, sizeof governance),
+              ERROR_SUCCESS);
+    loaded = settings_store::Load();
+    EXPECT_EQ(loaded.retainDays, 3650u);
+    EXPECT_TRUE(loaded.governance);
+    EXPECT_TRUE(loaded.IsPreset(Setting::RetainDays) && loaded.IsPreset(Setting::LockMode));
 }
 
 }  // namespace
