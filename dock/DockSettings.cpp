@@ -1,6 +1,10 @@
 #include "dock/DockSettings.h"
 
 #include <cctype>
+#include <cstdint>
+
+#include "objectstore/S3Settings.h"
+#include "station/Secret.h"
 
 namespace {
 
@@ -8,6 +12,12 @@ constexpr const char* kAdministrator = "Administrator";
 constexpr const char* kUser = "User";
 
 constexpr const char* kLanguageNames[kLanguageCount] = {"Chinese", "English", "Russian", "Ukrainian"};
+
+constexpr const char* kCompliance = "compliance";
+constexpr const char* kGovernance = "governance";
+
+// Regions name a host at AWS and a zone group elsewhere.
+constexpr std::size_t kMaxRegionLength = 64;
 
 unsigned Bit(Setting setting)
 {
@@ -44,9 +54,71 @@ std::optional<std::string> Path(const std::optional<std::string>& value)
     return value;
 }
 
+std::optional<std::string> ArchiveName(const std::optional<std::string>& value)
+{
+    if (!value || !IsArchiveName(*value))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<Language> LanguageOf(const std::optional<std::string>& value)
 {
     return value ? LanguageNamed(*value) : std::nullopt;
+}
+
+bool IsEndpoint(const std::string& url)
+{
+    objectstore::Endpoint endpoint;
+    return url.empty() || objectstore::ParseEndpoint(url, endpoint);
+}
+
+bool IsRegion(const std::string& region)
+{
+    if (region.size() > kMaxRegionLength)
+        return false;
+    for (char c : region) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+            return false;
+    }
+    return true;
+}
+
+// Printable ASCII without spaces, as keys are issued.
+bool IsKeyText(const std::string& key)
+{
+    if (key.empty())
+        return false;
+    for (char c : key) {
+        if (c <= ' ' || c > '~')
+            return false;
+    }
+    return true;
+}
+
+// A text `valid` allows; an empty one is no value, so that an empty preset
+// locks nothing.
+template <class Valid>
+std::optional<std::string> TextIf(const std::optional<std::string>& value, const Valid& valid)
+{
+    if (!value || value->empty() || !valid(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint32_t> RetainDaysOf(const std::optional<std::uint32_t>& value)
+{
+    if (!value || *value > kMaxRetainDays)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> IsGovernance(const std::optional<std::string>& mode)
+{
+    if (mode == kCompliance)
+        return false;
+    if (mode == kGovernance)
+        return true;
+    return std::nullopt;
 }
 
 // The preset's value when it is valid (and marks it preset), else the
@@ -77,6 +149,23 @@ bool IsFullWindowsPath(const std::string& path)
     return shareStart != std::string::npos && shareStart + 1 < path.size() && !separator(path[shareStart + 1]);
 }
 
+bool IsArchiveName(const std::string& name)
+{
+    objectstore::S3Location location;
+    return IsFullWindowsPath(name) || objectstore::ParseS3Url(name, location);
+}
+
+bool IsStoreArchive(const std::string& archive)
+{
+    return objectstore::IsS3Url(archive);
+}
+
+DockSettings::~DockSettings()
+{
+    WipeText(password);
+    WipeText(secretKey);
+}
+
 const char* LanguageName(Language language)
 {
     auto index = static_cast<std::size_t>(language);
@@ -98,7 +187,8 @@ DockSettings ResolveSettings(const StoredSettings& presets, const StoredSettings
     DockSettings settings;
     settings.language = productLanguage;
     unsigned& bits = settings.presets;
-    Resolve(settings.archive, bits, Setting::Archive, Path(presets.archive), Path(operatorValues.archive));
+    Resolve(settings.archive, bits, Setting::Archive, ArchiveName(presets.archive),
+            ArchiveName(operatorValues.archive));
     Resolve(settings.auditFile, bits, Setting::AuditFile, Path(presets.auditFile), Path(operatorValues.auditFile));
     Resolve(settings.formatAfter, bits, Setting::FormatAfter, Flag(presets.formatAfter),
             Flag(operatorValues.formatAfter));
@@ -107,6 +197,16 @@ DockSettings ResolveSettings(const StoredSettings& presets, const StoredSettings
     Resolve(settings.language, bits, Setting::Language, LanguageOf(presets.language),
             LanguageOf(operatorValues.language));
     Resolve(settings.maxCopies, bits, Setting::MaxCopies, Copies(presets.maxCopies), Copies(operatorValues.maxCopies));
+    Resolve(settings.endpoint, bits, Setting::Endpoint, TextIf(presets.endpoint, IsEndpoint),
+            TextIf(operatorValues.endpoint, IsEndpoint));
+    Resolve(settings.region, bits, Setting::Region, TextIf(presets.region, IsRegion),
+            TextIf(operatorValues.region, IsRegion));
+    Resolve(settings.accessKeyId, bits, Setting::AccessKeyId, TextIf(presets.accessKeyId, IsKeyText),
+            TextIf(operatorValues.accessKeyId, IsKeyText));
+    Resolve(settings.retainDays, bits, Setting::RetainDays, RetainDaysOf(presets.retainDays),
+            RetainDaysOf(operatorValues.retainDays));
+    Resolve(settings.governance, bits, Setting::LockMode, IsGovernance(presets.lockMode),
+            IsGovernance(operatorValues.lockMode));
     return settings;
 }
 
@@ -125,12 +225,41 @@ StoredSettings OperatorValues(const DockSettings& settings)
         values.language = LanguageName(settings.language);
     if (!settings.IsPreset(Setting::MaxCopies))
         values.maxCopies = settings.maxCopies;
+    if (!settings.IsPreset(Setting::Endpoint))
+        values.endpoint = settings.endpoint;
+    if (!settings.IsPreset(Setting::Region))
+        values.region = settings.region;
+    if (!settings.IsPreset(Setting::AccessKeyId))
+        values.accessKeyId = settings.accessKeyId;
+    if (!settings.IsPreset(Setting::RetainDays))
+        values.retainDays = settings.retainDays;
+    if (!settings.IsPreset(Setting::LockMode))
+        values.lockMode = settings.governance ? kGovernance : kCompliance;
     return values;
 }
 
+namespace {
+
+SettingsProblem CheckStore(const DockSettings& settings)
+{
+    if (!IsEndpoint(settings.endpoint))
+        return SettingsProblem::Endpoint;
+    if (!IsRegion(settings.region))
+        return SettingsProblem::Region;
+    if (!IsKeyText(settings.accessKeyId))
+        return SettingsProblem::AccessKeyId;
+    if (settings.secretKey.empty())
+        return SettingsProblem::SecretKey;
+    if (settings.retainDays > kMaxRetainDays)
+        return SettingsProblem::RetainDays;
+    return SettingsProblem::None;
+}
+
+}  // namespace
+
 SettingsProblem CheckSettings(const DockSettings& settings)
 {
-    if (!IsFullWindowsPath(settings.archive))
+    if (!IsArchiveName(settings.archive))
         return SettingsProblem::Archive;
     if (!IsFullWindowsPath(settings.auditFile))
         return SettingsProblem::AuditFile;
@@ -138,7 +267,23 @@ SettingsProblem CheckSettings(const DockSettings& settings)
         return SettingsProblem::Password;
     if (settings.maxCopies < kMinCopies || settings.maxCopies > kMaxCopies)
         return SettingsProblem::MaxCopies;
-    return SettingsProblem::None;
+    return IsStoreArchive(settings.archive) ? CheckStore(settings) : SettingsProblem::None;
+}
+
+station::StoreAccess StoreAccessOf(const DockSettings& settings)
+{
+    station::StoreAccess access;
+    if (!IsStoreArchive(settings.archive))
+        return access;
+    access.endpoint = settings.endpoint;
+    access.region = settings.region;
+    access.accessKeyId = settings.accessKeyId;
+    access.secretAccessKey = settings.secretKey;
+    static_assert(kMaxRetainDays <= INT32_MAX, "retain days fit the store's type");
+    access.retainDays = static_cast<std::int32_t>(settings.retainDays);
+    // A mode locks nothing without days: the bucket's default decides then.
+    access.governance = settings.retainDays > 0 && settings.governance;
+    return access;
 }
 
 station::DockSettings ForStation(const DockSettings& settings)
@@ -150,5 +295,6 @@ station::DockSettings ForStation(const DockSettings& settings)
     station.userAccount = settings.userAccount;
     station.password = settings.password;
     station.maxCopies = settings.maxCopies;
+    station.store = StoreAccessOf(settings);
     return station;
 }

@@ -54,6 +54,8 @@ enum class DockText : int {
     // Status bar.
     StatusArchiveFree,  // {1} free space
     StatusNoArchive,
+    StatusArchiveReachable,  // an archive in an object store
+    StatusArchiveProblem,    // {1} the store's problem
     StatusChainWhole,
     StatusChainBroken,  // {1} line
     StatusChainUnreadable,
@@ -80,6 +82,18 @@ enum class DockText : int {
     MaxCopiesLabel,
     PickArchive,
     PickAuditFile,
+    // The archive in an object store.
+    StoreGroup,
+    EndpointLabel,
+    EndpointHint,
+    RegionLabel,
+    AccessKeyIdLabel,
+    SecretKeyLabel,
+    RetainDaysLabel,
+    RetainDaysHint,
+    LockModeLabel,
+    LockCompliance,
+    LockGovernance,
     PresetHint,
     Ok,
     Cancel,
@@ -93,6 +107,11 @@ enum class DockText : int {
     ProblemAuditFile,
     ProblemPassword,
     ProblemMaxCopies,
+    ProblemEndpoint,
+    ProblemRegion,
+    ProblemAccessKeyId,
+    ProblemSecretKey,
+    ProblemRetainDays,
     ProblemNotSaved,
     // Verify archive dialog.
     VerifyTitle,

@@ -11,7 +11,10 @@
 #include "dock/SettingsDialog.h"
 #include "dock/VerifyDialog.h"
 #include "dock/WindowTexts.h"
+#include "platform/LocalHost.h"
 #include "platform/WindowsPaths.h"
+#include "station/ArchiveOpen.h"
+#include "station/Secret.h"
 
 namespace {
 
@@ -70,6 +73,26 @@ std::int64_t LocalDay()
 void SetStatusPart(HWND bar, StatusPart part, const std::wstring& text)
 {
     SendMessageW(bar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
+    // The whole of it where the part cuts it short, as a store's problem.
+    SendMessageW(bar, SB_SETTIPTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Empty when the archive in an object store can be read; otherwise what
+// keeps it, in the operator's words. Asks the store: for the status thread.
+std::string StoreProblem(const std::string& archive, station::StoreAccess& access)
+{
+    platform::LocalHost host;  // outlives the archive, which signs through it
+    std::string error;
+    std::shared_ptr<station::Archive> opened = station::OpenArchive(host, archive, access, error);
+    WipeText(access.secretAccessKey);
+    return opened ? opened->Problem(false) : error;
+}
+
+void FindFreeSpace(const std::string& folder, bool& reachable, std::uint64_t& free)
+{
+    ULARGE_INTEGER bytes{};
+    reachable = GetDiskFreeSpaceExW(platform::Wide(folder).c_str(), &bytes, nullptr, nullptr) != FALSE;
+    free = bytes.QuadPart;
 }
 
 }  // namespace
@@ -109,8 +132,6 @@ DockWindow::~DockWindow()
     m_dock.reset();
     if (m_statusThread.joinable())
         m_statusThread.join();
-    if (!m_settings.password.empty())
-        SecureZeroMemory(&m_settings.password[0], m_settings.password.size());
 }
 
 BOOL DockWindow::OnInitDialog()
@@ -323,11 +344,7 @@ void DockWindow::RefreshStatus()
     Language language = m_settings.language;
     HWND bar = GetDlgItem(IDC_DOCK_STATUS);
     if (m_haveFacts) {
-        SetStatusPart(bar, kArchivePart,
-                      m_shownFacts.archiveReachable
-                          ? FormatText(DockTextOf(language, DockText::StatusArchiveFree),
-                                       {SizeText(m_shownFacts.archiveFree, language)})
-                          : std::wstring(DockTextOf(language, DockText::StatusNoArchive)));
+        SetStatusPart(bar, kArchivePart, ArchiveStatus(language));
         const AuditView& audit = m_shownFacts.audit;
         std::wstring chain = DockTextOf(language, DockText::StatusChainUnreadable);
         if (audit.chain == AuditView::Chain::Whole || audit.chain == AuditView::Chain::AwaitsChain)
@@ -352,8 +369,23 @@ void DockWindow::RefreshStatus()
     SetStatusPart(bar, kDockPart, dock);
 }
 
-// The archive's free space and the audit chain, looked at on a thread: a
-// share may take its time to answer, and the trail may be long.
+// A folder's free space; whether a store answers, which has no free space
+// to speak of.
+std::wstring DockWindow::ArchiveStatus(Language language) const
+{
+    const StatusFacts& facts = m_shownFacts;
+    if (facts.inStore && facts.storeProblem.empty())
+        return DockTextOf(language, DockText::StatusArchiveReachable);
+    if (facts.inStore)
+        return FormatText(DockTextOf(language, DockText::StatusArchiveProblem), {platform::Wide(facts.storeProblem)});
+    if (facts.archiveReachable)
+        return FormatText(DockTextOf(language, DockText::StatusArchiveFree), {SizeText(facts.archiveFree, language)});
+    return DockTextOf(language, DockText::StatusNoArchive);
+}
+
+// The archive's free space or its store's answer, and the audit chain,
+// looked at on a thread: a share or a store may take its time to answer,
+// and the trail may be long.
 void DockWindow::CheckStatus()
 {
     m_lastStatusMs = GetTickCount64();
@@ -366,15 +398,18 @@ void DockWindow::CheckStatus()
     HWND window = hwnd();
     std::string archive = m_settings.archive;
     std::string auditFile = m_settings.auditFile;
+    station::StoreAccess access = StoreAccessOf(m_settings);
     m_facts = std::make_unique<StatusFacts>();
-    m_statusThread = std::thread([window, archive, auditFile, facts = m_facts.get()] {
-        ULARGE_INTEGER free{};
-        facts->archiveReachable =
-            GetDiskFreeSpaceExW(platform::Wide(archive).c_str(), &free, nullptr, nullptr) != FALSE;
-        facts->archiveFree = free.QuadPart;
+    m_facts->inStore = IsStoreArchive(archive);
+    m_statusThread = std::thread([window, archive, auditFile, access, facts = m_facts.get()]() mutable {
+        if (facts->inStore)
+            facts->storeProblem = StoreProblem(archive, access);
+        else
+            FindFreeSpace(archive, facts->archiveReachable, facts->archiveFree);
         facts->audit = ReadAuditView(custody::LocalFileSystem(), auditFile, 0);
         PostMessageW(window, kStatusChecked, 0, 0);
     });
+    WipeText(access.secretAccessKey);  // the thread has its own
 }
 
 void DockWindow::StatusChecked()

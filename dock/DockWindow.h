@@ -44,6 +44,8 @@ private:
     struct StatusFacts {
         bool archiveReachable = false;
         std::uint64_t archiveFree = 0;
+        bool inStore = false;      // an archive in an object store:
+        std::string storeProblem;  // empty when it answers
         AuditView audit;
     };
 
@@ -59,6 +61,7 @@ private:
     void DrainEvents();
     void RefreshRows();
     void RefreshStatus();
+    std::wstring ArchiveStatus(Language language) const;
     void CheckStatus();
     void StatusChecked();
     void RunEnded(station::Outcome outcome, const std::string& reason);

@@ -23,10 +23,28 @@ constexpr ControlText kTexts[] = {
     {IDC_TRY_PASSWORD, DockText::TryPassword},
     {IDC_LANGUAGE_LABEL, DockText::LanguageLabel},
     {IDC_MAX_COPIES_LABEL, DockText::MaxCopiesLabel},
+    {IDC_STORE_GROUP, DockText::StoreGroup},
+    {IDC_ENDPOINT_LABEL, DockText::EndpointLabel},
+    {IDC_ENDPOINT_HINT, DockText::EndpointHint},
+    {IDC_REGION_LABEL, DockText::RegionLabel},
+    {IDC_ACCESS_KEY_ID_LABEL, DockText::AccessKeyIdLabel},
+    {IDC_SECRET_KEY_LABEL, DockText::SecretKeyLabel},
+    {IDC_RETAIN_DAYS_LABEL, DockText::RetainDaysLabel},
+    {IDC_RETAIN_DAYS_HINT, DockText::RetainDaysHint},
+    {IDC_LOCK_MODE_LABEL, DockText::LockModeLabel},
     {IDC_PRESET_HINT, DockText::PresetHint},
     {IDOK, DockText::Ok},
     {IDCANCEL, DockText::Cancel},
 };
+
+// What only an archive in an object store shows.
+constexpr int kStoreControls[] = {
+    IDC_STORE_GROUP,     IDC_ENDPOINT_LABEL,    IDC_ENDPOINT,          IDC_ENDPOINT_HINT,  IDC_REGION_LABEL,
+    IDC_REGION,          IDC_ACCESS_KEY_ID_LABEL, IDC_ACCESS_KEY_ID,   IDC_SECRET_KEY_LABEL, IDC_SECRET_KEY,
+    IDC_RETAIN_DAYS_LABEL, IDC_RETAIN_DAYS,     IDC_RETAIN_DAYS_HINT,  IDC_LOCK_MODE_LABEL, IDC_LOCK_MODE,
+};
+// What sits below them, and moves up while they are hidden.
+constexpr int kBelowStore[] = {IDC_PRESET_HINT, IDC_SETTINGS_PROBLEM, IDOK, IDCANCEL};
 
 // The language list in the camera program's menu order.
 constexpr Language kLanguages[] = {kEnglish, kChinese, kRussian, kUkrainian};
@@ -50,6 +68,16 @@ DockText ProblemText(SettingsProblem problem)
         return DockText::ProblemAuditFile;
     case SettingsProblem::Password:
         return DockText::ProblemPassword;
+    case SettingsProblem::Endpoint:
+        return DockText::ProblemEndpoint;
+    case SettingsProblem::Region:
+        return DockText::ProblemRegion;
+    case SettingsProblem::AccessKeyId:
+        return DockText::ProblemAccessKeyId;
+    case SettingsProblem::SecretKey:
+        return DockText::ProblemSecretKey;
+    case SettingsProblem::RetainDays:
+        return DockText::ProblemRetainDays;
     case SettingsProblem::MaxCopies:
     case SettingsProblem::None:
         break;
@@ -66,6 +94,16 @@ int ControlOf(SettingsProblem problem)
         return IDC_AUDIT_FILE;
     case SettingsProblem::Password:
         return IDC_PASSWORD;
+    case SettingsProblem::Endpoint:
+        return IDC_ENDPOINT;
+    case SettingsProblem::Region:
+        return IDC_REGION;
+    case SettingsProblem::AccessKeyId:
+        return IDC_ACCESS_KEY_ID;
+    case SettingsProblem::SecretKey:
+        return IDC_SECRET_KEY;
+    case SettingsProblem::RetainDays:
+        return IDC_RETAIN_DAYS;
     case SettingsProblem::MaxCopies:
     case SettingsProblem::None:
         break;
@@ -73,9 +111,26 @@ int ControlOf(SettingsProblem problem)
     return IDC_MAX_COPIES;
 }
 
-void WipeControl(HWND dialog, int id)
+void WipeSecretControls(HWND dialog)
 {
-    ::SetDlgItemTextW(dialog, id, L"");
+    ::SetDlgItemTextW(dialog, IDC_PASSWORD, L"");
+    ::SetDlgItemTextW(dialog, IDC_SECRET_KEY, L"");
+}
+
+std::string FieldText(HWND dialog, int id)
+{
+    return platform::Narrow(ControlString(dialog, id));
+}
+
+// An empty field is 0 days; what is no number in range is more than the
+// bound, so that the check names it rather than a silent 0.
+std::uint32_t RetainDaysIn(HWND dialog)
+{
+    BOOL number = FALSE;
+    UINT days = GetDlgItemInt(dialog, IDC_RETAIN_DAYS, &number, FALSE);
+    if (number)
+        return days;
+    return ControlString(dialog, IDC_RETAIN_DAYS).empty() ? 0 : kMaxRetainDays + 1;
 }
 
 }  // namespace
@@ -89,21 +144,29 @@ SettingsDialog::~SettingsDialog()
 {
     if (m_trial.joinable())
         m_trial.join();
-    if (!m_settings.password.empty())
-        SecureZeroMemory(&m_settings.password[0], m_settings.password.size());
 }
 
 BOOL SettingsDialog::OnInitDialog()
 {
     HWND dialog = hwnd();
+    // Before the archive's text comes, which shows or hides them.
+    m_storeHeight = Top(IDC_PRESET_HINT) - Top(IDC_STORE_GROUP);
     ::SetDlgItemTextW(dialog, IDC_ARCHIVE, platform::Wide(m_settings.archive).c_str());
     ::SetDlgItemTextW(dialog, IDC_AUDIT_FILE, platform::Wide(m_settings.auditFile).c_str());
     SetChecked(dialog, IDC_FORMAT_AFTER, m_settings.formatAfter);
     ::SetDlgItemTextW(dialog, IDC_PASSWORD, platform::Wide(m_settings.password).c_str());
     SetDlgItemInt(dialog, IDC_MAX_COPIES, m_settings.maxCopies, FALSE);
     SendDlgItemMessageW(dialog, IDC_MAX_COPIES, EM_LIMITTEXT, 2, 0);
+    ::SetDlgItemTextW(dialog, IDC_ENDPOINT, platform::Wide(m_settings.endpoint).c_str());
+    ::SetDlgItemTextW(dialog, IDC_REGION, platform::Wide(m_settings.region).c_str());
+    ::SetDlgItemTextW(dialog, IDC_ACCESS_KEY_ID, platform::Wide(m_settings.accessKeyId).c_str());
+    ::SetDlgItemTextW(dialog, IDC_SECRET_KEY, platform::Wide(m_settings.secretKey).c_str());
+    SetDlgItemInt(dialog, IDC_RETAIN_DAYS, m_settings.retainDays, FALSE);
+    // One digit more than the bound, so that a slip is named, not cut.
+    SendDlgItemMessageW(dialog, IDC_RETAIN_DAYS, EM_LIMITTEXT, 6, 0);
     FillChoices();
     ApplyLanguage();
+    ShowStoreControls();
     EnableControls();
     return TRUE;
 }
@@ -142,6 +205,14 @@ void SettingsDialog::ApplyLanguage()
         SendDlgItemMessageW(dialog, IDC_ACCOUNT, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(g_textTable[language]->entries[entry]));
     SendDlgItemMessageW(dialog, IDC_ACCOUNT, CB_SETCURSEL, account, 0);
+    int mode = Selection(dialog, IDC_LOCK_MODE);
+    if (mode < 0)
+        mode = m_settings.governance ? 1 : 0;
+    SendDlgItemMessageW(dialog, IDC_LOCK_MODE, CB_RESETCONTENT, 0, 0);
+    for (DockText name : {DockText::LockCompliance, DockText::LockGovernance})
+        SendDlgItemMessageW(dialog, IDC_LOCK_MODE, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(DockTextOf(language, name)));
+    SendDlgItemMessageW(dialog, IDC_LOCK_MODE, CB_SETCURSEL, mode, 0);
     ::SetDlgItemTextW(dialog, IDC_TRIAL_RESULT, m_dockRunning ? DockTextOf(language, DockText::TrialDockRunning) : L"");
     ::SetDlgItemTextW(dialog, IDC_SETTINGS_PROBLEM,
                     m_dockRunning ? DockTextOf(language, DockText::SettingsWhileRunning) : L"");
@@ -157,12 +228,51 @@ void SettingsDialog::EnableControls()
     enable(IDC_FORMAT_AFTER, !m_settings.IsPreset(Setting::FormatAfter));
     enable(IDC_ACCOUNT, !m_settings.IsPreset(Setting::Account));
     enable(IDC_MAX_COPIES, !m_settings.IsPreset(Setting::MaxCopies));
+    enable(IDC_ENDPOINT, !m_settings.IsPreset(Setting::Endpoint));
+    enable(IDC_REGION, !m_settings.IsPreset(Setting::Region));
+    enable(IDC_ACCESS_KEY_ID, !m_settings.IsPreset(Setting::AccessKeyId));
+    enable(IDC_SECRET_KEY, true);
+    enable(IDC_RETAIN_DAYS, !m_settings.IsPreset(Setting::RetainDays));
+    enable(IDC_LOCK_MODE, !m_settings.IsPreset(Setting::LockMode));
     enable(IDC_PASSWORD, !m_trial.joinable());
     enable(IDC_TRY_PASSWORD, !m_trial.joinable());
     EnableWindow(GetDlgItem(IDC_LANGUAGE), !m_settings.IsPreset(Setting::Language));
     EnableWindow(GetDlgItem(IDOK), !m_trial.joinable());
     EnableWindow(GetDlgItem(IDCANCEL), !m_trial.joinable());
     ShowWindow(GetDlgItem(IDC_PRESET_HINT), m_settings.presets != 0 ? SW_SHOW : SW_HIDE);
+}
+
+int SettingsDialog::Top(int id) const
+{
+    RECT rect{};
+    ::GetWindowRect(GetDlgItem(id), &rect);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect.top;
+}
+
+// The store's fields only for an s3:// archive; for a folder the dialog
+// closes up over them.
+void SettingsDialog::ShowStoreControls()
+{
+    bool shown = IsStoreArchive(FieldText(hwnd(), IDC_ARCHIVE));
+    for (int id : kStoreControls)
+        ShowWindow(GetDlgItem(id), shown ? SW_SHOW : SW_HIDE);
+    if (shown == m_storeShown)
+        return;
+    m_storeShown = shown;
+    int shift = shown ? m_storeHeight : -m_storeHeight;
+    for (int id : kBelowStore) {
+        RECT rect{};
+        HWND control = GetDlgItem(id);
+        ::GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        SetWindowPos(control, nullptr, rect.left, rect.top + shift, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT window{};
+    ::GetWindowRect(hwnd(), &window);
+    SetWindowPos(hwnd(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + shift,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SettingsDialog::ShowProblem(DockText text)
@@ -218,8 +328,14 @@ void SettingsDialog::OnOK()
         chosen.auditFile = platform::Narrow(ControlString(dialog, IDC_AUDIT_FILE));
         chosen.formatAfter = SendDlgItemMessageW(dialog, IDC_FORMAT_AFTER, BM_GETCHECK, 0, 0) == BST_CHECKED;
         chosen.userAccount = Selection(dialog, IDC_ACCOUNT) == 1;
-        chosen.password = platform::Narrow(ControlString(dialog, IDC_PASSWORD));
+        chosen.password = FieldText(dialog, IDC_PASSWORD);
         chosen.maxCopies = GetDlgItemInt(dialog, IDC_MAX_COPIES, nullptr, FALSE);
+        chosen.endpoint = FieldText(dialog, IDC_ENDPOINT);
+        chosen.region = FieldText(dialog, IDC_REGION);
+        chosen.accessKeyId = FieldText(dialog, IDC_ACCESS_KEY_ID);
+        chosen.secretKey = FieldText(dialog, IDC_SECRET_KEY);
+        chosen.retainDays = RetainDaysIn(dialog);
+        chosen.governance = Selection(dialog, IDC_LOCK_MODE) == 1;
     }
     SettingsProblem problem = CheckSettings(chosen);
     if (problem != SettingsProblem::None) {
@@ -233,7 +349,7 @@ void SettingsDialog::OnOK()
         return;
     }
     m_settings = std::move(chosen);
-    WipeControl(dialog, IDC_PASSWORD);
+    WipeSecretControls(dialog);
     EndDialog(IDOK);
 }
 
@@ -241,7 +357,7 @@ void SettingsDialog::OnCancel()
 {
     if (m_trial.joinable())
         return;
-    WipeControl(hwnd(), IDC_PASSWORD);
+    WipeSecretControls(hwnd());
     EndDialog(IDCANCEL);
 }
 
@@ -263,6 +379,10 @@ bool SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&
     }
     if (LOWORD(wParam) == IDC_BROWSE_AUDIT_FILE && HIWORD(wParam) == BN_CLICKED) {
         Browse(IDC_AUDIT_FILE, DockText::PickAuditFile, PickAuditFile);
+        return true;
+    }
+    if (LOWORD(wParam) == IDC_ARCHIVE && HIWORD(wParam) == EN_CHANGE) {
+        ShowStoreControls();
         return true;
     }
     if (LOWORD(wParam) == IDC_LANGUAGE && HIWORD(wParam) == CBN_SELCHANGE) {

@@ -1,6 +1,7 @@
 // The dock's settings: shown at the first start and from the Settings
 // button. IT's presets are shown greyed; while the dock runs only the
-// language may change. "Try it" signs in to a plugged camera on a thread of
+// language may change. The object store's fields show only for an s3://
+// archive. "Try it" signs in to a plugged camera on a thread of
 // its own.
 #pragma once
 
@@ -29,6 +30,8 @@ private:
     void ApplyLanguage();
     void FillChoices();
     void EnableControls();
+    void ShowStoreControls();
+    int Top(int id) const;
     void TryPassword();
     // Puts the picked path into `edit`.
     using Picker = std::wstring (*)(HWND owner, const wchar_t* title, const std::wstring& start);
@@ -39,5 +42,7 @@ private:
 
     DockSettings m_settings;
     bool m_dockRunning;
+    bool m_storeShown = true;  // as the template lays it out
+    int m_storeHeight = 0;
     std::thread m_trial;
 };

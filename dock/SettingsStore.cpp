@@ -23,7 +23,14 @@ constexpr wchar_t kFormatAfter[] = L"FormatAfter";
 constexpr wchar_t kAccount[] = L"Account";
 constexpr wchar_t kLanguage[] = L"Language";
 constexpr wchar_t kMaxCopies[] = L"MaxCopies";
+constexpr wchar_t kEndpoint[] = L"S3Endpoint";
+constexpr wchar_t kRegion[] = L"S3Region";
+constexpr wchar_t kAccessKeyId[] = L"S3AccessKeyId";
+constexpr wchar_t kRetainDays[] = L"RetainDays";
+constexpr wchar_t kLockMode[] = L"LockMode";
+// Only in the operator's key, each only as DPAPI's protection of it.
 constexpr wchar_t kPasswordBlob[] = L"PasswordBlob";
+constexpr wchar_t kSecretKeyBlob[] = L"S3SecretKeyBlob";
 
 // A value's bytes and type; empty when it is missing.
 bool ReadValue(HKEY key, const wchar_t* name, DWORD wantedType, std::vector<BYTE>& bytes)
@@ -72,24 +79,29 @@ StoredSettings ReadKey(HKEY root, const wchar_t* path)
     values.account = ReadText(key.get(), kAccount);
     values.language = ReadText(key.get(), kLanguage);
     values.maxCopies = ReadNumber(key.get(), kMaxCopies);
+    values.endpoint = ReadText(key.get(), kEndpoint);
+    values.region = ReadText(key.get(), kRegion);
+    values.accessKeyId = ReadText(key.get(), kAccessKeyId);
+    values.retainDays = ReadNumber(key.get(), kRetainDays);
+    values.lockMode = ReadText(key.get(), kLockMode);
     return values;
 }
 
-// The password as DPAPI gave it back for this user; empty when there is
-// none or it cannot be unprotected (another user's, another machine's).
-std::string ReadPassword(HKEY key)
+// A secret as DPAPI gave it back for this user; empty when there is none
+// or it cannot be unprotected (another user's, another machine's).
+std::string ReadProtected(HKEY key, const wchar_t* name)
 {
     std::vector<BYTE> blob;
-    if (!ReadValue(key, kPasswordBlob, REG_BINARY, blob) || blob.empty())
+    if (!ReadValue(key, name, REG_BINARY, blob) || blob.empty())
         return std::string();
     DATA_BLOB in{static_cast<DWORD>(blob.size()), blob.data()};
     DATA_BLOB out{};
     if (!CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
         return std::string();
-    std::string password(reinterpret_cast<const char*>(out.pbData), out.cbData);
+    std::string secret(reinterpret_cast<const char*>(out.pbData), out.cbData);
     SecureZeroMemory(out.pbData, out.cbData);
     LocalFree(out.pbData);
-    return password;
+    return secret;
 }
 
 bool WriteText(HKEY key, const wchar_t* name, const std::optional<std::string>& value)
@@ -110,13 +122,13 @@ bool WriteNumber(HKEY key, const wchar_t* name, const std::optional<std::uint32_
            == ERROR_SUCCESS;
 }
 
-bool WritePassword(HKEY key, const std::string& password)
+bool WriteProtected(HKEY key, const wchar_t* name, const std::string& secret)
 {
-    DATA_BLOB in{static_cast<DWORD>(password.size()), reinterpret_cast<BYTE*>(const_cast<char*>(password.data()))};
+    DATA_BLOB in{static_cast<DWORD>(secret.size()), reinterpret_cast<BYTE*>(const_cast<char*>(secret.data()))};
     DATA_BLOB out{};
     if (!CryptProtectData(&in, L"OrvaneDock", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out))
         return false;
-    bool written = RegSetValueExW(key, kPasswordBlob, 0, REG_BINARY, out.pbData, out.cbData) == ERROR_SUCCESS;
+    bool written = RegSetValueExW(key, name, 0, REG_BINARY, out.pbData, out.cbData) == ERROR_SUCCESS;
     LocalFree(out.pbData);
     return written;
 }
@@ -129,8 +141,10 @@ DockSettings Load()
     DockSettings settings = ResolveSettings(ReadKey(HKEY_LOCAL_MACHINE, kPolicyKey),
                                             ReadKey(HKEY_CURRENT_USER, kOperatorKey), StoredLanguage());
     ui::RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kOperatorKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS)
-        settings.password = ReadPassword(key.get());
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kOperatorKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS) {
+        settings.password = ReadProtected(key.get(), kPasswordBlob);
+        settings.secretKey = ReadProtected(key.get(), kSecretKeyBlob);
+    }
     return settings;
 }
 
@@ -148,13 +162,21 @@ bool Save(const DockSettings& settings, std::string& problem)
                    && WriteNumber(key.get(), kFormatAfter, values.formatAfter)
                    && WriteText(key.get(), kAccount, values.account)
                    && WriteText(key.get(), kLanguage, values.language)
-                   && WriteNumber(key.get(), kMaxCopies, values.maxCopies);
+                   && WriteNumber(key.get(), kMaxCopies, values.maxCopies)
+                   && WriteText(key.get(), kEndpoint, values.endpoint) && WriteText(key.get(), kRegion, values.region)
+                   && WriteText(key.get(), kAccessKeyId, values.accessKeyId)
+                   && WriteNumber(key.get(), kRetainDays, values.retainDays)
+                   && WriteText(key.get(), kLockMode, values.lockMode);
     if (!written) {
         problem = "a setting cannot be written";
         return false;
     }
-    if (!WritePassword(key.get(), settings.password)) {
+    if (!WriteProtected(key.get(), kPasswordBlob, settings.password)) {
         problem = "the password cannot be protected";
+        return false;
+    }
+    if (!WriteProtected(key.get(), kSecretKeyBlob, settings.secretKey)) {
+        problem = "the secret key cannot be protected";
         return false;
     }
     return true;

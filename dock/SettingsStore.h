@@ -1,7 +1,8 @@
 // Where the dock's settings are kept: the operator's in
 // HKCU\Software\Kestrava\OrvaneDock, IT's presets in
 // HKLM\Software\Policies\Kestrava\OrvaneDock (same value names), and the
-// camera password only as DPAPI's protection of it for this user.
+// camera password and the store's secret key only as DPAPI's protection of
+// them for this user.
 #pragma once
 
 #include <string>
@@ -11,7 +12,7 @@
 namespace settings_store {
 
 DockSettings Load();
-// Writes every setting that is not preset, and the password protected.
+// Writes every setting that is not preset, and the secrets protected.
 // False when a value could not be written; `problem` says which.
 bool Save(const DockSettings& settings, std::string& problem);
 

@@ -156,7 +156,7 @@ TEST_P(DockTextFit, EveryTextFitsItsControl)
                                  {FormatText(fit.Of(DockText::TimeHours), {L"10", L"59"})})});
         HWND bar = GetDlgItem(window, IDC_DOCK_STATUS);
         fit.StatusPart(bar, 0, {FormatText(fit.Of(DockText::StatusArchiveFree), {L"1999.9 GB"}),
-                                fit.Of(DockText::StatusNoArchive)});
+                                fit.Of(DockText::StatusNoArchive), fit.Of(DockText::StatusArchiveReachable)});
         fit.StatusPart(bar, 1, {FormatText(fit.Of(DockText::StatusChainBroken), {L"1234567"}),
                                 fit.Of(DockText::StatusChainWhole), fit.Of(DockText::StatusChainUnreadable)});
         fit.StatusPart(bar, 2, {FormatText(fit.Of(DockText::StatusToday), {L"999", L"999"})});
@@ -181,8 +181,14 @@ TEST_P(DockTextFit, EveryTextFitsItsControl)
         GetClientRect(problem, &room);
         for (DockText text : {DockText::SettingsWhileRunning, DockText::ProblemArchive, DockText::ProblemAuditFile,
                               DockText::ProblemPassword, DockText::ProblemMaxCopies, DockText::ProblemNotSaved,
-                              DockText::PresetHint})
+                              DockText::PresetHint, DockText::ProblemEndpoint, DockText::ProblemRegion,
+                              DockText::ProblemAccessKeyId, DockText::ProblemSecretKey, DockText::ProblemRetainDays})
             fit.Text(problem, fit.Of(text), room.right);
+        // The store's fields, hidden for the folder but named all the same.
+        HWND lockMode = GetDlgItem(window, IDC_LOCK_MODE);
+        GetClientRect(lockMode, &room);
+        for (DockText text : {DockText::LockCompliance, DockText::LockGovernance})
+            fit.Text(lockMode, fit.Of(text), room.right - GetSystemMetrics(SM_CXVSCROLL));
         driver.Click(window, IDCANCEL);
         driver.WaitUntilGone(window);
     });

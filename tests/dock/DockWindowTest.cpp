@@ -13,6 +13,7 @@
 #include "WindowDriver.h"
 #include "dock/DockWindow.h"
 #include "dock/SettingsDialog.h"
+#include "platform/WindowsPaths.h"
 
 namespace {
 
@@ -158,6 +159,79 @@ TEST(DockWindowTest, TryItSignsInToThePluggedCameraWithTheChosenAccount)
         });
     }
     CloseScratchCamera(state, log);
+}
+
+LONG Height(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+TEST(DockWindowTest, TheStoreFieldsFollowTheArchiveKindAndItsKeysAndLockAreAskedFor)
+{
+    InitControls();
+    TempFolder folder;
+    DockSettings settings = ReadySettings(folder);
+    settings.endpoint = "https://ceph.local";
+    settings.presets = 1u << static_cast<unsigned>(Setting::Endpoint);
+    SettingsDialog dialog(settings, false);
+    WindowDriver::Run([&] { return dialog.DoModal(); }, [&](WindowDriver& driver) {
+        HWND window = driver.WaitForWindow(L"Dock settings");
+        HWND archive = GetDlgItem(window, IDC_ARCHIVE);
+        HWND endpoint = GetDlgItem(window, IDC_ENDPOINT);
+        LONG folderHeight = Height(window);
+        EXPECT_FALSE(IsWindowVisible(endpoint)) << "a folder has no store";
+        PostMessageW(archive, EM_SETSEL, 0, -1);
+        driver.Type(archive, L"s3://evidence/cams");
+        // Shown, then laid out, on the dialog's thread.
+        driver.WaitUntil([&] { return IsWindowVisible(endpoint) && Height(window) > folderHeight; }, "the store");
+        EXPECT_FALSE(IsWindowEnabled(endpoint)) << "IT's endpoint";
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(window, IDC_SECRET_KEY), GWL_STYLE) & ES_PASSWORD);
+        driver.Click(window, IDOK);
+        driver.WaitUntil([&] { return driver.Text(window, IDC_SETTINGS_PROBLEM) == L"Enter the access key ID."; },
+                         "the missing key named");
+        driver.Type(GetDlgItem(window, IDC_ACCESS_KEY_ID), L"AKID");
+        driver.Type(GetDlgItem(window, IDC_SECRET_KEY), L"s3cr3t");
+        driver.Type(GetDlgItem(window, IDC_RETAIN_DAYS), L"99999");  // after the 0 shown
+        driver.Click(window, IDOK);
+        driver.WaitUntil([&] { return driver.Text(window, IDC_SETTINGS_PROBLEM) == L"Lock for days: 0 to 36500."; },
+                         "a slipped digit named");
+        PostMessageW(archive, EM_SETSEL, 0, -1);
+        driver.Type(archive, L"D:\\Evidence");
+        driver.WaitUntil([&] { return !IsWindowVisible(endpoint) && Height(window) == folderHeight; }, "no store");
+        driver.Click(window, IDCANCEL);
+        driver.WaitUntilGone(window);
+    });
+}
+
+TEST(DockWindowTest, AStoreArchiveShowsWhatKeepsItInsteadOfAFreeSpace)
+{
+    InitControls();
+    TempFolder folder;
+    DockSettings settings = ReadySettings(folder);
+    settings.archive = "s3://evidence/cams";
+    settings.endpoint = "http://127.0.0.1:9";  // nothing listens there
+    settings.accessKeyId = "AKID";
+    settings.secretKey = "s3cr3t";
+    DockWindow window(settings);
+    WindowDriver::Run([&] { return window.DoModal(); }, [&](WindowDriver& driver) {
+        HWND dock = driver.WaitForWindow(L"Kestrava Dock");
+        std::wstring text(512, L'\0');
+        driver.WaitUntil(
+            [&] {
+                auto length = LOWORD(SendDlgItemMessageW(dock, IDC_DOCK_STATUS, SB_GETTEXTLENGTHW, 0, 0));
+                return length > 0 && length < text.size()
+                       && SendDlgItemMessageW(dock, IDC_DOCK_STATUS, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(&text[0]));
+            },
+            "the archive's status");
+        text.resize(text.find(L'\0'));
+        EXPECT_EQ(text.rfind(L"Archive: ", 0), 0u) << platform::Narrow(text);
+        for (const wchar_t* wrong : {L"free", L"Archive: reachable", L"Archive: not reachable", L"s3cr3t"})
+            EXPECT_EQ(text.find(wrong), std::wstring::npos) << platform::Narrow(text);
+        driver.CloseBox(dock);
+        driver.WaitUntilGone(dock);
+    });
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "dock/SettingsStore.h"
 
@@ -43,17 +42,30 @@ protected:
     }
 };
 
-std::vector<BYTE> RawValue(const wchar_t* name)
+// Whether any value of the operator's key holds `secret` as it was given,
+// in UTF-8 or UTF-16.
+bool KeptInPlainText(const std::string& secret)
 {
-    std::vector<BYTE> bytes(4096);
-    DWORD size = static_cast<DWORD>(bytes.size());
-    if (RegGetValueW(HKEY_CURRENT_USER, kOperatorKey, name, RRF_RT_ANY, nullptr, bytes.data(), &size) != ERROR_SUCCESS)
-        size = 0;
-    bytes.resize(size);
-    return bytes;
+    std::string wide;
+    for (char c : secret)
+        wide += {c, '\0'};
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, kOperatorKey, 0, KEY_QUERY_VALUE, &key);
+    bool found = false;
+    std::string bytes(4096, '\0');
+    wchar_t name[256];
+    for (DWORD index = 0, nameLength = 256, size = 4096;
+         RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(&bytes[0]), &size)
+         == ERROR_SUCCESS;
+         ++index, nameLength = 256, size = 4096) {
+        std::string value = bytes.substr(0, size);
+        found = found || value.find(secret) != std::string::npos || value.find(wide) != std::string::npos;
+    }
+    RegCloseKey(key);
+    return found;
 }
 
-TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
+TEST_F(SettingsStoreTest, TheSecretsAreKeptOnlyProtectedAndAPolicyValueWins)
 {
     DockSettings settings;
     settings.archive = "D:\\Evidence";
@@ -63,13 +75,15 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     settings.language = kUkrainian;
     settings.maxCopies = 3;
     settings.password = "pa55word";
+    settings.accessKeyId = "AKIDEXAMPLE";
+    settings.secretKey = "wJalrXUtnFEMI/K7MDENG";
+    settings.retainDays = 2555;
     std::string problem;
     ASSERT_TRUE(settings_store::Save(settings, problem)) << problem;
 
-    std::vector<BYTE> blob = RawValue(L"PasswordBlob");
-    ASSERT_FALSE(blob.empty());
-    std::string raw(blob.begin(), blob.end());
-    EXPECT_EQ(raw.find("pa55word"), std::string::npos) << "the password is stored in plain text";
+    EXPECT_FALSE(KeptInPlainText("pa55word")) << "the password is stored in plain text";
+    EXPECT_FALSE(KeptInPlainText("wJalrXUtnFEMI/K7MDENG")) << "the secret key is stored in plain text";
+    EXPECT_TRUE(KeptInPlainText("AKIDEXAMPLE")) << "the check reads every value";
 
     DockSettings loaded = settings_store::Load();
     EXPECT_EQ(loaded.archive, "D:\\Evidence");
@@ -78,6 +92,8 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     EXPECT_TRUE(loaded.userAccount);
     EXPECT_EQ(loaded.language, kUkrainian);
     EXPECT_EQ(loaded.maxCopies, 3u);
+    EXPECT_EQ(loaded.secretKey, "wJalrXUtnFEMI/K7MDENG");
+    EXPECT_EQ(loaded.retainDays, 2555u);
 
     // What the MSI's ARCHIVE property writes.
     const wchar_t preset[] = L"\\\\it\\evidence";
@@ -87,6 +103,16 @@ TEST_F(SettingsStoreTest, ThePasswordIsKeptOnlyProtectedAndAPolicyValueWins)
     EXPECT_EQ(loaded.archive, "\\\\it\\evidence");
     EXPECT_TRUE(loaded.IsPreset(Setting::Archive));
     EXPECT_FALSE(loaded.IsPreset(Setting::AuditFile));
+
+    // IT's lock, as a department's policy writes it.
+    const DWORD days = 3650;
+    const wchar_t governance[] = L"governance";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"RetainDays", REG_DWORD, &days, sizeof days),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, L"LockMode", REG_SZ, governance, sizeof governance),
+              ERROR_SUCCESS);
+    loaded = settings_store::Load();
+    EXPECT_TRUE(loaded.retainDays == 3650 && loaded.governance && loaded.IsPreset(Setting::LockMode));
 }
 
 }  // namespace
