@@ -2,26 +2,15 @@
 // it ends.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "TempFolder.h"
 #include "dock/ArchiveCheck.h"
+#include "tests/dock/WaitForCheck.h"
 #include "platform/LocalHost.h"
 
 namespace {
-
-ArchiveCheckState WaitUntilDone(const ArchiveCheck& check)
-{
-    for (;;) {
-        ArchiveCheckState state = check.Snapshot(0);
-        if (state.done)
-            return state;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
 
 TEST(ArchiveCheckTest, AnUnfinishedOffloadAndABrokenBagAreBothReported)
 {
