@@ -7,11 +7,12 @@
 
 #include "dock/ArchiveCheck.h"
 
-inline ArchiveCheckState WaitUntilDone(const ArchiveCheck &check) {
-  for (;;) {
-    ArchiveCheckState state = check.Snapshot(0);
-    if (state.done)
-      return state;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+inline ArchiveCheckState WaitUntilDone(const ArchiveCheck& check)
+{
+    for (;;) {
+        ArchiveCheckState state = check.Snapshot(0);
+        if (state.done)
+            return state;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
