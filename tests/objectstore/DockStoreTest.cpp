@@ -1,9 +1,10 @@
 // The dock's engine and its "Verify archive" on an archive in the throwaway
-// cluster, with fake cameras: cards offloaded under Object Lock, each
-// formatted only once the store's bag holds it, the bags found valid and an
-// edited object not; a store that refuses ends the run before any camera is
-// touched.
+// cluster, with fake cameras: a store that refuses the keys ends the run
+// before any camera is touched; with the right keys the cards go into bags
+// under Object Lock, each formatted only once the store's bag holds it, the
+// bags are found valid and an edited object not.
 #include <ctime>
+#include <functional>
 
 #include <nlohmann/json.hpp>
 
@@ -22,15 +23,6 @@ const std::vector<std::string> kSerials = {"DOCK-A", "DOCK-B", "DOCK-C"};
 
 class DockStore : public StoreArchive {
 protected:
-    void SetUp() override
-    {
-        StoreArchive::SetUp();
-        ResetFakeSystem();
-        // The objects' locks run from the host's clock, which must not lie
-        // behind the store's.
-        g_system.utcStart = static_cast<std::int64_t>(std::time(nullptr));
-    }
-
     StoreAccess Access() const
     {
         StoreAccess access;
@@ -38,24 +30,18 @@ protected:
         access.region = Setting("AWS_REGION");
         access.accessKeyId = Setting("AWS_ACCESS_KEY_ID");
         access.secretAccessKey = Setting("AWS_SECRET_ACCESS_KEY");
+        access.retainDays = 1;
         return access;
     }
 
-    static DockSettings Settings(const std::string& archive, const StoreAccess& access)
+    // Three cameras, each a drive once switched with a card of two
+    // recordings, docked until `done` returns.
+    void RunDock(const std::string& archive, const StoreAccess& access, FakeCameras& cameras, LoggedEvents& events,
+                 const std::function<void()>& done)
     {
-        DockSettings settings;
-        settings.archive = archive;
-        settings.store = access;
-        settings.auditPath = "audit.jsonl";
-        settings.password = "888888";
-        settings.maxCopies = 2;
-        settings.intervalMs = 1;
-        return settings;
-    }
-
-    // A camera per serial, each a drive once switched, its card two recordings.
-    void PlugCameras(FakeCameras& cameras)
-    {
+        ResetFakeSystem();
+        // The objects' locks run from the host's clock: not behind the store's.
+        g_system.utcStart = static_cast<std::int64_t>(std::time(nullptr));
         cameras.storageModeHides = true;
         unsigned seed = 1;
         for (const std::string& serial : kSerials) {
@@ -68,121 +54,87 @@ protected:
             camera.serial = serial;
             camera.cardDrive = cards_.back()->Path();
         }
+        DockSettings settings;
+        settings.archive = archive;
+        settings.store = access;
+        settings.auditPath = "audit.jsonl";
+        settings.password = "888888";
+        settings.maxCopies = 2;
+        settings.intervalMs = 1;
+        Dock dock(settings, events, NewLocalDockCameras(settings, host_, cameras.Links(), "OrvaneDock test"));
+        dock.Start();
+        done();
     }
 
-    ArchiveCheckState Verified(FakeHost& host, const std::string& archive)
+    ArchiveCheckState Verified(const std::string& archive)
     {
-        const ArchiveCheck check(host, archive, Access(), 2);
+        const ArchiveCheck check(host_, archive, Access(), 2);
         return WaitUntilDone(check);
     }
+
+    FakeHost host_;
 
 private:
     std::vector<std::unique_ptr<TempFolder>> cards_;
 };
 
-TEST_F(DockStore, CardsAreFormattedOnceTheStoresBagsHoldThemAndVerifyFindsAnEdit)
+TEST_F(DockStore, OffloadsUnderLockFormatsOnceTheStoreHoldsTheCardAndVerifiesThere)
 {
     const std::string bucket = MakeBucket("dock", true);
     const std::string archive = "s3://" + bucket + "/evidence";
-    FakeHost host;
+    StoreAccess wrongKey = Access();
+    wrongKey.secretAccessKey = "not-the-secret-key-of-this-store";
+    FakeCameras refused;
+    LoggedEvents refusal;
+    RunDock(archive, wrongKey, refused, refusal, [&] {
+        // A camera identified: the dock went on with an archive it cannot write.
+        EXPECT_EQ(refusal.AwaitFirst({"ended Failed", "identified " + kSerials[0]}), "ended Failed");
+    });
+    EXPECT_NE(refusal.endedWhy.find("refused the keys"), std::string::npos) << refusal.endedWhy;
+    EXPECT_EQ(refusal.endedWhy.find(wrongKey.secretAccessKey), std::string::npos);
+    EXPECT_TRUE(refused.calls.empty());
+
     FakeCameras cameras;
-    PlugCameras(cameras);
-    StoreAccess locked = Access();
-    locked.retainDays = 1;
-    const DockSettings settings = Settings(archive, locked);
     LoggedEvents events;
-    {
-        Dock dock(settings, events, NewLocalDockCameras(settings, host, cameras.Links(), "OrvaneDock test"));
-        dock.Start();
+    RunDock(archive, Access(), cameras, events, [&] {
         for (const std::string& serial : kSerials) {
             events.Await("safe " + serial);
         }
-    }
-    std::vector<std::string> lines;
-    for (const std::string& line : g_system.Lines("audit.jsonl")) {
+    });
+    EXPECT_EQ(cameras.Count("FormatDecTF"), 3);
+    const std::vector<std::string> lines = g_system.Lines("audit.jsonl");
+    for (const std::string& line : lines) {
         const auto object = nlohmann::json::parse(line);
-        const std::string bag = object.value("bag", object.value("offloaded_to", ""));
-        if (object.at("outcome") == "ok") {
-            // Each format vouched for by the bag in the store that holds its card.
-            EXPECT_EQ(bag.rfind(archive + "/" + object.at("serial").get<std::string>() + "/", 0), 0u) << line;
+        if (object.at("action") == "format" && object.at("outcome") == "ok") {
+            const std::string serialBags = archive + "/" + object.at("serial").get<std::string>() + "/";
+            EXPECT_EQ(object.value("offloaded_to", "").rfind(serialBags, 0), 0u) << line;
         }
-        if (object.at("action") == "offload" && object.at("outcome") == "ok") {
-            EXPECT_EQ(object.value("lock_mode", ""), "COMPLIANCE") << line;
-        }
-        lines.push_back(line);
     }
     const std::vector<std::string> audited = g_system.Audited("audit.jsonl");
-    EXPECT_EQ(std::count(audited.begin(), audited.end(), "offload:ok"), 3);
     EXPECT_EQ(std::count(audited.begin(), audited.end(), "format:ok"), 3);
-    EXPECT_EQ(cameras.Count("FormatDecTF"), 3);
-
-    // Every outcome line anchored beside the bags.
     std::string error;
-    const auto opened = OpenArchive(host, archive, Access(), error);
+    const auto opened = OpenArchive(host_, archive, Access(), error);
     ASSERT_TRUE(opened) << error;
-    const AnchorVerdict anchors = opened->CheckAnchors(host.ComputerName(), lines);
+    const AnchorVerdict anchors = opened->CheckAnchors(host_.ComputerName(), lines);
     EXPECT_TRUE(anchors.ok) << anchors.why;
-    EXPECT_EQ(anchors.anchors, 6u);
+    EXPECT_EQ(anchors.anchors, 6u) << "each offload's and format's outcome line anchored";
 
-    ArchiveCheckState state = Verified(host, archive);
+    ArchiveCheckState state = Verified(archive);
     ASSERT_EQ(state.lines.size(), kSerials.size());
-    for (const BagCheckLine& line : state.lines) {
-        EXPECT_EQ(line.result, BagCheckLine::Result::Valid) << line.path << ": " << line.why;
-        EXPECT_EQ(PathBelow(archive, line.path).substr(0, 5), "DOCK-") << line.path;
-    }
-
-    // A recording replaced by a new version of its object.
     const std::string edited = state.lines[1].path;
     TempFolder other;
     ASSERT_TRUE(WriteTreeFile(custody::LocalFileSystem(), other.Path(), "edited.jpg", Recording(150000, 99)));
     ASSERT_EQ(S3Check("put " + bucket + " " + edited.substr(("s3://" + bucket + "/").size()) + "/data/DCIM/IMG0002.JPG "
                       + other.Path() + "/edited.jpg"),
               0);
-    state = Verified(host, archive);
-    ASSERT_EQ(state.lines.size(), kSerials.size());
-    for (const BagCheckLine& line : state.lines) {
-        const bool wasEdited = line.path == edited;
-        EXPECT_EQ(line.result, wasEdited ? BagCheckLine::Result::Invalid : BagCheckLine::Result::Valid) << line.path;
-        EXPECT_EQ(line.why.find("sha256 differs") != std::string::npos, wasEdited) << line.why;
-    }
-}
-
-TEST_F(DockStore, AStoreThatRefusesEndsTheRunBeforeAnyCameraIsTouched)
-{
-    const std::string secret = "not-the-secret-key-of-this-store";
-    struct Row {
-        const char* name;
-        bool objectLock;
-        bool rightKey;
-        std::int32_t retainDays;
-        const char* why;
-    };
-    const Row rows[] = {
-        {"wrong key", true, false, 1, "refused the keys"},
-        {"no Object Lock", false, true, 1, "has no Object Lock"},
-    };
-    for (const Row& row : rows) {
-        ResetFakeSystem();
-        const std::string bucket = MakeBucket(row.objectLock ? "refused" : "unlocked", row.objectLock);
-        FakeHost host;
-        FakeCameras cameras;
-        PlugCameras(cameras);
-        StoreAccess access = Access();
-        access.retainDays = row.retainDays;
-        if (!row.rightKey) {
-            access.secretAccessKey = secret;
-        }
-        const DockSettings settings = Settings("s3://" + bucket + "/evidence", access);
-        LoggedEvents events;
-        {
-            Dock dock(settings, events, NewLocalDockCameras(settings, host, cameras.Links(), "OrvaneDock test"));
-            dock.Start();
-            // A camera identified: the dock went on with an archive it cannot write.
-            EXPECT_EQ(events.AwaitFirst({"ended Failed", "identified " + kSerials[0]}), "ended Failed") << row.name;
-        }
-        EXPECT_NE(events.endedWhy.find(row.why), std::string::npos) << row.name << ": " << events.endedWhy;
-        EXPECT_EQ(events.endedWhy.find(secret), std::string::npos) << row.name;
-        EXPECT_TRUE(cameras.calls.empty()) << row.name;
+    const ArchiveCheckState after = Verified(archive);
+    ASSERT_EQ(after.lines.size(), kSerials.size());
+    for (std::size_t i = 0; i < kSerials.size(); ++i) {
+        EXPECT_EQ(state.lines[i].result, BagCheckLine::Result::Valid) << state.lines[i].why;
+        EXPECT_EQ(PathBelow(archive, state.lines[i].path).rfind(kSerials[i] + "/", 0), 0u) << state.lines[i].path;
+        const bool wasEdited = after.lines[i].path == edited;
+        EXPECT_EQ(after.lines[i].result, wasEdited ? BagCheckLine::Result::Invalid : BagCheckLine::Result::Valid);
+        EXPECT_EQ(after.lines[i].why.find("sha256 differs") != std::string::npos, wasEdited) << after.lines[i].why;
     }
 }
 
