@@ -17,11 +17,8 @@ std::string PathBelow(const std::string& root, const std::string& path)
 }
 
 ArchiveCheck::ArchiveCheck(platform::Host& host, std::string name, station::StoreAccess access, unsigned threads)
-    : thread_([this, &host, name = std::move(name), access = std::move(access), threads]() mutable {
-          Run(host, name, access, threads);
-      })
+    : thread_([this, &host, name = std::move(name), access, threads]() mutable { Run(host, name, access, threads); })
 {
-    // A short key moved stays where it was.
     WipeText(access.secretAccessKey);
     WipeText(access.sessionToken);
 }

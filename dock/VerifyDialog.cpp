@@ -61,7 +61,7 @@ BOOL VerifyDialog::OnInitDialog()
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumns(list, m_language, kColumns, std::size(kColumns));
     SendDlgItemMessageW(hwnd(), IDC_VERIFY_PROGRESS, PBM_SETRANGE32, 0, 1000);
-    m_check = std::make_unique<ArchiveCheck>(m_host, m_archive, std::move(m_access),
+    m_check = std::make_unique<ArchiveCheck>(m_host, m_archive, m_access,
                                              std::max(1u, std::thread::hardware_concurrency()));
     WipeText(m_access.secretAccessKey);
     WipeText(m_access.sessionToken);
