@@ -2,8 +2,7 @@
 
 #include "cli/Console.h"
 #include "objectstore/S3Settings.h"
-#include "station/FolderArchive.h"
-#include "station/StoreArchive.h"
+#include "station/ArchiveOpen.h"
 
 namespace {
 
@@ -16,9 +15,37 @@ const char* const kStoreVariables[] = {
 // The largest shared credentials file read.
 constexpr std::uint64_t kCredentialsFileBytes = 1u << 20;
 
-objectstore::LockMode LockModeOf(const std::string& option)
+// Where the store is and the keys, from the options, the variables and the
+// shared credentials file.
+bool ReadAccess(platform::Host& host, const std::string& given, const StoreOptions& options,
+                const StoreVariables& variables, station::StoreAccess& access, std::string& error)
 {
-    return option == "governance" ? objectstore::LockMode::Governance : objectstore::LockMode::Compliance;
+    objectstore::SettingsSources sources;
+    sources.endpointOption = options.endpoint;
+    sources.profileOption = options.profile;
+    sources.environment = [&variables](const char* name, std::string& value) {
+        const auto found = variables.values.find(name);
+        value = found == variables.values.end() ? "" : found->second.text();
+        return !value.empty();
+    };
+    sources.readFile = [&host](const std::string& path, std::string& text) {
+        return host.ReadFile(path, kCredentialsFileBytes, text) == platform::FileRead::Ok;
+    };
+    sources.defaultCredentialsPath = platform::SharedCredentialsPath();
+    objectstore::NamedStore named;
+    const objectstore::SettingsProblem problem = objectstore::ReadSources(sources, named);
+    if (problem != objectstore::SettingsProblem::None) {
+        error = given + ": " + objectstore::Describe(problem);
+        return false;
+    }
+    access.endpoint = named.endpointUrl;
+    access.region = named.region;
+    access.accessKeyId = named.credentials.accessKeyId;
+    access.secretAccessKey = named.credentials.secretAccessKey;
+    access.sessionToken = named.credentials.sessionToken;
+    WipeText(named.credentials.secretAccessKey);
+    WipeText(named.credentials.sessionToken);
+    return true;
 }
 
 }  // namespace
@@ -37,40 +64,17 @@ std::shared_ptr<station::Archive> OpenArchive(platform::Host& host, const std::s
                                               const StoreOptions& options, const StoreVariables& variables,
                                               std::string& error)
 {
-    if (!objectstore::IsS3Url(given) && options.retainDays > 0) {
-        error = "--retain-days locks objects in an object store; the folder " + given
-                + " cannot keep them from being changed or deleted";
-        return nullptr;
-    }
+    station::StoreAccess access;
+    access.retainDays = options.retainDays;
+    access.governance = options.lockMode == "governance";
     if (!objectstore::IsS3Url(given)) {
-        return std::make_shared<station::FolderArchive>(host.Files(), fullPath ? host.FullPath(given) : given, &host);
+        return station::OpenArchive(host, fullPath ? host.FullPath(given) : given, access, error);
     }
-    objectstore::S3Location location;
-    if (!objectstore::ParseS3Url(given, location)) {
-        error = given + " is no archive in an object store: give s3://BUCKET/PREFIX with a bucket name S3 allows";
+    if (!ReadAccess(host, given, options, variables, access, error)) {
         return nullptr;
     }
-    objectstore::SettingsSources sources;
-    sources.endpointOption = options.endpoint;
-    sources.profileOption = options.profile;
-    sources.environment = [&variables](const char* name, std::string& value) {
-        const auto found = variables.values.find(name);
-        value = found == variables.values.end() ? "" : found->second.text();
-        return !value.empty();
-    };
-    sources.readFile = [&host](const std::string& path, std::string& text) {
-        return host.ReadFile(path, kCredentialsFileBytes, text) == platform::FileRead::Ok;
-    };
-    sources.defaultCredentialsPath = platform::SharedCredentialsPath();
-    objectstore::StoreSettings settings;
-    const objectstore::SettingsProblem problem = objectstore::ResolveSettings(sources, settings);
-    if (problem != objectstore::SettingsProblem::None) {
-        error = given + ": " + objectstore::Describe(problem);
-        return nullptr;
-    }
-    const station::StoreLockSettings lock{options.retainDays, LockModeOf(options.lockMode)};
-    auto archive = std::make_shared<station::StoreArchive>(host, location, settings, lock);
-    WipeText(settings.credentials.secretAccessKey);
-    WipeText(settings.credentials.sessionToken);
+    std::shared_ptr<station::Archive> archive = station::OpenArchive(host, given, access, error);
+    WipeText(access.secretAccessKey);
+    WipeText(access.sessionToken);
     return archive;
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "custody/Bag.h"
+#include "station/Secret.h"
 
 std::string PathBelow(const std::string& root, const std::string& path)
 {
@@ -15,9 +16,11 @@ std::string PathBelow(const std::string& root, const std::string& path)
     return path.substr(start + 1);
 }
 
-ArchiveCheck::ArchiveCheck(const custody::FileSystem& fs, std::string archive, unsigned threads)
-    : thread_([this, &fs, archive = std::move(archive), threads] { Run(fs, archive, threads); })
+ArchiveCheck::ArchiveCheck(platform::Host& host, std::string name, station::StoreAccess access, unsigned threads)
+    : thread_([this, &host, name = std::move(name), access, threads]() mutable { Run(host, name, access, threads); })
 {
+    WipeText(access.secretAccessKey);
+    WipeText(access.sessionToken);
 }
 
 ArchiveCheck::~ArchiveCheck()
@@ -47,9 +50,24 @@ void ArchiveCheck::Add(BagCheckLine line)
     ++state_.bagsDone;
 }
 
-void ArchiveCheck::Run(const custody::FileSystem& fs, const std::string& archive, unsigned threads)
+void ArchiveCheck::Run(platform::Host& host, const std::string& name, station::StoreAccess& access, unsigned threads)
 {
-    std::vector<custody::FoundFolder> found = custody::FindBags(fs, archive);
+    std::string error;
+    const std::shared_ptr<station::Archive> archive = station::OpenArchive(host, name, access, error);
+    WipeText(access.secretAccessKey);
+    WipeText(access.sessionToken);
+    if (archive) {
+        Check(*archive, threads);
+    } else {
+        Add({name, BagCheckLine::Result::Unlisted, error});
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.done = true;
+}
+
+void ArchiveCheck::Check(const station::Archive& archive, unsigned threads)
+{
+    std::vector<custody::FoundFolder> found = archive.FindBags();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         state_.bagsFound = found.size();
@@ -63,21 +81,20 @@ void ArchiveCheck::Run(const custody::FileSystem& fs, const std::string& archive
         state_.bytesTotal = progress.bytesTotal;
     };
     for (const custody::FoundFolder& folder : found) {
+        const std::string shown = archive.Shown(folder.path);
         if (folder.kind == custody::FoundFolder::Kind::Unfinished) {
-            Add({folder.path, BagCheckLine::Result::Unfinished, {}});
+            Add({shown, BagCheckLine::Result::Unfinished, {}});
             continue;
         }
         if (folder.kind == custody::FoundFolder::Kind::Unlisted) {
-            Add({folder.path, BagCheckLine::Result::Unlisted, folder.why});
+            Add({shown, BagCheckLine::Result::Unlisted, folder.why});
             continue;
         }
-        custody::BagVerdict verdict = custody::VerifyBag(fs, folder.path, request);
+        custody::BagVerdict verdict = archive.VerifyBag(folder.path, request);
         if (verdict.stopped) {
-            Add({folder.path, BagCheckLine::Result::Stopped, verdict.why});
+            Add({shown, BagCheckLine::Result::Stopped, verdict.why});
             break;
         }
-        Add({folder.path, verdict.valid ? BagCheckLine::Result::Valid : BagCheckLine::Result::Invalid, verdict.why});
+        Add({shown, verdict.valid ? BagCheckLine::Result::Valid : BagCheckLine::Result::Invalid, verdict.why});
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    state_.done = true;
 }

@@ -1,5 +1,6 @@
-// "Verify archive" at the dock: every bag of the archive checked in full on
-// a thread of its own, with what is found so far and how far it has come
+// "Verify archive" at the dock: every bag of the archive (a folder, or a
+// prefix in an object store, its objects streamed) checked in full on a
+// thread of its own, with what is found so far and how far it has come
 // readable at any time, and a stop that takes effect within one block.
 #pragma once
 
@@ -11,11 +12,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "platform/Host.h"
+#include "station/ArchiveOpen.h"
 
 struct BagCheckLine {
     enum class Result { Valid, Invalid, Unfinished, Unlisted, Stopped };
-    std::string path;
+    std::string path;  // as the operator reads it: a full path, or s3://BUCKET/KEY
     Result result = Result::Valid;
     std::string why;  // invalid or unlisted
 };
@@ -35,8 +37,10 @@ std::string PathBelow(const std::string& root, const std::string& path);
 
 class ArchiveCheck {
 public:
-    // Starts at once. `fs` must outlive the check.
-    ArchiveCheck(const custody::FileSystem& fs, std::string archive, unsigned threads);
+    // Starts at once: the archive `name` is opened with `access` (its keys
+    // wiped once it is) on the check's thread; one that cannot be opened is
+    // a line that cannot be listed. `host` must outlive the check.
+    ArchiveCheck(platform::Host& host, std::string name, station::StoreAccess access, unsigned threads);
     ~ArchiveCheck();  // stops the check and waits for its thread
     ArchiveCheck(const ArchiveCheck&) = delete;
     ArchiveCheck& operator=(const ArchiveCheck&) = delete;
@@ -45,7 +49,8 @@ public:
     ArchiveCheckState Snapshot(std::size_t fromLine) const;
 
 private:
-    void Run(const custody::FileSystem& fs, const std::string& archive, unsigned threads);
+    void Run(platform::Host& host, const std::string& name, station::StoreAccess& access, unsigned threads);
+    void Check(const station::Archive& archive, unsigned threads);
     void Add(BagCheckLine line);
 
     std::atomic<bool> stop_{false};

@@ -439,7 +439,7 @@ void DockWindow::OnSettings()
 
 void DockWindow::OnVerify()
 {
-    VerifyDialog(m_settings.archive, m_settings.language, hwnd()).DoModal();
+    VerifyDialog(ForStation(m_settings), m_settings.language, hwnd()).DoModal();
 }
 
 void DockWindow::OnAudit()

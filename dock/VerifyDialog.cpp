@@ -7,6 +7,7 @@
 #include "DockResources.h"
 #include "dock/WindowTexts.h"
 #include "platform/WindowsPaths.h"
+#include "station/Secret.h"
 
 namespace {
 
@@ -41,12 +42,17 @@ std::wstring ResultText(const BagCheckLine& line, Language language)
 
 }  // namespace
 
-VerifyDialog::VerifyDialog(std::string archive, Language language, HWND parent)
-    : ui::Dialog(IDD_DOCK_VERIFY, parent), m_archive(std::move(archive)), m_language(language)
+VerifyDialog::VerifyDialog(station::DockSettings settings, Language language, HWND parent)
+    : ui::Dialog(IDD_DOCK_VERIFY, parent), m_archive(settings.archive), m_access(settings.store), m_language(language)
 {
+    station::WipeSecrets(settings);
 }
 
-VerifyDialog::~VerifyDialog() = default;
+VerifyDialog::~VerifyDialog()
+{
+    WipeText(m_access.secretAccessKey);
+    WipeText(m_access.sessionToken);
+}
 
 BOOL VerifyDialog::OnInitDialog()
 {
@@ -55,8 +61,10 @@ BOOL VerifyDialog::OnInitDialog()
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumns(list, m_language, kColumns, std::size(kColumns));
     SendDlgItemMessageW(hwnd(), IDC_VERIFY_PROGRESS, PBM_SETRANGE32, 0, 1000);
-    m_check = std::make_unique<ArchiveCheck>(custody::LocalFileSystem(), m_archive,
+    m_check = std::make_unique<ArchiveCheck>(m_host, m_archive, m_access,
                                              std::max(1u, std::thread::hardware_concurrency()));
+    WipeText(m_access.secretAccessKey);
+    WipeText(m_access.sessionToken);
     SetTimer(kPollTimer, kPollMs);
     return TRUE;
 }

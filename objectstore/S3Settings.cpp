@@ -3,6 +3,7 @@
 #include "platform/Host.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace objectstore {
 
@@ -202,31 +203,46 @@ bool ReadProfile(std::string_view fileText, std::string_view profile, Credential
     return true;
 }
 
-SettingsProblem ResolveSettings(const SettingsSources& sources, StoreSettings& settings)
+SettingsProblem ReadSources(const SettingsSources& sources, NamedStore& named)
 {
-    StoreSettings resolved;
-    resolved.region = Environment(sources, "AWS_REGION");
-    if (resolved.region.empty()) {
-        resolved.region = Environment(sources, "AWS_DEFAULT_REGION");
+    NamedStore read;
+    read.region = Environment(sources, "AWS_REGION");
+    if (read.region.empty()) {
+        read.region = Environment(sources, "AWS_DEFAULT_REGION");
     }
-    if (resolved.region.empty()) {
-        resolved.region = "us-east-1";
-    }
-    std::string url = sources.endpointOption.empty() ? Environment(sources, "AWS_ENDPOINT_URL") : sources.endpointOption;
-    // AWS itself: the bucket in the host name, as AWS prefers.
-    resolved.pathStyle = !url.empty();
-    if (url.empty()) {
-        url = "https://s3." + resolved.region + ".amazonaws.com";
-    }
-    if (!ParseEndpoint(url, resolved.endpoint)) {
-        return SettingsProblem::BadEndpoint;
-    }
-    const SettingsProblem problem = ResolveCredentials(sources, resolved.credentials);
+    read.endpointUrl = sources.endpointOption.empty() ? Environment(sources, "AWS_ENDPOINT_URL") : sources.endpointOption;
+    const SettingsProblem problem = ResolveCredentials(sources, read.credentials);
     if (problem != SettingsProblem::None) {
         return problem;
     }
+    named = std::move(read);
+    return SettingsProblem::None;
+}
+
+SettingsProblem SettingsOf(const NamedStore& named, StoreSettings& settings)
+{
+    StoreSettings resolved;
+    resolved.region = named.region.empty() ? "us-east-1" : named.region;
+    // AWS itself: the bucket in the host name, as AWS prefers.
+    resolved.pathStyle = !named.endpointUrl.empty();
+    const std::string url =
+        named.endpointUrl.empty() ? "https://s3." + resolved.region + ".amazonaws.com" : named.endpointUrl;
+    if (!ParseEndpoint(url, resolved.endpoint)) {
+        return SettingsProblem::BadEndpoint;
+    }
+    if (named.credentials.accessKeyId.empty() || named.credentials.secretAccessKey.empty()) {
+        return SettingsProblem::NoCredentials;
+    }
+    resolved.credentials = named.credentials;
     settings = std::move(resolved);
     return SettingsProblem::None;
+}
+
+SettingsProblem ResolveSettings(const SettingsSources& sources, StoreSettings& settings)
+{
+    NamedStore named;
+    const SettingsProblem problem = ReadSources(sources, named);
+    return problem != SettingsProblem::None ? problem : SettingsOf(named, settings);
 }
 
 std::string Describe(SettingsProblem problem)

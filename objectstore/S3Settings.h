@@ -57,6 +57,20 @@ enum class SettingsProblem {
     NoSuchProfile,
 };
 
+// The store as the sources name it, before any default: the endpoint's URL
+// and the region empty where none is given.
+struct NamedStore {
+    std::string endpointUrl;
+    std::string region;
+    Credentials credentials;
+};
+// NoCredentials or NoSuchProfile when the keys are not found.
+SettingsProblem ReadSources(const SettingsSources& sources, NamedStore& named);
+// With the defaults: no URL is AWS in the region (us-east-1), the bucket in
+// the host name; a URL is a custom endpoint, the bucket in the path.
+// BadEndpoint for a URL that is none, NoCredentials without both keys.
+SettingsProblem SettingsOf(const NamedStore& named, StoreSettings& settings);
+// Both at once.
 SettingsProblem ResolveSettings(const SettingsSources& sources, StoreSettings& settings);
 std::string Describe(SettingsProblem problem);
 

@@ -24,10 +24,12 @@ struct StoreAccess {
     bool governance = false;      // the lock's mode; compliance unless set
 };
 
-// Null, with `error` in the operator's words, when `name` is neither a full
-// path nor a valid s3:// URL, when a folder is asked to lock, or when the
-// access is incomplete; nothing is sent to the store yet (Archive::Problem
-// does that). The archive keeps no copy of the secret key but its signer's.
+// A folder is taken as named: the caller makes it a full path where bags are
+// made. Null, with `error` in the operator's words, when `name` is empty or
+// an s3:// URL that is not valid, when a folder is asked to lock, or when
+// the access is incomplete; nothing is sent to the store yet
+// (Archive::Problem does that). The archive keeps no copy of the secret key
+// but its signer's.
 std::shared_ptr<Archive> OpenArchive(platform::Host& host, const std::string& name, const StoreAccess& access,
                                      std::string& error);
 

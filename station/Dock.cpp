@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "station/DockSteps.h"
+#include "station/Secret.h"
 
 namespace station {
 
@@ -51,14 +52,20 @@ StepResult Stopped(const std::string& why)
 
 }  // namespace
 
+void WipeSecrets(DockSettings& settings)
+{
+    WipeText(settings.password);
+    WipeText(settings.store.secretAccessKey);
+    WipeText(settings.store.sessionToken);
+}
+
 class Dock::Run {
 public:
     Run(DockSettings settings, StationEvents& events, std::unique_ptr<DockCameras> cameras)
         : settings_(std::move(settings)), events_(events), cameras_(std::move(cameras))
     {
-        // The steps hold the password they need; the engine keeps no copy.
-        std::fill(settings_.password.begin(), settings_.password.end(), '\0');
-        settings_.password.clear();
+        // The steps hold the secrets they need; the engine keeps no copy.
+        WipeSecrets(settings_);
         settings_.maxCopies = std::max(settings_.maxCopies, 1u);
     }
 

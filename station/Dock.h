@@ -29,6 +29,9 @@ struct DockSettings {
     std::uint64_t intervalMs = 500;  // Init_Device at most this often
 };
 
+// The camera password and the store's secret key and token wiped.
+void WipeSecrets(DockSettings& settings);
+
 class Dock {
 public:
     // `events` must outlive the dock; it is called on the dock's threads.

@@ -6,7 +6,7 @@
 #include "station/AgentNames.h"
 #include "station/AuditedChange.h"
 #include "station/CardFormat.h"
-#include "station/FolderArchive.h"
+#include "station/ArchiveOpen.h"
 #include "station/OffloadTurn.h"
 #include "station/SignIn.h"
 
@@ -24,8 +24,9 @@ StepResult Ended(const CameraOffload& offload)
 
 class LocalTurn final : public OffloadTurn {
 public:
+    // `settings.place` is the dock's archive, opened and checked.
     LocalTurn(const RunContext& run, const OffloadSettings& settings, const DeviceLinks& links, int link)
-        : run_(run), settings_(settings), archive_(run.host.Files(), settings.archive), links_(links), link_(link)
+        : run_(run), settings_(settings), archive_(*settings.place), links_(links), link_(link)
     {
         offload_.archive = settings.archive;
     }
@@ -74,7 +75,7 @@ public:
 
     StepResult Copy(const StopSignal&, const ProgressSink& progress, std::string& bag) override
     {
-        const bool copied = CopyCardToBag(run_, card_, texts_, progress, offload_);
+        const bool copied = CopyCardToBag(run_, archive_, card_, texts_, progress, offload_);
         bag = offload_.copy.bag;
         return copied ? StepResult{} : Ended(offload_);
     }
@@ -128,7 +129,7 @@ private:
 
     const RunContext& run_;
     const OffloadSettings& settings_;
-    const FolderArchive archive_;
+    Archive& archive_;
     const DeviceLinks& links_;
     const int link_;  // this camera's, from right after its connect
     CameraOffload offload_;
@@ -146,7 +147,8 @@ public:
           agent_(std::move(agent)), account_(settings.userAccount ? Account::User : Account::Administrator)
     {
         password_.text() = settings.password;
-        offload_.archive = settings.archive;
+        archiveName_ = settings.archive;
+        store_ = settings.store;
         offload_.card.waitSeconds = settings.cardWaitSeconds;
         offload_.formatAfter = settings.formatAfter;
     }
@@ -161,8 +163,10 @@ public:
         if (!run_->audit.Open(host_, stop, auditPath_, agent_)) {
             return {Outcome::AuditFailed, "the audit file cannot be opened: " + run_->audit.Problem()};
         }
-        return {};
+        return OpenArchive();
     }
+
+    ~LocalDockCameras() override { WipeStoreKeys(); }
 
     Link Connect() override
     {
@@ -193,6 +197,30 @@ public:
     }
 
 private:
+    // Once, before any camera is touched: an archive that cannot take bags
+    // ends the run with its reason.
+    StepResult OpenArchive()
+    {
+        std::string error;
+        offload_.place = station::OpenArchive(host_, archiveName_, store_, error);
+        WipeStoreKeys();
+        if (!offload_.place) {
+            return {Outcome::Failed, error};
+        }
+        if (std::string problem = offload_.place->Problem(true); !problem.empty()) {
+            return {Outcome::Failed, problem};
+        }
+        offload_.archive = offload_.place->Name();
+        run_->anchors = offload_.place.get();
+        return {};
+    }
+
+    void WipeStoreKeys()
+    {
+        WipeText(store_.secretAccessKey);
+        WipeText(store_.sessionToken);
+    }
+
     const std::unique_ptr<platform::Host> ownedHost_;
     platform::Host& host_;
     const DeviceLinks& links_;
@@ -200,7 +228,9 @@ private:
     const std::string agent_;
     Account account_ = Account::Administrator;
     Secret password_;  // until the run takes it
-    OffloadSettings offload_;
+    std::string archiveName_;
+    StoreAccess store_;  // until the archive is opened
+    OffloadSettings offload_;  // its place, the archive, once opened
     std::unique_ptr<RunContext> run_;
     int link_ = 0;  // the linked camera's, 0 when none
 };
@@ -221,7 +251,7 @@ Dock::Dock(DockSettings settings, StationEvents& events)
                                                     AgentOf(kDockProgram));
       }())
 {
-    WipeText(settings.password);
+    WipeSecrets(settings);
 }
 
 }  // namespace station

@@ -117,7 +117,7 @@ private:
 std::int64_t FakeHost::UtcSeconds()
 {
     const HostGuard guard(HostLock());
-    return 1796688000 + static_cast<std::int64_t>(g_system.now / 1000);  // from 2026-12-08 00:00 UTC
+    return g_system.utcStart + static_cast<std::int64_t>(g_system.now / 1000);
 }
 
 std::uint64_t FakeHost::SteadyMilliseconds()

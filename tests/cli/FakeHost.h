@@ -37,6 +37,9 @@ struct FakeSystem {
     bool driveLetters = true;
 
     std::uint64_t now = 0;                // ms on the steady clock
+    // What UtcSeconds says at `now` 0: 2026-12-08 00:00 UTC, unless a test
+    // needs dates ahead of the real clock (an object store's locks).
+    std::int64_t utcStart = 1796688000;
     std::uint64_t interruptAt = UINT64_MAX;  // Ctrl+C when the clock gets there
     bool interrupted = false;
     // The stop Ctrl+C requests: the one CatchInterrupt was given, until

@@ -2,25 +2,15 @@
 // it ends.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "TempFolder.h"
 #include "dock/ArchiveCheck.h"
+#include "tests/dock/WaitForCheck.h"
+#include "platform/LocalHost.h"
 
 namespace {
-
-ArchiveCheckState WaitUntilDone(const ArchiveCheck& check)
-{
-    for (;;) {
-        ArchiveCheckState state = check.Snapshot(0);
-        if (state.done)
-            return state;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
 
 TEST(ArchiveCheckTest, AnUnfinishedOffloadAndABrokenBagAreBothReported)
 {
@@ -30,7 +20,8 @@ TEST(ArchiveCheckTest, AnUnfinishedOffloadAndABrokenBagAreBothReported)
     std::filesystem::create_directories(root / "SN2" / "20261209T090000Z" / "data");
     std::ofstream(root / "SN2" / "20261209T090000Z" / "bagit.txt") << "BagIt-Version: 1.0\n";
 
-    ArchiveCheck check(custody::LocalFileSystem(), archive.Path(), 2);
+    platform::LocalHost host;
+    ArchiveCheck check(host, archive.Path(), {}, 2);
     ArchiveCheckState state = WaitUntilDone(check);
     ASSERT_EQ(state.lines.size(), 2u);
     EXPECT_EQ(state.bagsDone, 2u);
@@ -39,6 +30,18 @@ TEST(ArchiveCheckTest, AnUnfinishedOffloadAndABrokenBagAreBothReported)
     EXPECT_FALSE(state.lines[1].why.empty());
     EXPECT_EQ(PathBelow(archive.Path(), state.lines[1].path),
               (std::filesystem::path("SN2") / "20261209T090000Z").u8string());
+}
+
+TEST(ArchiveCheckTest, AnArchiveThatCannotBeOpenedIsOneLineSayingWhy)
+{
+    platform::LocalHost host;
+    station::StoreAccess noKeys;
+    noKeys.endpoint = "http://127.0.0.1:9";
+    ArchiveCheck check(host, "s3://evidence/dock", noKeys, 2);
+    ArchiveCheckState state = WaitUntilDone(check);
+    ASSERT_EQ(state.lines.size(), 1u);
+    EXPECT_EQ(state.lines[0].result, BagCheckLine::Result::Unlisted);
+    EXPECT_NE(state.lines[0].why.find("no keys"), std::string::npos) << state.lines[0].why;
 }
 
 TEST(ArchiveCheckTest, PathsAreShownBelowTheArchive)

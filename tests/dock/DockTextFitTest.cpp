@@ -193,7 +193,7 @@ TEST_P(DockTextFit, EveryTextFitsItsControl)
         driver.WaitUntilGone(window);
     });
 
-    VerifyDialog verify(m_settings.archive, GetParam(), nullptr);
+    VerifyDialog verify(ForStation(m_settings), GetParam(), nullptr);
     WindowDriver::Run([&] { return verify.DoModal(); }, [&](WindowDriver& driver) {
         HWND window = driver.WaitForWindow(fit.Of(DockText::VerifyTitle));
         fit.Children(window);

@@ -38,17 +38,15 @@ protected:
     void SetUp() override
     {
         std::ifstream file(ORVANE_S3_SETTINGS);
-        std::map<std::string, std::string> values;
         for (std::string line; std::getline(file, line);) {
             const std::size_t equals = line.find('=');
             if (equals != std::string::npos) {
-                values[line.substr(0, equals)] = line.substr(equals + 1);
+                values_[line.substr(0, equals)] = line.substr(equals + 1);
             }
         }
         objectstore::SettingsSources sources;
-        sources.environment = [values](const char* name, std::string& value) {
-            const auto found = values.find(name);
-            value = found == values.end() ? "" : found->second;
+        sources.environment = [this](const char* name, std::string& value) {
+            value = Setting(name);
             return !value.empty();
         };
         sources.readFile = [](const std::string&, std::string&) { return false; };
@@ -59,6 +57,12 @@ protected:
     }
 
     objectstore::S3Client& Client() { return *client_; }
+    // A variable of the settings file (AWS_ENDPOINT_URL, ...); empty when none.
+    std::string Setting(const std::string& name) const
+    {
+        const auto found = values_.find(name);
+        return found == values_.end() ? "" : found->second;
+    }
 
 #ifdef _WIN32
     std::string MakeBucket(const std::string&, bool) { return ORVANE_WINE_BUCKET; }
@@ -119,6 +123,7 @@ protected:
     }
 
 private:
+    std::map<std::string, std::string> values_;
     objectstore::StoreSettings settings_;
     std::unique_ptr<objectstore::HttpTransport> transport_;
     std::unique_ptr<objectstore::S3Client> client_;

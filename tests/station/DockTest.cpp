@@ -15,74 +15,11 @@
 #include "station/LocalDockCameras.h"
 #include "tests/cli/FakeCameras.h"
 #include "tests/cli/FakeHost.h"
+#include "tests/station/LoggedEvents.h"
 #include "tests/custody/TempFolder.h"
 
 namespace station {
 namespace {
-
-const char* const kOutcomes[] = {"Ok",            "Failed",   "CardLost",    "ArchiveFull",
-                                 "SignInRefused", "NoCamera", "AuditFailed", "Stopped"};
-
-// What the dock tells its front end, logged as "<what> <serial>[ <outcome>]"
-// for the tests to wait for.
-class LoggedEvents : public StationEvents {
-public:
-    template <typename Body>
-    auto Locked(Body body)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        changed_.notify_all();
-        return body();
-    }
-    void Log(const std::string& line) { Locked([&] { log_.push_back(line); }); }
-    void Await(const std::string& line, std::ptrdiff_t times = 1)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return std::count(log_.begin(), log_.end(), line) >= times; });
-    }
-    std::ptrdiff_t Count(const std::string& line)
-    {
-        return Locked([&] { return std::count(log_.begin(), log_.end(), line); });
-    }
-    // Where `line` first is in the log; past its end when it is not.
-    std::ptrdiff_t At(const std::string& line)
-    {
-        return Locked([&] { return std::find(log_.begin(), log_.end(), line) - log_.begin(); });
-    }
-
-    void Identified(TurnId turn, const CameraIdentity& camera) override
-    {
-        if (!camera.serial.empty()) {
-            Locked([&] { serials[turn] = camera.serial; });
-            Log("identified " + camera.serial);
-        }
-    }
-    void SafeToUnplug(TurnId turn, const std::string&) override { Event("safe", turn); }
-    void CardFormatted(TurnId turn) override { Event("formatted", turn); }
-    void StepStarted(TurnId turn, Step step) override { Event(step == Step::Verifying ? "verifying" : "step", turn); }
-    void Finished(TurnId turn, Outcome outcome, const std::string&) override
-    {
-        Event("finished", turn, std::string(" ") + kOutcomes[int(outcome)]);
-    }
-    void RunEnded(Outcome outcome, const std::string&) override
-    {
-        Log(std::string("ended ") + kOutcomes[int(outcome)]);
-    }
-
-    const std::thread::id caller = std::this_thread::get_id();
-    std::map<TurnId, std::string> serials;
-
-private:
-    void Event(const std::string& what, TurnId turn, const std::string& outcome = "")
-    {
-        EXPECT_NE(std::this_thread::get_id(), caller) << what;
-        Log(what + " " + Locked([&] { return serials[turn]; }) + outcome);
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<std::string> log_;
-};
 
 // Cameras as serial and fault, in Init_Device's order. A fault fails the
 // connection (refused, novendor) or one step (signin, begin, copy: the card
