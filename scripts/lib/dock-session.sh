@@ -33,11 +33,13 @@ dock_delete_if_empty() {
 }
 
 # dock_presets ARCHIVE AUDIT_FILE [NAME DWORD]...: IT's presets of the PC:
-# the archive folder and the audit file (host paths), and DWORD settings
-# such as MaxCopies. The operator then only gives the password.
+# the archive (a host folder, or s3://BUCKET/PREFIX) and the audit file (a
+# host path), and DWORD settings such as MaxCopies. The operator then only
+# gives the password.
 dock_presets() {
   local archive=$1 audit=$2; shift 2
-  "$DOCK_WINE" reg add "$DOCK_POLICY_KEY" /v Archive /t REG_SZ /d "$(dock_winpath "$archive")" /f >/dev/null 2>&1 \
+  [[ $archive == s3://* ]] || archive=$(dock_winpath "$archive")
+  "$DOCK_WINE" reg add "$DOCK_POLICY_KEY" /v Archive /t REG_SZ /d "$archive" /f >/dev/null 2>&1 \
     && "$DOCK_WINE" reg add "$DOCK_POLICY_KEY" /v AuditFile /t REG_SZ /d "$(dock_winpath "$audit")" /f >/dev/null 2>&1 \
     || { echo "dock_presets: cannot write $DOCK_POLICY_KEY" >&2; return 1; }
   while [ $# -ge 2 ]; do

@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <stdexcept>
 
+#include "dock/res/DockResources.h"
+
 namespace e2e {
 
 namespace {
@@ -234,6 +236,17 @@ void DockWindow::FillFirstStart(const std::wstring& password, DWORD timeoutMs) c
     settings.Click(IDOK);
     WaitUntil([&] { return MainWindow() != nullptr && !IsWindowVisible(dialog); },
               "the dock's window after its settings", timeoutMs);
+}
+
+void DockWindow::FillStoreSecret(const std::wstring& secret, DWORD timeoutMs) const
+{
+    HWND field = GetDlgItem(WaitForSettings(timeoutMs), IDC_SECRET_KEY);
+    DWORD_PTR ignored = 0;
+    if (!field)
+        throw std::runtime_error("the dock's settings have no secret key field");
+    if (!SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(secret.c_str()), SMTO_NORMAL, kAnswerMs,
+                             &ignored))
+        throw WaitTimedOut("the dock did not take the secret key");
 }
 
 std::vector<DockRow> DockWindow::WaitForStates(const std::wstring& text, size_t count, DWORD timeoutMs) const

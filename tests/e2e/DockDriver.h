@@ -38,6 +38,9 @@ public:
     // The settings dialog the dock opens before its first start: its
     // password field gets `password`, then OK; returns once the main window shows.
     void FillFirstStart(const std::wstring& password, DWORD timeoutMs) const;
+    // The same dialog's secret key of an archive in an object store gets
+    // `secret`; the dialog stays open.
+    void FillStoreSecret(const std::wstring& secret, DWORD timeoutMs) const;
     // Waits until `count` rows have a state holding `text` (any case);
     // returns the rows as they were then.
     std::vector<DockRow> WaitForStates(const std::wstring& text, size_t count, DWORD timeoutMs) const;

@@ -8,6 +8,8 @@
 //   settings FILE         in the first-start settings, the first line of FILE
 //                         as the camera password (never an argument), then
 //                         OK; waits for the dock's window
+//   store-secret FILE     in the first-start settings, the first line of FILE
+//                         as the object store's secret key (never an argument)
 //   wait-state SERIAL T   wait until the row of SERIAL has a state holding T
 //                         (any case); prints it as "row ..."
 //   wait-count N T        wait until N rows have a state holding T; prints
@@ -150,6 +152,8 @@ int wmain(int argc, wchar_t** argv)
                 dock = std::make_unique<e2e::DockWindow>(e2e::DockWindow::Attach(timeoutMs));
             } else if (step == L"settings") {
                 attached().FillFirstStart(FirstLine(steps.Take(L"a password file")), timeoutMs);
+            } else if (step == L"store-secret") {
+                attached().FillStoreSecret(FirstLine(steps.Take(L"a secret key file")), timeoutMs);
             } else if (step == L"wait-state") {
                 const std::wstring serial = steps.Take(L"a serial");
                 Print(stdout, RowLine(attached().WaitForState(serial, steps.Take(L"a state"), timeoutMs)));
