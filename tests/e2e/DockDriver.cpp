@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <stdexcept>
 
-#include "dock/res/DockResources.h"
+#include "DockResources.h"
 
 namespace e2e {
 
