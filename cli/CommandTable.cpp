@@ -16,6 +16,7 @@
 #include "cli/AuditVerify.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
+#include "station/ArchiveOpen.h"
 #include "station/FieldMessages.h"
 #include "station/IdentityFields.h"
 #include "cli/OffloadCommand.h"
@@ -178,7 +179,7 @@ void StoreReaching(CLI::App& command, StoreOptions& store, bool locks)
                                    "lock every object of an s3:// archive for N days (Object Lock); a bucket "
                                    "without Object Lock is refused (default: the bucket's own retention)")
                        ->type_name("N")
-                       ->check(CLI::Range(1, 36500));
+                       ->check(CLI::Range(1, station::kMaxRetainDays));
     command.add_option("--lock-mode", store.lockMode, "with --retain-days: compliance (default) or governance")
         ->type_name("MODE")
         ->check(CLI::IsMember({"compliance", "governance"}))

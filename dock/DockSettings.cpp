@@ -279,7 +279,6 @@ station::StoreAccess StoreAccessOf(const DockSettings& settings)
     access.region = settings.region;
     access.accessKeyId = settings.accessKeyId;
     access.secretAccessKey = settings.secretKey;
-    static_assert(kMaxRetainDays <= INT32_MAX, "retain days fit the store's type");
     access.retainDays = static_cast<std::int32_t>(settings.retainDays);
     // A mode locks nothing without days: the bucket's default decides then.
     access.governance = settings.retainDays > 0 && settings.governance;

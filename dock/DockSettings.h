@@ -44,10 +44,7 @@ struct StoredSettings {
 
 constexpr unsigned kMinCopies = 1;
 constexpr unsigned kMaxCopies = 16;
-// A compliance lock can be neither shortened nor lifted, by anyone: a
-// century is the most a department keeps evidence, and the command line's
-// bound, so a slipped digit beyond it is refused rather than locked in.
-constexpr std::uint32_t kMaxRetainDays = 36500;
+constexpr std::uint32_t kMaxRetainDays = station::kMaxRetainDays;
 
 struct DockSettings {
     std::string archive;

@@ -12,6 +12,11 @@
 
 namespace station {
 
+// A compliance lock can be neither shortened nor lifted, by anyone: a
+// century is the most a department keeps evidence, so a slipped digit
+// beyond it is refused rather than locked in.
+constexpr std::int32_t kMaxRetainDays = 36500;
+
 // How an archive in an object store is reached and locked; unused for a
 // folder.
 struct StoreAccess {
