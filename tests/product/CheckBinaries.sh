@@ -68,12 +68,13 @@ else
 fi
 # The dock window: a window program (subsystem 2), Telvix.dll by name, and
 # beyond Windows' own DLLs only those every Windows since Vista has: DPAPI
-# (crypt32) for the password, the platform's hashing (bcrypt) and Unicode
-# normalization for names in bags (Normaliz).
+# (crypt32) for the password, the platform's hashing (bcrypt), Unicode
+# normalization for names in bags (Normaliz) and the HTTP of an archive on
+# object storage (WinHTTP).
 if [ -f "$BIN/OrvaneDock.exe" ]; then
   subsystem=$("$OBJDUMP" -p "$BIN/OrvaneDock.exe" | awk '/^Subsystem/ {print $2}')
   [ "$subsystem" = 00000002 ] || bad "OrvaneDock.exe has subsystem $subsystem, not 2 (a window program)"
-  check_imports "$BIN/OrvaneDock.exe" "$SYSTEM|^(CRYPT32|bcrypt|Normaliz|Telvix)\.dll$"
+  check_imports "$BIN/OrvaneDock.exe" "$SYSTEM|^(CRYPT32|bcrypt|Normaliz|WINHTTP|Telvix)\.dll$"
   dlls "$BIN/OrvaneDock.exe" | grep -qx 'Telvix.dll' || bad "OrvaneDock.exe does not import Telvix.dll"
   echo "OrvaneDock.exe imports $(dlls "$BIN/OrvaneDock.exe" | tr '\n' ' ')"
 elif [ "$SHIPPED_DOCK" = 1 ]; then
