@@ -389,6 +389,8 @@ std::wstring DockWindow::ArchiveStatus(Language language) const
 void DockWindow::CheckStatus()
 {
     m_lastStatusMs = GetTickCount64();
+    // A bag in an object store is no folder Explorer can open.
+    EnableWindow(::GetDlgItem(hwnd(), IDC_DOCK_OPEN_BAG), !IsStoreArchive(m_settings.archive));
     if (CheckSettings(m_settings) != SettingsProblem::None)
         return;  // no archive or trail named yet
     if (m_statusThread.joinable()) {
