@@ -16,9 +16,6 @@ constexpr const char* kLanguageNames[kLanguageCount] = {"Chinese", "English", "R
 constexpr const char* kCompliance = "compliance";
 constexpr const char* kGovernance = "governance";
 
-// Regions name a host at AWS and a zone group elsewhere.
-constexpr std::size_t kMaxRegionLength = 64;
-
 unsigned Bit(Setting setting)
 {
     return 1u << static_cast<unsigned>(setting);
@@ -70,17 +67,6 @@ bool IsEndpoint(const std::string& url)
 {
     objectstore::Endpoint endpoint;
     return url.empty() || objectstore::ParseEndpoint(url, endpoint);
-}
-
-bool IsRegion(const std::string& region)
-{
-    if (region.size() > kMaxRegionLength)
-        return false;
-    for (char c : region) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
-            return false;
-    }
-    return true;
 }
 
 // Printable ASCII without spaces, as keys are issued.
@@ -199,8 +185,8 @@ DockSettings ResolveSettings(const StoredSettings& presets, const StoredSettings
     Resolve(settings.maxCopies, bits, Setting::MaxCopies, Copies(presets.maxCopies), Copies(operatorValues.maxCopies));
     Resolve(settings.endpoint, bits, Setting::Endpoint, TextIf(presets.endpoint, IsEndpoint),
             TextIf(operatorValues.endpoint, IsEndpoint));
-    Resolve(settings.region, bits, Setting::Region, TextIf(presets.region, IsRegion),
-            TextIf(operatorValues.region, IsRegion));
+    Resolve(settings.region, bits, Setting::Region, TextIf(presets.region, objectstore::IsRegionName),
+            TextIf(operatorValues.region, objectstore::IsRegionName));
     Resolve(settings.accessKeyId, bits, Setting::AccessKeyId, TextIf(presets.accessKeyId, IsKeyText),
             TextIf(operatorValues.accessKeyId, IsKeyText));
     Resolve(settings.retainDays, bits, Setting::RetainDays, RetainDaysOf(presets.retainDays),
@@ -244,7 +230,7 @@ SettingsProblem CheckStore(const DockSettings& settings)
 {
     if (!IsEndpoint(settings.endpoint))
         return SettingsProblem::Endpoint;
-    if (!IsRegion(settings.region))
+    if (!objectstore::IsRegionName(settings.region))
         return SettingsProblem::Region;
     if (!IsKeyText(settings.accessKeyId))
         return SettingsProblem::AccessKeyId;

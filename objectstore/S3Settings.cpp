@@ -2,6 +2,8 @@
 
 #include "platform/Host.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <utility>
 
@@ -201,6 +203,17 @@ bool ReadProfile(std::string_view fileText, std::string_view profile, Credential
     }
     credentials = found;
     return true;
+}
+
+bool IsRegionName(std::string_view region)
+{
+    constexpr std::size_t kMaxRegionLength = 64;
+    if (region.size() > kMaxRegionLength) {
+        return false;
+    }
+    return std::all_of(region.begin(), region.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+    });
 }
 
 SettingsProblem ReadSources(const SettingsSources& sources, NamedStore& named)

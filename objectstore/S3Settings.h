@@ -27,6 +27,10 @@ bool ParseS3Url(std::string_view text, S3Location& location);
 // "https://host[:port]" or "http://host[:port]", nothing after but a '/'.
 bool ParseEndpoint(std::string_view url, Endpoint& endpoint);
 
+// A region as it may name a host at AWS and stand in a signature's scope:
+// letters, digits, '-' and '_', at most 64 of them; empty is the default.
+bool IsRegionName(std::string_view region);
+
 struct StoreSettings {
     Endpoint endpoint;
     // The bucket in the path (custom endpoints) or in the host name (AWS).
