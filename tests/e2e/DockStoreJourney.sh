@@ -12,20 +12,8 @@
 #   DockStoreJourney.sh BIN_DIR SIM_DIR WINE_LOADER S3_ENV_FILE S3CHECK
 set -u
 BIN=$1 SIM=$2 WINE=$3 ENV_FILE=$4 S3CHECK=$5
-WORK=$(mktemp -d)
-DOCK=$WORK/cameras AUDIT=$WORK/audit.jsonl
-fails=0
-source "$(dirname "$0")/../cli/ToolUnderTest.sh"
-source "$(dirname "$0")/../../scripts/lib/sim-dock.sh"
-source "$(dirname "$0")/../../scripts/lib/dock-session.sh"
-DOCK_WINE=$WINE
-cleanup() {
-  dock_end "$DOCK"
-  dock_reset
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-unset NVUSB_SIM_STATE NVUSB_SIM_LOG NVUSB_SIM_FAULTS AWS_PROFILE AWS_SHARED_CREDENTIALS_FILE
+source "$(dirname "$0")/DockJourney.sh"
+unset AWS_PROFILE AWS_SHARED_CREDENTIALS_FILE
 store_value() { sed -n "s/^$1=//p" "$ENV_FILE"; }
 s3() { /usr/bin/python3 "$S3CHECK" --env "$ENV_FILE" "$@"; }
 # with_store COMMAND...: COMMAND with the store's settings in its environment.
@@ -33,11 +21,6 @@ with_store() { (set -a && source "$ENV_FILE" && set +a && "$@"); }
 BUCKET=dock$$w
 ARCHIVE=s3://$BUCKET/evidence
 serial() { printf 'SIMSTORE%012d' "$1"; }
-probe() {
-  "$WINE" "$BIN/DockProbe.exe" --timeout 120000 attach "$@" </dev/null >"$WORK/rows" 2>"$WORK/probe.err" && return 0
-  fail "DockProbe $*: $(tr '\n' ' ' <"$WORK/probe.err")"
-  return 1
-}
 # camera N: an unplugged camera whose card's SHA-256 values, as the bag's
 # manifest lists them, are in $WORK/card-N.sha.
 camera() {

@@ -17,29 +17,8 @@
 # the way a card pulled out reads.
 set -u
 BIN=$1 SIM=$2 WINE=$3
-WORK=$(mktemp -d)
-DOCK=$WORK/cameras ARCHIVE=$WORK/archive AUDIT=$WORK/audit.jsonl
-fails=0
-source "$(dirname "$0")/../cli/ToolUnderTest.sh"
-source "$(dirname "$0")/../../scripts/lib/sim-dock.sh"
-source "$(dirname "$0")/../../scripts/lib/dock-session.sh"
-DOCK_WINE=$WINE
-cleanup() {
-  [ -n "${HOLD:-}" ] && kill "$HOLD" 2>/dev/null
-  dock_end "$DOCK"
-  dock_reset
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-unset NVUSB_SIM_STATE NVUSB_SIM_LOG NVUSB_SIM_FAULTS
-
-# probe STEPS...: DockProbe.exe on the running dock; its rows in $WORK/rows.
-# Every wait is bounded only to turn a hang into a failure.
-probe() {
-  "$WINE" "$BIN/DockProbe.exe" --timeout 120000 attach "$@" </dev/null >"$WORK/rows" 2>"$WORK/probe.err" && return 0
-  fail "DockProbe $*: $(cat "$WORK/probe.err" | tr '\n' ' ')"
-  return 1
-}
+source "$(dirname "$0")/DockJourney.sh"
+ARCHIVE=$WORK/archive
 serial() { printf 'SIMDOCK%013d' "$1"; }
 # camera N: camera cam-N, unplugged, with a card of recordings; its last
 # in the copy's order (largest first), MISC/LOG_0002.TXT, is empty.
